@@ -1,0 +1,24 @@
+// Splitting of the process command line into the argument list.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vornalt {
+
+/// Splits a Windows command line the way the Microsoft C runtime does for
+/// `argv`; the program's name is always the first element.
+///
+/// - The program's name ends at the first blank or tab outside quotes; quotes
+///   in it only open and close.
+/// - Later arguments are separated by blanks and tabs outside quotes.
+/// - 2n backslashes before a quote give n backslashes and the quote opens or
+///   closes; 2n + 1 give n backslashes and a literal quote. Backslashes
+///   anywhere else are literal.
+/// - Inside quotes, `""` gives one literal quote and the quotes go on.
+///
+/// The C runtimes disagree on `""`, so the program does this itself.
+std::vector<std::string> split_command_line(std::string_view line);
+
+}  // namespace vornalt

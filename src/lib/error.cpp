@@ -1,0 +1,87 @@
+#include "error.h"
+
+#include <cstdio>
+
+#include "unicode_tables.h"
+#include "wtf8.h"
+
+namespace vornalt {
+
+std::string to_string(HRESULT code) {
+  char text[24];
+  std::snprintf(text, sizeof text, "HRESULT(0x%08X)", static_cast<std::uint32_t>(code.value));
+  return text;
+}
+
+HRESULT Error::shown_code() const { return code_ == CODE_WITHOUT_LAST_ERROR ? HRESULT{0} : code_; }
+
+Error error_from_win32(std::uint32_t last_error) {
+  const auto as_signed = static_cast<std::int32_t>(last_error);
+  HRESULT code{as_signed};
+  if (as_signed > 0) code.value = static_cast<std::int32_t>((last_error & 0xFFFF) | 0x80070000);
+  return Error(code.value == 0 ? CODE_WITHOUT_LAST_ERROR : code);
+}
+
+MessageLookup message_lookup(HRESULT shown_code) {
+  constexpr std::uint32_t ALLOCATE_BUFFER = 0x100, IGNORE_INSERTS = 0x200, FROM_HMODULE = 0x800,
+                          FROM_SYSTEM = 0x1000, FACILITY_NT_BIT = 0x10000000;
+  const auto code = static_cast<std::uint32_t>(shown_code.value);
+  MessageLookup lookup{ALLOCATE_BUFFER | IGNORE_INSERTS | FROM_SYSTEM, code, false};
+  if (code & FACILITY_NT_BIT) {
+    lookup.flags |= FROM_HMODULE;
+    lookup.message_id = code & ~FACILITY_NT_BIT;
+    lookup.from_ntdll = true;
+  }
+  return lookup;
+}
+
+std::string trim_message(std::u16string_view text) {
+  while (!text.empty() && (text.back() == u' ' || (text.back() >= 0x09 && text.back() <= 0x0D))) {
+    text.remove_suffix(1);
+  }
+  return to_utf8_lossy(to_wtf8(text));
+}
+
+std::string quote_debug(std::string_view text) {
+  std::string out = "\"";
+  for (std::size_t pos = 0; pos < text.size();) {
+    const DecodedChar d = decode_wtf8(text, pos);
+    switch (d.code) {
+      case U'\\':
+        out += "\\\\";
+        break;
+      case U'"':
+        out += "\\\"";
+        break;
+      case U'\0':
+        out += "\\0";
+        break;
+      case U'\t':
+        out += "\\t";
+        break;
+      case U'\n':
+        out += "\\n";
+        break;
+      case U'\r':
+        out += "\\r";
+        break;
+      default:
+        if (unicode::is_printable(d.code) && !unicode::is_grapheme_extend(d.code)) {
+          out += text.substr(pos, d.length);
+        } else {
+          char escape[16];
+          std::snprintf(escape, sizeof escape, "\\u{%x}", static_cast<unsigned>(d.code));
+          out += escape;
+        }
+    }
+    pos += d.length;
+  }
+  return out + "\"";
+}
+
+std::string debug_form(const Error& error, std::string_view message) {
+  return "Error { code: " + to_string(error.shown_code()) + ", message: " + quote_debug(message) +
+         " }";
+}
+
+}  // namespace vornalt

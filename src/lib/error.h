@@ -1,0 +1,70 @@
+// The value of a failed Windows call and its one-line rendering.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vornalt {
+
+/// A signed 32-bit Windows result code; 0 is success.
+struct HRESULT {
+  std::int32_t value = 0;
+  bool operator==(const HRESULT&) const = default;
+};
+
+/// "HRESULT(0x80070002)": eight upper-case hexadecimal digits.
+std::string to_string(HRESULT code);
+
+/// The code of an Error whose call failed with a last-error code of 0. It
+/// reads "S_OK" in ASCII, and is shown and looked up as 0.
+inline constexpr HRESULT CODE_WITHOUT_LAST_ERROR{0x535F4F4B};
+
+/// A failed Windows call. The code is never 0.
+class Error {
+ public:
+  explicit Error(HRESULT code) : code_(code) {}
+  HRESULT code() const { return code_; }
+  /// The code as shown and looked up: CODE_WITHOUT_LAST_ERROR counts as 0.
+  HRESULT shown_code() const;
+  bool operator==(const Error&) const = default;
+
+ private:
+  HRESULT code_;
+};
+
+/// The Error for a last-error code, by the HRESULT_FROM_WIN32 rule.
+Error error_from_win32(std::uint32_t last_error);
+
+/// Success, or the Error a Windows call failed with.
+class [[nodiscard]] Result {
+ public:
+  Result() = default;
+  Result(Error error) : code_(error.code()) {}  // NOLINT(google-explicit-constructor)
+  bool ok() const { return code_.value == 0; }
+  Error error() const { return Error(code_); }
+
+ private:
+  HRESULT code_;
+};
+
+/// How FormatMessageW is asked for the text of a shown code.
+struct MessageLookup {
+  std::uint32_t flags;
+  std::uint32_t message_id;
+  bool from_ntdll;  // the code wraps an NTSTATUS: ntdll.dll holds its text
+};
+MessageLookup message_lookup(HRESULT shown_code);
+
+/// The message as FormatMessageW returned it, less trailing blanks and line
+/// ends, as UTF-8 (an unpaired surrogate becomes U+FFFD).
+std::string trim_message(std::u16string_view text);
+
+/// `text` in double quotes with backslash escapes: \\ \" \0 \t \n \r, and
+/// \u{hex} for other unprintable characters and for combining marks.
+std::string quote_debug(std::string_view text);
+
+/// Error { code: HRESULT(0x…), message: "…" }
+std::string debug_form(const Error& error, std::string_view message);
+
+}  // namespace vornalt

@@ -1,0 +1,34 @@
+// The help screen: banner and help text, wrapped to the console window.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "system.h"
+
+namespace vornalt {
+
+extern const std::string_view BANNER;
+extern const std::string_view HELP_TEXT;
+
+/// Prints the banner, then the help text wrapped to the console and one
+/// more line feed.
+void print_help(System& system);
+
+/// The wrapping width: the visible console window's width, at most 120; 80
+/// without a console.
+std::size_t console_width(System& system);
+
+/// The width of a window from its edges, computed as the console does, in
+/// signed 16-bit arithmetic (a negative width counts as very large); at
+/// most 120, and 80 for 0.
+std::size_t window_width(std::int16_t left, std::int16_t right);
+
+/// The lines of `text`, each longer than `width` bytes broken after its last
+/// white space within the width, or cut hard where there is none; every line
+/// and piece ends in a line feed. `width` must be at least 1.
+std::string wrap_text(std::string_view text, std::size_t width);
+
+}  // namespace vornalt

@@ -1,0 +1,16 @@
+// Starting the composed command line in a new console.
+#pragma once
+
+#include <string_view>
+
+#include "argument_parser.h"
+#include "system.h"
+
+namespace vornalt {
+
+/// Prints the command line (unless quiet), starts it in a new console,
+/// reports the process id (unless quiet), waits when asked, and closes the
+/// handles. Returns false after printing the failure when the start failed.
+bool launch_process(std::string_view command_line, const LaunchRequest& request, System& system);
+
+}  // namespace vornalt

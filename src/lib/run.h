@@ -1,0 +1,15 @@
+// One whole run of the program, from the argument list to the exit status.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "system.h"
+
+namespace vornalt {
+
+/// Parses `args` (the program's name first), prints help or the usage error,
+/// or launches the request. Returns the exit status, 0 or 1.
+int run(std::span<const std::string> args, System& system);
+
+}  // namespace vornalt

@@ -1,0 +1,68 @@
+// The program's only way to the operating system: one small interface, so
+// that tests can put a scripted fake where Windows would be.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "error.h"
+
+namespace vornalt {
+
+enum class Stream { out, err };
+
+using Handle = void*;
+
+/// What CreateProcessW fills in.
+struct ProcessInformation {
+  Handle process = nullptr;
+  Handle thread = nullptr;
+  std::uint32_t process_id = 0;
+  std::uint32_t thread_id = 0;
+};
+
+/// The result of WaitForSingleObject.
+struct WAIT_EVENT {
+  std::uint32_t value = 0;
+  bool operator==(const WAIT_EVENT&) const = default;
+};
+inline constexpr WAIT_EVENT WAIT_OBJECT_0{0};
+inline constexpr std::uint32_t INFINITE_TIMEOUT = 0xFFFFFFFF;
+
+/// "WAIT_EVENT(258)", in unsigned decimal.
+std::string to_string(WAIT_EVENT event);
+
+/// The visible window of the console that standard output writes to.
+struct ConsoleWindow {
+  std::int16_t left;
+  std::int16_t right;
+};
+
+class System {
+ public:
+  virtual ~System() = default;
+
+  /// Writes `text` (WTF-8) to a stream at once. Failures are ignored: the
+  /// program has nowhere left to report them.
+  virtual void write(Stream stream, std::string_view text) = 0;
+
+  /// The window of standard output's console, or nothing when it is no
+  /// console.
+  virtual std::optional<ConsoleWindow> console_window() = 0;
+
+  /// CreateProcessW in a new console, inheriting no handles. `command_line`
+  /// ends in a NUL unit and may be changed by the call.
+  virtual Result create_process(std::u16string& command_line, ProcessInformation& info) = 0;
+
+  virtual WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) = 0;
+
+  virtual Result close_handle(Handle handle) = 0;
+
+  /// The system's message for a shown error code, trimmed; empty when the
+  /// system has none.
+  virtual std::string error_message(HRESULT shown_code) = 0;
+};
+
+}  // namespace vornalt

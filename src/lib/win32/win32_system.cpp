@@ -1,0 +1,130 @@
+#include "win32_system.h"
+
+#include <algorithm>
+
+#include "../command_line.h"
+#include "../wtf8.h"
+#include "windows_support.h"
+
+namespace vornalt {
+namespace {
+
+wchar_t* wide(std::u16string& text) { return reinterpret_cast<wchar_t*>(text.data()); }
+
+const wchar_t* wide(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+bool is_usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+
+// WriteConsoleW takes a DWORD count and, on old systems, at most about 64 KiB
+// at once; write in pieces that do not split a surrogate pair.
+void write_console(HANDLE handle, std::u16string_view text) {
+  constexpr std::size_t PIECE = 8192;
+  while (!text.empty()) {
+    std::size_t size = std::min(text.size(), PIECE);
+    if (size < text.size() && text[size - 1] >= 0xD800 && text[size - 1] <= 0xDBFF) --size;
+    DWORD written = 0;
+    if (!WriteConsoleW(handle, wide(text), static_cast<DWORD>(size), &written, nullptr) ||
+        written == 0) {
+      return;
+    }
+    text.remove_prefix(std::min<std::size_t>(written, size));
+  }
+}
+
+void write_file(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data(), size, &written, nullptr) || written == 0) return;
+    bytes.remove_prefix(written);
+  }
+}
+
+}  // namespace
+
+Result check_win32_bool(int result) {
+  if (result != 0) return {};
+  return error_from_win32(GetLastError());
+}
+
+std::string system_message(HRESULT shown_code) {
+  const MessageLookup lookup = message_lookup(shown_code);
+  HMODULE module = nullptr;
+  if (lookup.from_ntdll) {
+    module = LoadLibraryExA("ntdll.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  }
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(lookup.flags, module, lookup.message_id, 0,
+                                      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message;
+  if (length != 0 && text != nullptr) {
+    message = trim_message(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
+  }
+  if (text != nullptr) HeapFree(GetProcessHeap(), 0, text);
+  return message;
+}
+
+std::vector<std::string> process_arguments() {
+  const auto* line = reinterpret_cast<const char16_t*>(GetCommandLineW());
+  return split_command_line(to_wtf8(line != nullptr ? std::u16string_view(line) : u""));
+}
+
+Win32System::Output Win32System::open_output(std::uint32_t std_handle) {
+  Output output;
+  HANDLE handle = GetStdHandle(std_handle);
+  if (!is_usable(handle)) return output;
+  DWORD mode = 0;
+  output.handle = handle;
+  output.console = GetConsoleMode(handle, &mode) != 0;
+  return output;
+}
+
+Win32System::Win32System()
+    : out_(open_output(STD_OUTPUT_HANDLE)), err_(open_output(STD_ERROR_HANDLE)) {}
+
+void Win32System::write(Stream stream, std::string_view text) {
+  const Output& output = stream == Stream::out ? out_ : err_;
+  if (output.handle == nullptr) return;
+  if (output.console) {
+    write_console(output.handle, to_utf16(text));
+  } else {
+    write_file(output.handle, to_utf8_lossy(text));
+  }
+}
+
+std::optional<ConsoleWindow> Win32System::console_window() {
+  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (handle == nullptr) return std::nullopt;
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(handle, &info)) return std::nullopt;
+  return ConsoleWindow{info.srWindow.Left, info.srWindow.Right};
+}
+
+Result Win32System::create_process(std::u16string& command_line, ProcessInformation& info) {
+  static_assert(sizeof(STARTUPINFOW) == 104, "the 64-bit layout");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  const BOOL created = CreateProcessW(nullptr, wide(command_line), nullptr, nullptr, FALSE,
+                                      CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &process);
+  const Result result = check_win32_bool(created);
+  if (result.ok()) {
+    info.process = process.hProcess;
+    info.thread = process.hThread;
+    info.process_id = process.dwProcessId;
+    info.thread_id = process.dwThreadId;
+  }
+  return result;
+}
+
+WAIT_EVENT Win32System::wait_for_single_object(Handle handle, std::uint32_t timeout) {
+  return WAIT_EVENT{WaitForSingleObject(handle, timeout)};
+}
+
+Result Win32System::close_handle(Handle handle) { return check_win32_bool(CloseHandle(handle)); }
+
+std::string Win32System::error_message(HRESULT shown_code) { return system_message(shown_code); }
+
+}  // namespace vornalt

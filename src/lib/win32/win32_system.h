@@ -1,0 +1,44 @@
+// The real Windows behind the System interface.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "../error.h"
+#include "../system.h"
+
+namespace vornalt {
+
+/// Success for a nonzero BOOL; otherwise the Error made from the thread's
+/// last-error code. Call it right after the call that returned `result`.
+Result check_win32_bool(int result);
+
+/// The system's message for a shown code, by FormatMessageW; empty if none.
+std::string system_message(HRESULT shown_code);
+
+/// The argument list of this process, split from GetCommandLineW.
+std::vector<std::string> process_arguments();
+
+class Win32System final : public System {
+ public:
+  Win32System();
+
+  void write(Stream stream, std::string_view text) override;
+  std::optional<ConsoleWindow> console_window() override;
+  Result create_process(std::u16string& command_line, ProcessInformation& info) override;
+  WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override;
+  Result close_handle(Handle handle) override;
+  std::string error_message(HRESULT shown_code) override;
+
+ private:
+  struct Output {
+    Handle handle = nullptr;
+    bool console = false;
+  };
+  static Output open_output(std::uint32_t std_handle);
+
+  Output out_;
+  Output err_;
+};
+
+}  // namespace vornalt

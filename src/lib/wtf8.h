@@ -1,0 +1,37 @@
+// Conversions between UTF-16 and WTF-8, the UTF-8 superset that also encodes
+// unpaired surrogates. Windows hands the program UTF-16 that need not be
+// valid; carrying it as WTF-8 lets every argument reach the started process
+// exactly as it was given.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vornalt {
+
+inline constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
+
+/// One character decoded from WTF-8 and the number of bytes it took.
+struct DecodedChar {
+  char32_t code;
+  std::size_t length;
+};
+
+/// Decodes the character at `text[pos]` (pos < text.size()). Surrogate code
+/// points are accepted; a malformed sequence decodes as U+FFFD of length 1.
+DecodedChar decode_wtf8(std::string_view text, std::size_t pos);
+
+/// Appends `c` (any code point up to U+10FFFF, surrogates included).
+void append_wtf8(std::string& out, char32_t c);
+
+/// Lossless: pairs become 4-byte sequences, unpaired surrogates 3-byte ones.
+std::string to_wtf8(std::u16string_view text);
+
+/// The inverse of to_wtf8; malformed bytes become U+FFFD.
+std::u16string to_utf16(std::string_view wtf8);
+
+/// Valid UTF-8 for a pipe or file: every unpaired surrogate becomes U+FFFD.
+std::string to_utf8_lossy(std::string_view wtf8);
+
+}  // namespace vornalt

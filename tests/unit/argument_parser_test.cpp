@@ -1,0 +1,126 @@
+#include "argument_parser.h"
+
+#include <gtest/gtest.h>
+
+namespace vornalt {
+namespace {
+
+// The argument list with the program's name in front.
+std::vector<std::string> argv(std::vector<std::string> args) {
+  args.insert(args.begin(), "vornalt.exe");
+  return args;
+}
+
+ParseOutcome parse(const std::vector<std::string>& args) { return parse_arguments(argv(args)); }
+
+LaunchRequest request(std::string target, std::string shell, std::string title,
+                      std::string arguments, bool wait = false, bool quiet = false) {
+  return {std::move(target), std::move(shell), std::move(title), std::move(arguments), wait, quiet};
+}
+
+struct ErrorCase {
+  std::vector<std::string> args;
+  std::string message;
+};
+
+TEST(ParseArguments, ReportsEveryUsageError) {
+  const ErrorCase cases[] = {
+      {{}, "No arguments provided"},
+      {{"foo"}, "Unknown target 'foo' (expected 'wt' or 'conhost')"},
+      {{"Foo", "x"}, "Unknown target 'foo' (expected 'wt' or 'conhost')"},
+      {{""}, "Unknown target '' (expected 'wt' or 'conhost')"},
+      {{"-H"}, "Unknown target '-h' (expected 'wt' or 'conhost')"},
+      {{"ÀBÇ"}, "Unknown target 'àbç' (expected 'wt' or 'conhost')"},
+      {{"ΣΑΣ"}, "Unknown target 'σας' (expected 'wt' or 'conhost')"},
+      {{"İ"}, "Unknown target 'i̇' (expected 'wt' or 'conhost')"},
+      {{"wt"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-q"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-w", "-q"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-s", "pwsh"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-t", "T"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-s"}, "Missing value after shell option"},
+      {{"wt", "-t"}, "Missing value after title option"},
+      {{"wt", "-q", "/TITLE"}, "Missing value after title option"},
+      {{"wt", "-s", "Bash", "x"}, "Unknown shell 'bash' (expected 'cmd', 'pwsh' or 'powershell')"},
+      {{"wt", "-s", "-q", "x"}, "Unknown shell '-q' (expected 'cmd', 'pwsh' or 'powershell')"},
+      // The first failing check decides.
+      {{"wt", "-s", "bad"}, "Unknown shell 'bad' (expected 'cmd', 'pwsh' or 'powershell')"},
+      {{"bad", "-s"}, "Unknown target 'bad' (expected 'wt' or 'conhost')"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parse(c.args), ParseOutcome(UsageError{c.message})) << c.message;
+  }
+  EXPECT_EQ(parse_arguments(std::vector<std::string>{}),
+            ParseOutcome(UsageError{"No arguments provided"}));
+}
+
+TEST(ParseArguments, HelpFlagsOnlyAsFirstArgumentAndExact) {
+  for (const char* flag : {"-h", "--help", "/h", "/help", "/?"}) {
+    EXPECT_EQ(parse({flag}), ParseOutcome(Help{})) << flag;
+    EXPECT_EQ(parse({flag, "wt", "x"}), ParseOutcome(Help{})) << flag;
+    EXPECT_EQ(parse({flag, "bad", "-s"}), ParseOutcome(Help{})) << flag;
+  }
+  EXPECT_EQ(parse({"wt", "/?"}), ParseOutcome(Launch{request("wt", "cmd", "", "/?")}));
+  EXPECT_EQ(parse({"wt", "-h"}), ParseOutcome(Launch{request("wt", "cmd", "", "-h")}));
+  EXPECT_EQ(parse({"--HELP"}),
+            ParseOutcome(UsageError{"Unknown target '--help' (expected 'wt' or 'conhost')"}));
+}
+
+struct LaunchCase {
+  std::vector<std::string> args;
+  LaunchRequest expected;
+};
+
+TEST(ParseArguments, BuildsTheRequest) {
+  const LaunchCase cases[] = {
+      {{"wt", "x"}, request("wt", "cmd", "", "x")},
+      {{"WT", "x"}, request("wt", "cmd", "", "x")},
+      {{"CONHOST", "x"}, request("conhost", "cmd", "", "x")},
+      {{"Conhost", "x"}, request("conhost", "cmd", "", "x")},
+      // Every form of every option, in any case.
+      {{"wt", "-s", "pwsh", "x"}, request("wt", "pwsh", "", "x")},
+      {{"wt", "--shell", "pwsh", "x"}, request("wt", "pwsh", "", "x")},
+      {{"wt", "/s", "pwsh", "x"}, request("wt", "pwsh", "", "x")},
+      {{"wt", "/SHELL", "pwsh", "x"}, request("wt", "pwsh", "", "x")},
+      {{"wt", "-S", "PowerShell", "x"}, request("wt", "powershell", "", "x")},
+      {{"wt", "-t", "T", "x"}, request("wt", "cmd", "T", "x")},
+      {{"wt", "--TITLE", "My Title", "x"}, request("wt", "cmd", "My Title", "x")},
+      {{"wt", "/t", "T", "x"}, request("wt", "cmd", "T", "x")},
+      {{"wt", "/Title", "T", "x"}, request("wt", "cmd", "T", "x")},
+      {{"wt", "-w", "x"}, request("wt", "cmd", "", "x", true)},
+      {{"wt", "--wait", "x"}, request("wt", "cmd", "", "x", true)},
+      {{"wt", "/W", "x"}, request("wt", "cmd", "", "x", true)},
+      {{"wt", "/wait", "x"}, request("wt", "cmd", "", "x", true)},
+      {{"wt", "-q", "x"}, request("wt", "cmd", "", "x", false, true)},
+      {{"wt", "--Quiet", "x"}, request("wt", "cmd", "", "x", false, true)},
+      {{"wt", "/q", "x"}, request("wt", "cmd", "", "x", false, true)},
+      {{"wt", "/quiet", "x"}, request("wt", "cmd", "", "x", false, true)},
+      // The value after an option is the next argument, whatever it is.
+      {{"wt", "-t", "-q", "x"}, request("wt", "cmd", "-q", "x")},
+      {{"wt", "-t", "", "x"}, request("wt", "cmd", "", "x")},
+      // Repeats: the last value wins; flags stay set.
+      {{"wt", "-t", "A", "-t", "B", "x"}, request("wt", "cmd", "B", "x")},
+      {{"wt", "-s", "pwsh", "-s", "cmd", "x", "a b"}, request("wt", "cmd", "", "x \"a b\"")},
+      {{"wt", "-q", "-q", "-w", "-w", "x"}, request("wt", "cmd", "", "x", true, true)},
+      // Options only before the command and only as whole arguments.
+      {{"wt", "x", "-q"}, request("wt", "cmd", "", "x -q")},
+      {{"wt", "--shell=pwsh", "x"}, request("wt", "cmd", "", "--shell=pwsh x")},
+      {{"wt", "-sq", "x"}, request("wt", "cmd", "", "-sq x")},
+      {{"wt", "x", "-s", "pwsh", "a b"}, request("wt", "cmd", "", "x -s pwsh \"a b\"")},
+      {{"wt", ""}, request("wt", "cmd", "", "")},
+      // The shell in force at the command chooses the quoting.
+      {{"conhost", "-s", "powershell", "-t", "My Title", "Get-ChildItem", "-Recurse"},
+       request("conhost", "powershell", "My Title", "Get-ChildItem -Recurse")},
+      {{"wt", "-s", "pwsh", "echo", "it's", "&&"}, request("wt", "pwsh", "", "echo 'it''s' '&&'")},
+      {{"wt", "echo", "it's", "&&"}, request("wt", "cmd", "", "echo it's \"&&\"")},
+      // Title and command words exactly as typed.
+      {{"wt", "-t", "ÀBÇ \xED\xA0\x80", "ÀBÇ", "\xED\xB0\x80"},
+       request("wt", "cmd", "ÀBÇ \xED\xA0\x80", "ÀBÇ \xED\xB0\x80")},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parse(c.args), ParseOutcome(Launch{c.expected})) << c.expected.arguments;
+  }
+}
+
+}  // namespace
+}  // namespace vornalt

@@ -1,0 +1,113 @@
+#include "console_command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "command_line.h"
+
+namespace vornalt {
+namespace {
+
+LaunchRequest request(std::string target, std::string shell, std::string title,
+                      std::string arguments) {
+  return {
+      std::move(target), std::move(shell), std::move(title), std::move(arguments), false, false};
+}
+
+struct ComposeCase {
+  LaunchRequest request;
+  std::string line;
+};
+
+TEST(ComposeCommandLine, SixForms) {
+  const std::string my_title_script =
+      "JABoAG8AcwB0AC4AVQBJAC4AUgBhAHcAVQBJAC4AVwBpAG4AZABvAHcAVABpAHQAbABlACAAPQAgACcATQB5ACAAVABp"
+      "AHQAbABlACcAIAA7ACAARwBlAHQALQBDAGgAaQBsAGQASQB0AGUAbQAgAC0AUgBlAGMAdQByAHMAZQA=";
+  const ComposeCase cases[] = {
+      {request("wt", "cmd", "Plain Title", "cmd /c echo Hello \"&&\" pause"),
+       "wt.exe --window vornalt --title \"Plain Title\" --startingDirectory . cmd.exe /c cmd /c "
+       "echo Hello \"&&\" pause"},
+      {request("conhost", "cmd", "Build", "echo Hello"),
+       "conhost.exe cmd.exe /c title Build && echo Hello"},
+      {request("conhost", "cmd", "", "echo Hello"), "conhost.exe cmd.exe /c title  && echo Hello"},
+      {request("wt", "pwsh", "", "echo Hello"),
+       "wt.exe --window vornalt --title \"\" --startingDirectory . pwsh.exe -EncodedCommand "
+       "ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
+      {request("wt", "powershell", "T", "echo Hello"),
+       "wt.exe --window vornalt --title \"T\" --startingDirectory . powershell.exe -EncodedCommand "
+       "ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
+      {request("conhost", "powershell", "My Title", "Get-ChildItem -Recurse"),
+       "conhost.exe powershell.exe -EncodedCommand " + my_title_script},
+      {request("conhost", "pwsh", "", "echo Hello"),
+       "conhost.exe pwsh.exe -EncodedCommand ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
+      // Titles escaped for cmd's title command.
+      {request("conhost", "cmd", "A & B", "x"), "conhost.exe cmd.exe /c title A ^& B && x"},
+      {request("conhost", "cmd", "A & echo X>x.txt", "x"),
+       "conhost.exe cmd.exe /c title A ^& echo X^>x.txt && x"},
+      {request("conhost", "cmd", "^|<>\"%PATH%", "x"),
+       "conhost.exe cmd.exe /c title ^^^|^<^>^\"%PATH% && x"},
+      // Titles escaped for wt.exe.
+      {request("wt", "cmd", "C:\\work\\", "x"),
+       "wt.exe --window vornalt --title \"C:\\work\\\\\" --startingDirectory . cmd.exe /c x"},
+      {request("wt", "cmd", "a;b", "x"),
+       "wt.exe --window vornalt --title \"a\\;b\" --startingDirectory . cmd.exe /c x"},
+      {request("wt", "cmd", "say \"hi\"", "x"),
+       "wt.exe --window vornalt --title \"say \\\"hi\\\"\" --startingDirectory . cmd.exe /c x"},
+      // Unpaired surrogates and other characters pass through.
+      {request("wt", "cmd", "日本 \xED\xA0\x80", "x \xED\xB0\x80"),
+       "wt.exe --window vornalt --title \"日本 \xED\xA0\x80\" --startingDirectory . cmd.exe /c x "
+       "\xED\xB0\x80"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(compose_command_line(c.request), c.line) << c.line;
+}
+
+TEST(EscapeTitleForWt, OnlyQuotesBackslashRunsAndSemicolons) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"Plain Title", "Plain Title"},
+      {"C:\\work\\dir", "C:\\work\\dir"},
+      {"C:\\work\\", "C:\\work\\\\"},
+      {"a\\\\", "a\\\\\\\\"},
+      {"\"", "\\\""},
+      {"a\\\"b", "a\\\\\\\"b"},
+      {"a;b;", "a\\;b\\;"},
+      {"a\\;b", "a\\\\;b"},
+      {"日本;", "日本\\;"},
+  };
+  for (const auto& [title, escaped] : cases)
+    EXPECT_EQ(escape_title_for_wt(title), escaped) << title;
+}
+
+// What wt.exe reads back: the arguments split like CommandLineToArgvW (the
+// program's own splitting agrees where no `""` occurs inside quotes, which
+// the escaping never writes), then "\;" turned into ";".
+std::string title_seen_by_wt(const std::string& line) {
+  const std::vector<std::string> args = split_command_line(line);
+  EXPECT_GE(args.size(), 5u);
+  EXPECT_EQ(args[3], "--title");
+  std::string title;
+  const std::string& raw = args[4];
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == ';') continue;
+    title += raw[i];
+  }
+  return title;
+}
+
+TEST(ComposeCommandLine, WtReadsBackTheTitle) {
+  const std::string pieces[] = {"a", " ", "\\", "\"", ";", "\t", "日本", "😀", "\\\\", "x"};
+  std::vector<std::string> titles = {"", "C:\\work\\", "\"\"", "\\\"", ";;", "a\\;b", "\\"};
+  for (const auto& a : pieces) {
+    for (const auto& b : pieces) {
+      for (const auto& c : pieces) titles.push_back(a + b + c);
+    }
+  }
+  for (const auto& title : titles) {
+    for (const char* shell : {"cmd", "pwsh", "powershell"}) {
+      const std::string line = compose_command_line(request("wt", shell, title, "x"));
+      EXPECT_EQ(title_seen_by_wt(line), title) << line;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vornalt

@@ -1,0 +1,63 @@
+// A scripted stand-in for Windows: records every call and output, answers
+// with what the test set up.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "system.h"
+
+namespace vornalt::testing {
+
+class FakeSystem final : public System {
+ public:
+  // What the calls answer.
+  std::optional<ConsoleWindow> window;
+  Result create_result;
+  ProcessInformation created{reinterpret_cast<Handle>(0x10), reinterpret_cast<Handle>(0x20), 4120,
+                             77};
+  WAIT_EVENT wait_result = WAIT_OBJECT_0;
+  Result close_result;
+  std::string message = "The system cannot find the file specified.";
+
+  // What happened.
+  std::string out;
+  std::string err;
+  std::string both;  // the two streams in the order written
+  std::vector<std::string> calls;
+  std::u16string command_line;  // as passed to create_process
+
+  void write(Stream stream, std::string_view text) override {
+    (stream == Stream::out ? out : err) += text;
+    both += text;
+  }
+  std::optional<ConsoleWindow> console_window() override { return window; }
+  Result create_process(std::u16string& line, ProcessInformation& info) override {
+    calls.push_back("CreateProcessW");
+    command_line = line;
+    if (create_result.ok()) info = created;
+    return create_result;
+  }
+  WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override {
+    calls.push_back("WaitForSingleObject(" + name(handle) + "," + std::to_string(timeout) + ")");
+    return wait_result;
+  }
+  Result close_handle(Handle handle) override {
+    calls.push_back("CloseHandle(" + name(handle) + ")");
+    return close_result;
+  }
+  std::string error_message(HRESULT shown_code) override {
+    calls.push_back("FormatMessageW(" + to_string(shown_code) + ")");
+    return message;
+  }
+
+ private:
+  std::string name(Handle handle) const {
+    if (handle == created.process) return "process";
+    if (handle == created.thread) return "thread";
+    return "other";
+  }
+};
+
+}  // namespace vornalt::testing

@@ -1,0 +1,136 @@
+#include "help.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fake_system.h"
+
+namespace vornalt {
+namespace {
+
+std::vector<std::string> lines_of(std::string_view text) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::istringstream in{std::string(text)};
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+TEST(HelpText, ShapeAndBytes) {
+  EXPECT_EQ(BANNER, "vornalt Console Launcher, v1.0.0\n\n");
+  EXPECT_EQ(BANNER.size(), 34u);
+  EXPECT_EQ(HELP_TEXT.size(), 1286u);
+  std::vector<std::size_t> lengths;
+  for (const auto& line : lines_of(HELP_TEXT)) lengths.push_back(line.size());
+  const std::vector<std::size_t> expected = {466, 0,  6,  64, 0,  6, 71, 65, 0, 8,  38, 71, 41,
+                                             36,  25, 48, 23, 43, 0, 10, 27, 0, 74, 72, 67};
+  EXPECT_EQ(lengths, expected);
+  EXPECT_EQ(HELP_TEXT.back(), '\n');
+  EXPECT_EQ(HELP_TEXT.find_first_of("\r\t"), std::string_view::npos);
+}
+
+struct WrapCase {
+  std::string text;
+  std::size_t width;
+  std::string wrapped;
+};
+
+TEST(WrapText, EdgeCases) {
+  const WrapCase cases[] = {
+      {"", 10, ""},
+      {"\n", 10, "\n"},
+      {"\n\n", 10, "\n\n"},
+      {"abc", 10, "abc\n"},  // no final line feed
+      {"abc\n", 10, "abc\n"},
+      {"abc\r\n", 10, "abc\n"},             // CR before LF dropped
+      {"a\rb\r\n", 10, "a\rb\n"},           // CR elsewhere stays
+      {"abc\r", 10, "abc\r\n"},             // no LF after it: stays
+      {"abcde", 5, "abcde\n"},              // exact width
+      {"ab de", 4, "ab \nde\n"},            // one over
+      {"abcd ef", 4, "abcd\n ef\n"},        // blank just past the window: hard cut
+      {"abc defgh", 4, "abc \ndefg\nh\n"},  // blank at the end of the window
+      {" abcdefg", 4, " \nabcd\nefg\n"},    // blank only at the window's start
+      {"abcdefghij", 3, "abc\ndef\nghi\nj\n"},
+      {"ab cd", 1, "a\nb\n \nc\nd\n"},
+      {"a  b", 2, "a \n b\n"},
+      {"a b c d e", 3, "a \nb \nc \nd e\n"},
+      {"ab\ncdefg\n\nh i j", 3, "ab\ncde\nfg\n\nh \ni j\n"},
+      // Other white space counts; cuts keep UTF-8 sequences whole.
+      {"ab\xE3\x80\x80"
+       "cd",
+       5, "ab\xE3\x80\x80\ncd\n"},
+      {"ab\xC2\xA0"
+       "cd",
+       4, "ab\xC2\xA0\ncd\n"},
+      {"aé", 2, "a\né\n"},
+      {"日本語", 4, "日\n本\n語\n"},
+      {"日本語", 1, "日\n本\n語\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(wrap_text(c.text, c.width), c.wrapped) << c.text << " at " << c.width;
+  }
+}
+
+TEST(WrapText, HelpTextAtEightyHundredTwentyAndForty) {
+  const std::vector<std::string> at80 = lines_of(wrap_text(HELP_TEXT, 80));
+  ASSERT_EQ(at80.size(), 30u);
+  const std::vector<std::string> first80(at80.begin(), at80.begin() + 6);
+  EXPECT_EQ(first80,
+            (std::vector<std::string>{
+                "This tool launches a new console window of the specified type with the ",
+                "specified shell and command. The console window is either created using "
+                "Windows ",
+                "Console Host (conhost.exe) or Windows Terminal (wt.exe). The shell is one of ",
+                "Command Prompt (cmd.exe, by default), PowerShell Core (pwsh.exe, assuming "
+                "this ",
+                "is installed), or Windows PowerShell (powershell.exe). The title of the "
+                "console ",
+                "window can be specified, and the command is executed in the new console "
+                "window.",
+            }));
+  EXPECT_EQ(wrap_text(HELP_TEXT.substr(467), 80), HELP_TEXT.substr(467));
+
+  const std::vector<std::string> at120 = lines_of(wrap_text(HELP_TEXT, 120));
+  std::vector<std::size_t> lengths;
+  for (std::size_t i = 0; i < 5; ++i) lengths.push_back(at120[i].size());
+  EXPECT_EQ(lengths, (std::vector<std::size_t>{119, 117, 108, 115, 7}));
+  EXPECT_TRUE(at120[0].ends_with("The console window "));
+  EXPECT_EQ(at120[4], "window.");
+  EXPECT_EQ(at120[5], "");
+
+  const std::string at40 = wrap_text(HELP_TEXT, 40);
+  EXPECT_NE(at40.find("\n  vornalt.exe [help flag] <target> \n[options] <command> [args...]\n"),
+            std::string::npos);
+  EXPECT_NE(at40.find("\n  -t, --title, /t, /title  [window \ntitle]\n"), std::string::npos);
+}
+
+TEST(ConsoleWidth, FromTheVisibleWindow) {
+  const struct {
+    std::int16_t left, right;
+    std::size_t width;
+  } cases[] = {
+      {0, 79, 80},         {0, 39, 40}, {10, 49, 40}, {0, 119, 120}, {0, 120, 120},
+      {0, 200, 120},       {0, 0, 1},   {5, 3, 120},  {0, -1, 80},  // a width of 0 counts as 80
+      {-32768, 32767, 80},                                          // wraps to 0 in 16 bits
+      {32767, 32767, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(window_width(c.left, c.right), c.width) << c.left << ".." << c.right;
+  }
+  testing::FakeSystem system;
+  EXPECT_EQ(console_width(system), 80u);
+  system.window = ConsoleWindow{0, 39};
+  EXPECT_EQ(console_width(system), 40u);
+}
+
+TEST(PrintHelp, BannerThenWrappedTextAndOneMoreLineFeed) {
+  testing::FakeSystem system;
+  system.window = ConsoleWindow{0, 149};
+  print_help(system);
+  EXPECT_EQ(system.out, std::string(BANNER) + wrap_text(HELP_TEXT, 120) + "\n");
+  EXPECT_TRUE(system.err.empty());
+}
+
+}  // namespace
+}  // namespace vornalt

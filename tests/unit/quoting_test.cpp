@@ -1,0 +1,98 @@
+#include "quoting.h"
+
+#include <gtest/gtest.h>
+
+namespace vornalt {
+namespace {
+
+struct QuoteCase {
+  std::string word;
+  std::string quoted;
+};
+
+TEST(QuoteForCmd, QuotesOnlyWordsWithSpecialCharacters) {
+  const QuoteCase cases[] = {
+      {"Hello", "Hello"},
+      {"", ""},
+      {"a b", "\"a b\""},
+      {"a\tb", "\"a\tb\""},
+      {"&&", "\"&&\""},
+      {"a|b", "\"a|b\""},
+      {"a>b", "\"a>b\""},
+      {"a<b", "\"a<b\""},
+      {"a^b", "\"a^b\""},
+      {"say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"\"", "\"\"\"\""},
+      {"it's", "it's"},
+      {"it’s", "it’s"},
+      {"%PATH%", "%PATH%"},
+      {"a;b,c=d!e(f)`g$h", "a;b,c=d!e(f)`g$h"},
+      {"C:\\Program Files\\", "\"C:\\Program Files\\\""},
+      {"Grüße Welt", "\"Grüße Welt\""},
+      {"日本語", "日本語"},
+      {"\xED\xA0\x80 x", "\"\xED\xA0\x80 x\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(quote_for_cmd(c.word), c.quoted) << c.word;
+}
+
+TEST(QuoteForPowershell, QuotesOnlyWordsWithSpecialCharacters) {
+  const QuoteCase cases[] = {
+      {"Get-ChildItem", "Get-ChildItem"},
+      {"", ""},
+      {"it's", "'it''s'"},
+      {"a\"b", "'a\"b'"},
+      {"&&", "'&&'"},
+      {"My Title", "'My Title'"},
+      {"a\tb", "'a\tb'"},
+      {"a|b", "'a|b'"},
+      {"a^b", "'a^b'"},
+      {"a<b>c", "'a<b>c'"},
+      {"$env:PATH", "$env:PATH"},
+      {"a;b", "a;b"},
+      {"'", "''''"},
+      {"Grüße Welt", "'Grüße Welt'"},
+      // PowerShell reads U+2018 to U+201B as apostrophes too: doubled, so
+      // that they cannot end the quoted word.
+      {"it’s", "'it’’s'"},
+      {"x’ & calc & ‘", "'x’’ & calc & ‘‘'"},
+      {"‚‛", "'‚‚‛‛'"},
+      {"“a”", "“a”"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(quote_for_powershell(c.word), c.quoted) << c.word;
+}
+
+TEST(QuoteArgument, RulesHoldTheirSpecialCharacters) {
+  EXPECT_EQ(CMD_QUOTING.quote_char, U'"');
+  EXPECT_EQ(CMD_QUOTING.special_chars.size(), 8u);
+  EXPECT_EQ(POWERSHELL_QUOTING.quote_char, U'\'');
+  EXPECT_EQ(POWERSHELL_QUOTING.special_chars.size(), 9u);
+  EXPECT_EQ(quote_argument("a b", CMD_QUOTING), quote_for_cmd("a b"));
+  EXPECT_EQ(quote_argument("a b", POWERSHELL_QUOTING), quote_for_powershell("a b"));
+}
+
+struct JoinCase {
+  std::vector<std::string> words;
+  std::string shell;
+  std::string joined;
+};
+
+TEST(QuoteArguments, QuotesByShellAndJoinsWithOneBlank) {
+  const JoinCase cases[] = {
+      {{"cmd", "/c", "echo", "Hello", "&&", "pause"}, "cmd", "cmd /c echo Hello \"&&\" pause"},
+      {{"Get-ChildItem", "-Recurse"}, "powershell", "Get-ChildItem -Recurse"},
+      {{"echo", "Hello", "&&", "pause"}, "pwsh", "echo Hello '&&' pause"},
+      {{"echo", "", "x"}, "cmd", "echo  x"},
+      {{"echo", "", "x"}, "pwsh", "echo  x"},
+      {{"a b"}, "cmd", "\"a b\""},
+      {{"it's", "a b"}, "CMD", "it's \"a b\""},
+      {{"it's", "a b"}, "powershell", "'it''s' 'a b'"},
+      {{""}, "cmd", ""},
+      {{"", ""}, "cmd", " "},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(quote_arguments(c.words, c.shell), c.joined) << c.joined;
+  }
+}
+
+}  // namespace
+}  // namespace vornalt

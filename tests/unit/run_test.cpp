@@ -1,0 +1,96 @@
+#include "run.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_system.h"
+#include "help.h"
+
+namespace vornalt {
+namespace {
+
+struct RunResult {
+  int status;
+  testing::FakeSystem system;
+};
+
+RunResult run_with(std::vector<std::string> args) {
+  args.insert(args.begin(), "vornalt.exe");
+  RunResult result{0, {}};
+  result.status = run(args, result.system);
+  return result;
+}
+
+std::string help_screen() { return std::string(BANNER) + wrap_text(HELP_TEXT, 80) + "\n"; }
+
+TEST(Run, HelpAndUsageErrors) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {{"-h"}, 0, ""},
+      {{"/?", "wt", "x"}, 0, ""},
+      {{}, 1, "Error: No arguments provided\n\n"},
+      {{"x"}, 1, "Error: Unknown target 'x' (expected 'wt' or 'conhost')\n\n"},
+      {{"wt"}, 1, "Error: Missing command (nothing after target/options)\n\n"},
+  };
+  for (const auto& c : cases) {
+    RunResult r = run_with(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.system.err, c.err);
+    EXPECT_EQ(r.system.out, help_screen());
+    EXPECT_EQ(r.system.both, c.err + help_screen());
+    EXPECT_TRUE(r.system.calls.empty());
+  }
+}
+
+TEST(Run, SummaryThenLaunch) {
+  RunResult r = run_with({"WT", "-t", "My Title", "cmd", "/c", "echo", "a b"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.system.out,
+            "Target:    wt\n"
+            "Shell:     cmd\n"
+            "Title:     My Title\n"
+            "Arguments: cmd /c echo \"a b\"\n"
+            "cmdline:   wt.exe --window vornalt --title \"My Title\" --startingDirectory . cmd.exe "
+            "/c cmd /c echo \"a b\"\n"
+            "Launched 'wt' with PID: 4120\n");
+  EXPECT_EQ(r.system.err, "");
+}
+
+TEST(Run, TitleShownAsTypedAndEmptyTitleLine) {
+  RunResult r = run_with({"conhost", "-t", "A & B", "x"});
+  EXPECT_NE(r.system.out.find("Title:     A & B\n"), std::string::npos);
+  EXPECT_NE(r.system.out.find("title A ^& B && x\n"), std::string::npos);
+  r = run_with({"conhost", "x"});
+  EXPECT_NE(r.system.out.find("\nTitle:     \nArguments: x\n"), std::string::npos);
+}
+
+TEST(Run, QuietLaunchWritesNothing) {
+  RunResult r = run_with({"conhost", "-q", "-w", "x"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.system.both, "");
+}
+
+TEST(Run, FailedLaunchEndsWithStatusOne) {
+  for (bool quiet : {false, true}) {
+    std::vector<std::string> args = {"wt", "x"};
+    if (quiet) args.insert(args.begin() + 1, "-q");
+    args.insert(args.begin(), "vornalt.exe");
+    testing::FakeSystem system;
+    system.create_result = error_from_win32(2);
+    EXPECT_EQ(run(args, system), 1);
+    const std::string failure =
+        "Failed to launch 'wt': Error { code: HRESULT(0x80070002), message: \"The system cannot "
+        "find the file specified.\" }\n";
+    EXPECT_EQ(system.err, failure);
+    EXPECT_EQ(system.both, quiet ? failure
+                                 : "Target:    wt\nShell:     cmd\nTitle:     \nArguments: x\n"
+                                   "cmdline:   wt.exe --window vornalt --title \"\" "
+                                   "--startingDirectory . cmd.exe /c x\n" +
+                                       failure);
+  }
+}
+
+}  // namespace
+}  // namespace vornalt
