@@ -28,7 +28,7 @@ bool launch_process(std::string_view command_line, const LaunchRequest& request,
   }
   if (request.wait) {
     const WAIT_EVENT event = system.wait_for_single_object(info.process, INFINITE_TIMEOUT);
-    if (event != WAIT_OBJECT_0) {
+    if (event != WAIT_EVENT_OBJECT_0) {
       system.write(Stream::err, "Warning: WaitForSingleObject returned unexpected status: " +
                                     to_string(event) + "\n");
     }

@@ -28,7 +28,8 @@ struct WAIT_EVENT {
   std::uint32_t value = 0;
   bool operator==(const WAIT_EVENT&) const = default;
 };
-inline constexpr WAIT_EVENT WAIT_OBJECT_0{0};
+// WAIT_OBJECT_0: the process ended. (<windows.h> takes the plain name.)
+inline constexpr WAIT_EVENT WAIT_EVENT_OBJECT_0{0};
 inline constexpr std::uint32_t INFINITE_TIMEOUT = 0xFFFFFFFF;
 
 /// "WAIT_EVENT(258)", in unsigned decimal.

@@ -17,7 +17,7 @@ class FakeSystem final : public System {
   Result create_result;
   ProcessInformation created{reinterpret_cast<Handle>(0x10), reinterpret_cast<Handle>(0x20), 4120,
                              77};
-  WAIT_EVENT wait_result = WAIT_OBJECT_0;
+  WAIT_EVENT wait_result = WAIT_EVENT_OBJECT_0;
   Result close_result;
   std::string message = "The system cannot find the file specified.";
 

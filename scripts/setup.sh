@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, and only what is missing.
+# Quiet and idempotent: a second run installs nothing and prints nothing.
+set -euo pipefail
+
+missing=()
+need() {  # need PACKAGE TEST...: the package when the test fails
+  local package=$1
+  shift
+  "$@" >/dev/null 2>&1 || missing+=("$package")
+}
+has() { command -v "$1"; }
+
+need cmake has cmake
+need ninja-build has ninja
+need g++ has g++
+need python3 has python3
+need g++-mingw-w64-x86-64-posix has x86_64-w64-mingw32-g++-posix
+need g++-mingw-w64-x86-64-win32 has x86_64-w64-mingw32-g++-win32
+need wine64 test -x /usr/lib/wine/wine64
+need googletest test -f /usr/src/googletest/CMakeLists.txt
+need unicode-data test -f /usr/share/unicode/UnicodeData.txt
+need libicu-dev test -f /usr/include/unicode/ustring.h
+need tmux has tmux
+need clang has clang++
+need libclang-rt-14-dev test -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
+need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+need clang-format has clang-format
+need clang-tidy has clang-tidy
+need zip has zip
+need unzip has unzip
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if ! command -v apt-get >/dev/null 2>&1; then
+  echo "setup: apt-get is not available; install these packages by hand: ${missing[*]}" >&2
+  exit 1
+fi
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "setup: run as root (or install sudo) to install: ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo=(sudo)
+fi
+echo "setup: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq >/dev/null
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

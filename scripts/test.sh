@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test suite: the native unit tests (with
+# AddressSanitizer and UndefinedBehaviorSanitizer) and, under Wine, the same
+# unit tests for Windows, the Win32 layer's tests and the end-to-end tests of
+# vornalt.exe. Ends with CTest's summary of all of them.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+./scripts/setup.sh
+for preset in native windows; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+
+source scripts/wine-env.sh
+wine_env_start
+
+# One CTest run over both builds, so that one summary line covers them all.
+cat > build/CTestTestfile.cmake <<'EOT'
+subdirs("native")
+subdirs("windows")
+EOT
+ctest --test-dir build --output-on-failure -j "$(nproc)"

@@ -1,0 +1,175 @@
+// The real Win32 layer, against Windows itself (Wine here).
+#include "win32_system.h"
+
+#include <gtest/gtest.h>
+
+#include "console_command_line.h"
+#include "windows_support.h"
+// After <windows.h>, which it needs.
+#include <shellapi.h>
+
+#include "wtf8.h"
+
+namespace vornalt {
+namespace {
+
+TEST(CheckWin32Bool, TakesTheLastErrorRightAway) {
+  const std::pair<DWORD, std::uint32_t> cases[] = {
+      {2, 0x80070002},          {5, 0x80070005}, {0x12345, 0x80072345},
+      {0xC0000022, 0xC0000022}, {0, 0x535F4F4B},
+  };
+  for (const auto& [last_error, code] : cases) {
+    SetLastError(last_error);
+    const Result result = check_win32_bool(FALSE);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(static_cast<std::uint32_t>(result.error().code().value), code);
+  }
+  SetLastError(2);
+  EXPECT_TRUE(check_win32_bool(TRUE).ok());
+  EXPECT_TRUE(check_win32_bool(-1).ok());
+}
+
+// The system's text, asked for directly.
+std::string direct_message(DWORD flags, HMODULE module, DWORD id) {
+  wchar_t* text = nullptr;
+  const DWORD length =
+      FormatMessageW(flags, module, id, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::u16string message(reinterpret_cast<const char16_t*>(text), length);
+  LocalFree(text);
+  while (!message.empty() &&
+         (message.back() == u' ' || message.back() == u'\r' || message.back() == u'\n')) {
+    message.pop_back();
+  }
+  return to_wtf8(message);
+}
+
+TEST(SystemMessage, MatchesFormatMessageW) {
+  const DWORD system_flags = 0x1300;
+  for (DWORD code : {0x80070002u, 0x80070005u, 0u, 0x80070057u}) {
+    const std::string expected = direct_message(system_flags, nullptr, code);
+    EXPECT_EQ(system_message(HRESULT{static_cast<std::int32_t>(code)}), expected) << code;
+  }
+  EXPECT_FALSE(system_message(HRESULT{static_cast<std::int32_t>(0x80070002)}).empty());
+  EXPECT_EQ(system_message(HRESULT{static_cast<std::int32_t>(0xA0FFFFFE)}), "");
+
+  HMODULE ntdll = LoadLibraryExA("ntdll.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  EXPECT_EQ(system_message(HRESULT{static_cast<std::int32_t>(0xD0000022)}),
+            direct_message(0x1B00, ntdll, 0xC0000022));
+}
+
+TEST(Win32System, StartsWaitsAndClosesARealProcess) {
+  Win32System system;
+  std::u16string line = u"cmd.exe /c exit 3";
+  line += u'\0';
+  ProcessInformation info;
+  ASSERT_TRUE(system.create_process(line, info).ok());
+  EXPECT_NE(info.process_id, 0u);
+  EXPECT_EQ(system.wait_for_single_object(info.process, INFINITE_TIMEOUT), WAIT_EVENT_OBJECT_0);
+  EXPECT_TRUE(system.close_handle(info.process).ok());
+  EXPECT_TRUE(system.close_handle(info.thread).ok());
+  const Result closed_twice = system.close_handle(info.thread);
+  ASSERT_FALSE(closed_twice.ok());
+  EXPECT_EQ(closed_twice.error().code().value, static_cast<std::int32_t>(0x80070006));
+}
+
+TEST(Win32System, AMissingProgramFailsWithFileNotFound) {
+  Win32System system;
+  std::u16string line = u"vornalt-no-such-program.exe x";
+  line += u'\0';
+  ProcessInformation info;
+  const Result result = system.create_process(line, info);
+  ASSERT_FALSE(result.ok());
+  EXPECT_EQ(result.error().code().value, static_cast<std::int32_t>(0x80070002));
+  EXPECT_EQ(info.process, nullptr);
+}
+
+// Standard output and error swapped for the write end of a pipe while a
+// Win32System is made and used.
+class PipedOutput : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(CreatePipe(&read_, &write_, nullptr, 1 << 20));
+    saved_out_ = GetStdHandle(STD_OUTPUT_HANDLE);
+    saved_err_ = GetStdHandle(STD_ERROR_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, write_);
+    SetStdHandle(STD_ERROR_HANDLE, write_);
+  }
+  void TearDown() override {
+    SetStdHandle(STD_OUTPUT_HANDLE, saved_out_);
+    SetStdHandle(STD_ERROR_HANDLE, saved_err_);
+    if (write_ != nullptr) CloseHandle(write_);
+    if (read_ != nullptr) CloseHandle(read_);
+  }
+  std::string drain() {
+    CloseHandle(write_);
+    write_ = nullptr;
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read_, buffer, sizeof buffer, &got, nullptr) && got > 0)
+      bytes.append(buffer, got);
+    return bytes;
+  }
+  HANDLE read_ = nullptr, write_ = nullptr, saved_out_ = nullptr, saved_err_ = nullptr;
+};
+
+TEST_F(PipedOutput, WritesUtf8BytesInOrderWithoutCarriageReturns) {
+  Win32System system;
+  EXPECT_FALSE(system.console_window().has_value());
+  system.write(Stream::out, "one\n");
+  system.write(Stream::err, "two Grüße 😀\n");
+  system.write(Stream::out, "lone \xED\xA0\x80 surrogate\n\n");
+  EXPECT_EQ(drain(), "one\ntwo Grüße 😀\nlone \xEF\xBF\xBD surrogate\n\n");
+}
+
+TEST_F(PipedOutput, AClosedPipeIsIgnored) {
+  Win32System system;
+  CloseHandle(read_);
+  read_ = nullptr;
+  system.write(Stream::out, std::string(100000, 'x'));
+  system.write(Stream::err, "still here\n");
+  SUCCEED() << "writing to a closed pipe returned";
+}
+
+TEST(Win32System, InvalidOrMissingHandlesAreIgnored) {
+  const HANDLE saved = GetStdHandle(STD_OUTPUT_HANDLE);
+  for (HANDLE handle :
+       {INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x7FFC)}) {
+    SetStdHandle(STD_OUTPUT_HANDLE, handle);
+    Win32System system;
+    system.write(Stream::out, "nowhere\n");
+    EXPECT_FALSE(system.console_window().has_value());
+  }
+  SetStdHandle(STD_OUTPUT_HANDLE, saved);
+}
+
+// wt.exe splits its command line with CommandLineToArgvW and then turns
+// "\;" into ";".
+TEST(ComposeCommandLine, WtReadsBackTheTitleThroughCommandLineToArgvW) {
+  const std::string pieces[] = {"a",  " ",    "\\", "\"",   ";",
+                                "\t", "日本", "😀",  "\\\\", "\xED\xA0\x80"};
+  for (const auto& a : pieces) {
+    for (const auto& b : pieces) {
+      for (const auto& c : pieces) {
+        const std::string title = a + b + c;
+        const LaunchRequest request{"wt", "cmd", title, "x", false, false};
+        const std::u16string line = to_utf16(compose_command_line(request));
+        int count = 0;
+        wchar_t** args = CommandLineToArgvW(reinterpret_cast<const wchar_t*>(line.c_str()), &count);
+        ASSERT_NE(args, nullptr);
+        ASSERT_GE(count, 5);
+        EXPECT_STREQ(args[3], L"--title");
+        std::u16string seen;
+        for (const wchar_t* p = args[4]; *p != L'\0'; ++p) {
+          if (p[0] == L'\\' && p[1] == L';') continue;
+          seen += static_cast<char16_t>(*p);
+        }
+        LocalFree(args);
+        EXPECT_EQ(to_wtf8(seen), title) << compose_command_line(request);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vornalt
