@@ -23,6 +23,7 @@ need unicode-data test -f /usr/share/unicode/UnicodeData.txt
 need libicu-dev test -f /usr/include/unicode/ustring.h
 need tmux has tmux
 need clang has clang++
+need lld has ld.lld
 need libclang-rt-14-dev test -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
 need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
 need clang-format has clang-format

@@ -2,12 +2,13 @@
 # Builds everything and runs every test suite: the native unit tests (with
 # AddressSanitizer and UndefinedBehaviorSanitizer) and, under Wine, the same
 # unit tests for Windows, the Win32 layer's tests and the end-to-end tests of
-# vornalt.exe. Ends with CTest's summary of all of them.
+# vornalt.exe, built once with MinGW-w64's g++ and once with clang. Ends with
+# CTest's summary of all of them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 ./scripts/setup.sh
-for preset in native windows; do
+for preset in native windows windows-clang; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
@@ -19,5 +20,6 @@ wine_env_start
 cat > build/CTestTestfile.cmake <<'EOT'
 subdirs("native")
 subdirs("windows")
+subdirs("windows-clang")
 EOT
 ctest --test-dir build --output-on-failure -j "$(nproc)"

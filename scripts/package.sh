@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds vornalt.exe from a clean build folder and packs the release archive
+# dist/vornalt-<version>-win64.zip (bin/vornalt.exe, share/doc/vornalt/).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+./scripts/setup.sh
+build=build/package
+rm -rf "$build"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVORNALT_TESTS=OFF >/dev/null
+cmake --build "$build" >/dev/null
+mkdir -p dist
+(cd "$build" && cpack -B "$root/dist" >/dev/null)
+rm -rf dist/_CPack_Packages
+ls -l dist/*.zip
