@@ -1,5 +1,6 @@
 #include "powershell_command.h"
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -32,11 +33,14 @@ std::string powershell_script(std::string_view target, std::string_view title,
 
 std::string encode_powershell_command(std::string_view script) {
   const std::u16string units = to_utf16(script);
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(units.size() * 2);
-  for (char16_t unit : units) {
-    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+  if constexpr (std::endian::native == std::endian::little) {
+    // The units in memory already are the UTF-16LE bytes.
+    return encode_base64({reinterpret_cast<const std::uint8_t*>(units.data()), units.size() * 2});
+  }
+  std::vector<std::uint8_t> bytes(units.size() * 2);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    bytes[2 * i] = static_cast<std::uint8_t>(units[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<std::uint8_t>(units[i] >> 8);
   }
   return encode_base64(bytes);
 }

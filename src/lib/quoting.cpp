@@ -1,6 +1,7 @@
 #include "quoting.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "wtf8.h"
 
@@ -17,32 +18,72 @@ bool contains(std::span<const char32_t> list, char32_t c) {
   return std::find(list.begin(), list.end(), c) != list.end();
 }
 
-bool needs_quoting(std::string_view word, const QuotingRule& rule) {
+// A set of bytes, to test each byte of a word with one lookup.
+struct ByteSet {
+  std::uint64_t bits[4] = {0, 0, 0, 0};
+  void add(unsigned char byte) { bits[byte >> 6] |= std::uint64_t{1} << (byte & 63); }
+  bool has(unsigned char byte) const { return (bits[byte >> 6] >> (byte & 63)) & 1; }
+};
+
+// The bytes that may begin a character that makes a word need quoting: the
+// ASCII specials themselves, and the lead bytes of the non-ASCII ones.
+ByteSet trigger_bytes(const QuotingRule& rule) {
+  ByteSet set;
+  auto add = [&](char32_t c) {
+    std::string bytes;
+    append_wtf8(bytes, c);
+    set.add(static_cast<unsigned char>(bytes[0]));
+  };
+  for (char32_t c : rule.special_chars) add(c);
+  for (char32_t c : rule.quote_alternates) add(c);
+  return set;
+}
+
+bool needs_quoting(std::string_view word, const QuotingRule& rule, const ByteSet& triggers) {
+  for (std::size_t pos = 0; pos < word.size(); ++pos) {
+    const auto byte = static_cast<unsigned char>(word[pos]);
+    if (!triggers.has(byte)) continue;
+    if (byte < 0x80) return true;
+    const char32_t c = decode_wtf8(word, pos).code;
+    if (contains(rule.special_chars, c) || contains(rule.quote_alternates, c)) return true;
+  }
+  return false;
+}
+
+void append_quoted(std::string& out, std::string_view word, const QuotingRule& rule,
+                   const ByteSet& triggers) {
+  if (!needs_quoting(word, rule, triggers)) {
+    out += word;
+    return;
+  }
+  append_wtf8(out, rule.quote_char);
+  // Copy runs of ordinary bytes whole; stop only at a quote character (ASCII
+  // in both rules) or a non-ASCII character that may be one of its alternates.
+  const auto quote = static_cast<unsigned char>(rule.quote_char);
+  std::size_t run = 0;
   for (std::size_t pos = 0; pos < word.size();) {
+    const auto byte = static_cast<unsigned char>(word[pos]);
+    if (byte != quote && (byte < 0x80 || rule.quote_alternates.empty())) {
+      ++pos;
+      continue;
+    }
     const DecodedChar d = decode_wtf8(word, pos);
-    if (contains(rule.special_chars, d.code) || contains(rule.quote_alternates, d.code)) {
-      return true;
+    if (d.code == rule.quote_char || contains(rule.quote_alternates, d.code)) {
+      out.append(word, run, pos + d.length - run);
+      run = pos;  // the character goes out twice
     }
     pos += d.length;
   }
-  return false;
+  out.append(word, run);
+  append_wtf8(out, rule.quote_char);
 }
 
 }  // namespace
 
 std::string quote_argument(std::string_view word, const QuotingRule& rule) {
-  if (!needs_quoting(word, rule)) return std::string(word);
   std::string out;
   out.reserve(word.size() + 2);
-  append_wtf8(out, rule.quote_char);
-  for (std::size_t pos = 0; pos < word.size();) {
-    const DecodedChar d = decode_wtf8(word, pos);
-    const std::string_view bytes = word.substr(pos, d.length);
-    if (d.code == rule.quote_char || contains(rule.quote_alternates, d.code)) out += bytes;
-    out += bytes;
-    pos += d.length;
-  }
-  append_wtf8(out, rule.quote_char);
+  append_quoted(out, word, rule, trigger_bytes(rule));
   return out;
 }
 
@@ -55,10 +96,14 @@ std::string quote_for_powershell(std::string_view word) {
 std::string quote_arguments(std::span<const std::string> words, std::string_view shell) {
   const QuotingRule& rule =
       equals_ignoring_ascii_case(shell, "cmd") ? CMD_QUOTING : POWERSHELL_QUOTING;
+  const ByteSet triggers = trigger_bytes(rule);
+  std::size_t size = words.size();
+  for (const auto& word : words) size += word.size() + 2;
   std::string out;
+  out.reserve(size);
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (i > 0) out += ' ';
-    out += quote_argument(words[i], rule);
+    append_quoted(out, words[i], rule, triggers);
   }
   return out;
 }

@@ -1,5 +1,8 @@
 #include "wtf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace vornalt {
 namespace {
 
@@ -10,9 +13,8 @@ bool is_surrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 }  // namespace
 
-DecodedChar decode_wtf8(std::string_view text, std::size_t pos) {
+DecodedChar decode_wtf8_sequence(std::string_view text, std::size_t pos) {
   const auto lead = static_cast<unsigned char>(text[pos]);
-  if (lead < 0x80) return {lead, 1};
   std::size_t length;
   char32_t code;
   char32_t minimum;
@@ -68,18 +70,32 @@ std::string to_wtf8(std::u16string_view text) {
 }
 
 std::u16string to_utf16(std::string_view wtf8) {
-  std::u16string out;
-  out.reserve(wtf8.size());
+  // Never more units than bytes: size once, write, then trim.
+  std::u16string out(wtf8.size(), u'\0');
+  char16_t* next = out.data();
   for (std::size_t pos = 0; pos < wtf8.size();) {
-    const DecodedChar d = decode_wtf8(wtf8, pos);
+    // Eight ASCII bytes at a time: the usual command line is all ASCII.
+    std::uint64_t eight;
+    if (wtf8.size() - pos >= 8 &&
+        (std::memcpy(&eight, wtf8.data() + pos, 8), (eight & 0x8080808080808080) == 0)) {
+      for (int i = 0; i < 8; ++i) *next++ = static_cast<char16_t>(wtf8[pos + i]);
+      pos += 8;
+      continue;
+    }
+    if (static_cast<unsigned char>(wtf8[pos]) < 0x80) {
+      *next++ = static_cast<char16_t>(wtf8[pos++]);
+      continue;
+    }
+    const DecodedChar d = decode_wtf8_sequence(wtf8, pos);
     pos += d.length;
     if (d.code < 0x10000) {
-      out += static_cast<char16_t>(d.code);
+      *next++ = static_cast<char16_t>(d.code);
     } else {
-      out += static_cast<char16_t>(0xD800 + ((d.code - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((d.code - 0x10000) & 0x3FF));
+      *next++ = static_cast<char16_t>(0xD800 + ((d.code - 0x10000) >> 10));
+      *next++ = static_cast<char16_t>(0xDC00 + ((d.code - 0x10000) & 0x3FF));
     }
   }
+  out.resize(static_cast<std::size_t>(next - out.data()));
   return out;
 }
 

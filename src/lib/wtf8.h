@@ -18,9 +18,15 @@ struct DecodedChar {
   std::size_t length;
 };
 
+/// The non-ASCII case of decode_wtf8.
+DecodedChar decode_wtf8_sequence(std::string_view text, std::size_t pos);
+
 /// Decodes the character at `text[pos]` (pos < text.size()). Surrogate code
 /// points are accepted; a malformed sequence decodes as U+FFFD of length 1.
-DecodedChar decode_wtf8(std::string_view text, std::size_t pos);
+inline DecodedChar decode_wtf8(std::string_view text, std::size_t pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  return lead < 0x80 ? DecodedChar{lead, 1} : decode_wtf8_sequence(text, pos);
+}
 
 /// Appends `c` (any code point up to U+10FFFF, surrogates included).
 void append_wtf8(std::string& out, char32_t c);

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for the given time (default 60 s each) from the
+# committed seed corpus, and stops at the first crash or broken property.
+#   ./scripts/fuzz.sh [seconds]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+seconds=${1:-60}
+./scripts/setup.sh
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz >/dev/null
+for target in command_line parse_arguments compose_command_line wrap_text lower_case wtf8; do
+  echo "fuzz_$target: ${seconds}s"
+  tests/fuzz/run_fuzzer.sh "build/fuzz/tests/fuzz/fuzz_$target" "tests/fuzz/corpus/$target" "$seconds"
+done
+echo "all fuzz targets ran clean"

@@ -1,0 +1,57 @@
+// Any request composes; the encoded script decodes back to the script, and
+// wt.exe reads back the title.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "base64_decode.h"
+#include "command_line.h"
+#include "console_command_line.h"
+#include "fuzz_check.h"
+#include "powershell_command.h"
+#include "wtf8.h"
+
+namespace {
+
+std::string title_seen_by_wt(const std::string& line) {
+  const std::vector<std::string> args = vornalt::split_command_line(line);
+  FUZZ_CHECK(args.size() >= 5 && args[3] == "--title");
+  std::string title;
+  const std::string& raw = args[4];
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == ';') continue;
+    title += raw[i];
+  }
+  return title;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  static const char* const SHELLS[] = {"cmd", "pwsh", "powershell"};
+  vornalt::LaunchRequest request;
+  request.target = (data[0] & 1) ? "wt" : "conhost";
+  request.shell = SHELLS[(data[0] >> 1) % 3];
+  const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::size_t split = rest.find('\0');
+  request.title = rest.substr(0, split);
+  request.arguments = split == std::string::npos ? "" : rest.substr(split + 1);
+
+  const std::string line = vornalt::compose_command_line(request);
+  if (request.shell != "cmd") {
+    const std::string script =
+        vornalt::powershell_script(request.target, request.title, request.arguments);
+    const std::string encoded = line.substr(line.rfind(' ') + 1);
+    FUZZ_CHECK(encoded == vornalt::encode_powershell_command(script));
+    const std::string bytes = vornalt::testing::decode_base64(encoded);
+    const std::u16string units = vornalt::to_utf16(script);
+    FUZZ_CHECK(bytes.size() == units.size() * 2);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      FUZZ_CHECK(static_cast<unsigned char>(bytes[2 * i]) == (units[i] & 0xFF));
+      FUZZ_CHECK(static_cast<unsigned char>(bytes[2 * i + 1]) == (units[i] >> 8));
+    }
+  }
+  if (request.target == "wt") FUZZ_CHECK(title_seen_by_wt(line) == request.title);
+  return 0;
+}
