@@ -2,13 +2,14 @@
 # Builds everything and runs every test suite: the native unit tests (with
 # AddressSanitizer and UndefinedBehaviorSanitizer) and, under Wine, the same
 # unit tests for Windows, the Win32 layer's tests and the end-to-end tests of
-# vornalt.exe, built once with MinGW-w64's g++ and once with clang. Ends with
-# CTest's summary of all of them.
+# vornalt.exe, built once with MinGW-w64's g++ and once with clang; every
+# fuzz target for a short while; and clang-tidy. Ends with CTest's summary of
+# all of them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 ./scripts/setup.sh
-for preset in native windows windows-clang; do
+for preset in native windows windows-clang fuzz; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
@@ -16,10 +17,12 @@ done
 source scripts/wine-env.sh
 wine_env_start
 
-# One CTest run over both builds, so that one summary line covers them all.
-cat > build/CTestTestfile.cmake <<'EOT'
+# One CTest run over every build, so that one summary line covers them all.
+cat > build/CTestTestfile.cmake <<EOT
 subdirs("native")
 subdirs("windows")
 subdirs("windows-clang")
+subdirs("fuzz")
+add_test(clang_tidy "$root/scripts/tidy.sh")
 EOT
 ctest --test-dir build --output-on-failure -j "$(nproc)"

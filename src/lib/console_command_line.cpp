@@ -38,24 +38,33 @@ std::string escape_title_for_wt(std::string_view title) {
 
 std::string compose_command_line(const LaunchRequest& request) {
   const bool cmd = request.shell == "cmd";
-  std::string shell_part;
-  if (cmd) {
-    shell_part = "cmd.exe /c ";
-  } else {
-    shell_part = request.shell + ".exe -EncodedCommand ";
-    shell_part += encode_powershell_command(
-        powershell_script(request.target, request.title, request.arguments));
-  }
+  // The one large piece is built first, then everything goes into one string
+  // of the final size.
+  const std::string value = cmd ? std::string()
+                                : encode_powershell_command(powershell_script(
+                                      request.target, request.title, request.arguments));
+  const std::string_view payload = cmd ? std::string_view(request.arguments) : value;
+  const std::string shell = cmd ? "cmd.exe /c " : request.shell + ".exe -EncodedCommand ";
+  std::string line;
   if (request.target == "conhost") {
-    if (!cmd) return "conhost.exe " + shell_part;
-    return "conhost.exe " + shell_part + "title " + escape_title_for_cmd(request.title) + " && " +
-           request.arguments;
+    const std::string title = cmd ? escape_title_for_cmd(request.title) : std::string();
+    line.reserve(40 + title.size() + payload.size());
+    line += "conhost.exe ";
+    line += shell;
+    if (cmd) {
+      line += "title ";
+      line += title;
+      line += " && ";
+    }
+  } else {
+    const std::string title = escape_title_for_wt(request.title);
+    line.reserve(80 + title.size() + payload.size());
+    line += "wt.exe --window vornalt --title \"";
+    line += title;
+    line += "\" --startingDirectory . ";
+    line += shell;
   }
-  std::string line = "wt.exe --window vornalt --title \"";
-  line += escape_title_for_wt(request.title);
-  line += "\" --startingDirectory . ";
-  line += shell_part;
-  if (cmd) line += request.arguments;
+  line += payload;
   return line;
 }
 

@@ -1,16 +1,29 @@
 #include "error.h"
 
-#include <cstdio>
-
 #include "unicode_tables.h"
 #include "wtf8.h"
 
 namespace vornalt {
+namespace {
+
+// `value` in hexadecimal, at least `digits` digits.
+void append_hex(std::string& out, std::uint32_t value, int digits, const char* alphabet) {
+  char text[8];
+  int length = 0;
+  do {
+    text[length++] = alphabet[value & 0xF];
+    value >>= 4;
+  } while (value != 0);
+  for (int i = length; i < digits; ++i) out += '0';
+  while (length > 0) out += text[--length];
+}
+
+}  // namespace
 
 std::string to_string(HRESULT code) {
-  char text[24];
-  std::snprintf(text, sizeof text, "HRESULT(0x%08X)", static_cast<std::uint32_t>(code.value));
-  return text;
+  std::string text = "HRESULT(0x";
+  append_hex(text, static_cast<std::uint32_t>(code.value), 8, "0123456789ABCDEF");
+  return text + ")";
 }
 
 HRESULT Error::shown_code() const { return code_ == CODE_WITHOUT_LAST_ERROR ? HRESULT{0} : code_; }
@@ -69,9 +82,9 @@ std::string quote_debug(std::string_view text) {
         if (unicode::is_printable(d.code) && !unicode::is_grapheme_extend(d.code)) {
           out += text.substr(pos, d.length);
         } else {
-          char escape[16];
-          std::snprintf(escape, sizeof escape, "\\u{%x}", static_cast<unsigned>(d.code));
-          out += escape;
+          out += "\\u{";
+          append_hex(out, d.code, 1, "0123456789abcdef");
+          out += '}';
         }
     }
     pos += d.length;

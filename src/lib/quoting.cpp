@@ -1,7 +1,7 @@
 #include "quoting.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <array>
 
 #include "wtf8.h"
 
@@ -20,9 +20,9 @@ bool contains(std::span<const char32_t> list, char32_t c) {
 
 // A set of bytes, to test each byte of a word with one lookup.
 struct ByteSet {
-  std::uint64_t bits[4] = {0, 0, 0, 0};
-  void add(unsigned char byte) { bits[byte >> 6] |= std::uint64_t{1} << (byte & 63); }
-  bool has(unsigned char byte) const { return (bits[byte >> 6] >> (byte & 63)) & 1; }
+  std::array<bool, 256> members{};
+  void add(unsigned char byte) { members[byte] = true; }
+  bool has(unsigned char byte) const { return members[byte]; }
 };
 
 // The bytes that may begin a character that makes a word need quoting: the

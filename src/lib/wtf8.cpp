@@ -14,33 +14,33 @@ bool is_surrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 }  // namespace
 
 DecodedChar decode_wtf8_sequence(std::string_view text, std::size_t pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  std::size_t length;
-  char32_t code;
-  char32_t minimum;
+  constexpr DecodedChar BAD{REPLACEMENT_CHARACTER, 1};
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + pos;
+  const std::size_t left = text.size() - pos;
+  const unsigned char lead = p[0];
   if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, code = lead & 0x1F, minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, code = lead & 0x0F, minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, code = lead & 0x07, minimum = 0x10000;
-  } else {
-    return {REPLACEMENT_CHARACTER, 1};
+    if (left < 2 || !is_continuation(p[1])) return BAD;
+    return {static_cast<char32_t>(((lead & 0x1F) << 6) | (p[1] & 0x3F)), 2};
   }
-  if (text.size() - pos < length) return {REPLACEMENT_CHARACTER, 1};
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto byte = static_cast<unsigned char>(text[pos + i]);
-    if (!is_continuation(byte)) return {REPLACEMENT_CHARACTER, 1};
-    code = (code << 6) | (byte & 0x3F);
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    if (left < 3 || !is_continuation(p[1]) || !is_continuation(p[2])) return BAD;
+    const auto code =
+        static_cast<char32_t>(((lead & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+    return code < 0x800 ? BAD : DecodedChar{code, 3};
   }
-  if (code < minimum || code > 0x10FFFF) return {REPLACEMENT_CHARACTER, 1};
-  return {code, length};
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    if (left < 4 || !is_continuation(p[1]) || !is_continuation(p[2]) || !is_continuation(p[3])) {
+      return BAD;
+    }
+    const auto code = static_cast<char32_t>(((lead & 0x07) << 18) | ((p[1] & 0x3F) << 12) |
+                                            ((p[2] & 0x3F) << 6) | (p[3] & 0x3F));
+    return code < 0x10000 || code > 0x10FFFF ? BAD : DecodedChar{code, 4};
+  }
+  return BAD;
 }
 
-void append_wtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
+void append_wtf8_sequence(std::string& out, char32_t c) {
+  if (c < 0x800) {
     out += static_cast<char>(0xC0 | (c >> 6));
     out += static_cast<char>(0x80 | (c & 0x3F));
   } else if (c < 0x10000) {
@@ -69,14 +69,14 @@ std::string to_wtf8(std::u16string_view text) {
   return out;
 }
 
-std::u16string to_utf16(std::string_view wtf8) {
-  // Never more units than bytes: size once, write, then trim.
-  std::u16string out(wtf8.size(), u'\0');
-  char16_t* next = out.data();
-  for (std::size_t pos = 0; pos < wtf8.size();) {
+std::size_t to_utf16_part(std::string_view wtf8, std::size_t& pos, char16_t* out,
+                          std::size_t capacity) {
+  char16_t* next = out;
+  char16_t* const end = out + capacity;
+  while (pos < wtf8.size() && end - next >= 2) {
     // Eight ASCII bytes at a time: the usual command line is all ASCII.
     std::uint64_t eight;
-    if (wtf8.size() - pos >= 8 &&
+    if (wtf8.size() - pos >= 8 && end - next >= 8 &&
         (std::memcpy(&eight, wtf8.data() + pos, 8), (eight & 0x8080808080808080) == 0)) {
       for (int i = 0; i < 8; ++i) *next++ = static_cast<char16_t>(wtf8[pos + i]);
       pos += 8;
@@ -95,7 +95,15 @@ std::u16string to_utf16(std::string_view wtf8) {
       *next++ = static_cast<char16_t>(0xDC00 + ((d.code - 0x10000) & 0x3FF));
     }
   }
-  out.resize(static_cast<std::size_t>(next - out.data()));
+  return static_cast<std::size_t>(next - out);
+}
+
+std::u16string to_utf16(std::string_view wtf8) {
+  // Never more units than bytes (plus room for the last pair): size once,
+  // convert, then trim.
+  std::u16string out(wtf8.size() + 1, u'\0');
+  std::size_t pos = 0;
+  out.resize(to_utf16_part(wtf8, pos, out.data(), out.size()));
   return out;
 }
 

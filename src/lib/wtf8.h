@@ -28,14 +28,29 @@ inline DecodedChar decode_wtf8(std::string_view text, std::size_t pos) {
   return lead < 0x80 ? DecodedChar{lead, 1} : decode_wtf8_sequence(text, pos);
 }
 
+/// The non-ASCII case of append_wtf8.
+void append_wtf8_sequence(std::string& out, char32_t c);
+
 /// Appends `c` (any code point up to U+10FFFF, surrogates included).
-void append_wtf8(std::string& out, char32_t c);
+inline void append_wtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else {
+    append_wtf8_sequence(out, c);
+  }
+}
 
 /// Lossless: pairs become 4-byte sequences, unpaired surrogates 3-byte ones.
 std::string to_wtf8(std::u16string_view text);
 
 /// The inverse of to_wtf8; malformed bytes become U+FFFD.
 std::u16string to_utf16(std::string_view wtf8);
+
+/// Converts WTF-8 from `pos` on into at most `capacity` (at least 2) units at
+/// `out`, as far as they fit without splitting a pair; advances `pos` and
+/// returns the number of units written.
+std::size_t to_utf16_part(std::string_view wtf8, std::size_t& pos, char16_t* out,
+                          std::size_t capacity);
 
 /// Valid UTF-8 for a pipe or file: every unpaired surrogate becomes U+FFFD.
 std::string to_utf8_lossy(std::string_view wtf8);

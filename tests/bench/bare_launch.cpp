@@ -1,5 +1,5 @@
 // The baseline for vornalt.exe's overhead: a program that does nothing but
-// CreateProcessW of the command line that `vornalt.exe -q wt x` starts.
+// CreateProcessW of the command line that `vornalt.exe wt -q x` starts.
 #include "windows_support.h"
 
 int main() {

@@ -19,7 +19,7 @@ def timed(args):
     return time.perf_counter() - start
 
 
-vornalt = ["vornalt.exe", "-q", "wt", "x"]
+vornalt = ["vornalt.exe", "wt", "-q", "x"]
 bare = ["bare_launch.exe"]
 for _ in range(3):  # warm the caches and the wineserver
     timed(vornalt), timed(bare)

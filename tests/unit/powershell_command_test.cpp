@@ -66,6 +66,9 @@ TEST(EncodePowershellCommand, DecodesBackToTheScript) {
       "$host.UI.RawUI.WindowTitle = 'Grüße' ; Write-Host '日本' 😀",
       "x\xED\xB0\x80y",
       std::string(1000, 'q') + "é",
+      // Long enough to be encoded in slices, with a pair across a boundary.
+      std::string(3071, 'a') + "😀" + std::string(3070, 'b') + "\xED\xA0\x80" + "é😀",
+      std::string(3072 * 3 + 1, 'c'),
   };
   for (const auto& script : scripts) {
     const std::string bytes = testing::decode_base64(encode_powershell_command(script));
