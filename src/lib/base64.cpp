@@ -33,8 +33,8 @@ void append_base64(std::string& out, std::span<const std::uint8_t> bytes) {
   std::size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3) {
     const std::uint32_t group = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-    std::memcpy(next, &PAIRS[2 * (group >> 12)], 2);
-    std::memcpy(next + 2, &PAIRS[2 * (group & 0xFFF)], 2);
+    std::memcpy(next, &PAIRS[std::size_t{2} * (group >> 12)], 2);
+    std::memcpy(next + 2, &PAIRS[std::size_t{2} * (group & 0xFFF)], 2);
     next += 4;
   }
   // One or two bytes left: two or three characters, the rest stays "=".

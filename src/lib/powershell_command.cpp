@@ -52,7 +52,7 @@ std::string encode_powershell_command(std::string_view script) {
   // Converted and encoded a slice at a time, so that a long script never has
   // a whole UTF-16 copy. A slice holds a multiple of three units, six bytes,
   // so only the last one can need padding.
-  constexpr std::size_t SLICE = 3 * 1024;
+  constexpr std::size_t SLICE = std::size_t{3} * 1024;
   std::array<char16_t, SLICE + 2> units;
   std::string out;
   out.reserve((2 * script.size() + 2) / 3 * 4 + 4);
