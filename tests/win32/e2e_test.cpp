@@ -128,7 +128,7 @@ class Sandbox {
   }
 
   bool wait_for(const std::wstring& file) const {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1200; ++i) {  // up to a minute on a busy machine
       if (exists(file)) return true;
       Sleep(50);
     }
