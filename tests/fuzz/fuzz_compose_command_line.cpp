@@ -5,27 +5,11 @@
 #include <string>
 
 #include "base64_decode.h"
-#include "command_line.h"
 #include "console_command_line.h"
 #include "fuzz_check.h"
 #include "powershell_command.h"
+#include "wt_title.h"
 #include "wtf8.h"
-
-namespace {
-
-std::string title_seen_by_wt(const std::string& line) {
-  const std::vector<std::string> args = vornalt::split_command_line(line);
-  FUZZ_CHECK(args.size() >= 5 && args[3] == "--title");
-  std::string title;
-  const std::string& raw = args[4];
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == ';') continue;
-    title += raw[i];
-  }
-  return title;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
@@ -52,6 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(static_cast<unsigned char>(bytes[2 * i + 1]) == (units[i] >> 8));
     }
   }
-  if (request.target == "wt") FUZZ_CHECK(title_seen_by_wt(line) == request.title);
+  if (request.target == "wt") FUZZ_CHECK(vornalt::testing::title_seen_by_wt(line) == request.title);
   return 0;
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "command_line.h"
+#include "wt_title.h"
 
 namespace vornalt {
 namespace {
@@ -77,22 +77,6 @@ TEST(EscapeTitleForWt, OnlyQuotesBackslashRunsAndSemicolons) {
     EXPECT_EQ(escape_title_for_wt(title), escaped) << title;
 }
 
-// What wt.exe reads back: the arguments split like CommandLineToArgvW (the
-// program's own splitting agrees where no `""` occurs inside quotes, which
-// the escaping never writes), then "\;" turned into ";".
-std::string title_seen_by_wt(const std::string& line) {
-  const std::vector<std::string> args = split_command_line(line);
-  EXPECT_GE(args.size(), 5u);
-  EXPECT_EQ(args[3], "--title");
-  std::string title;
-  const std::string& raw = args[4];
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == ';') continue;
-    title += raw[i];
-  }
-  return title;
-}
-
 TEST(ComposeCommandLine, WtReadsBackTheTitle) {
   const std::string pieces[] = {"a", " ", "\\", "\"", ";", "\t", "日本", "😀", "\\\\", "x"};
   std::vector<std::string> titles = {"", "C:\\work\\", "\"\"", "\\\"", ";;", "a\\;b", "\\"};
@@ -104,7 +88,7 @@ TEST(ComposeCommandLine, WtReadsBackTheTitle) {
   for (const auto& title : titles) {
     for (const char* shell : {"cmd", "pwsh", "powershell"}) {
       const std::string line = compose_command_line(request("wt", shell, title, "x"));
-      EXPECT_EQ(title_seen_by_wt(line), title) << line;
+      EXPECT_EQ(testing::title_seen_by_wt(line), title) << line;
     }
   }
 }

@@ -1,0 +1,28 @@
+// What wt.exe reads back as the title of a composed command line: the
+// arguments split like CommandLineToArgvW (the program's own splitting agrees
+// wherever no `""` stands inside quotes, which the title escaping never
+// writes), then "\;" turned into ";". For tests and fuzz targets.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+
+namespace vornalt::testing {
+
+/// The title, or nothing when the line has no "--title" in its place.
+inline std::optional<std::string> title_seen_by_wt(const std::string& line) {
+  const std::vector<std::string> args = split_command_line(line);
+  if (args.size() < 5 || args[3] != "--title") return std::nullopt;
+  std::string title;
+  const std::string& raw = args[4];
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == ';') continue;
+    title += raw[i];
+  }
+  return title;
+}
+
+}  // namespace vornalt::testing
