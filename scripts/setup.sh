@@ -28,8 +28,6 @@ need libclang-rt-14-dev test -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
 need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
 need clang-format has clang-format
 need clang-tidy has clang-tidy
-need zip has zip
-need unzip has unzip
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 
@@ -48,4 +46,4 @@ fi
 echo "setup: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq >/dev/null
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -61,15 +61,6 @@ TEST(QuoteForPowershell, QuotesOnlyWordsWithSpecialCharacters) {
   for (const auto& c : cases) EXPECT_EQ(quote_for_powershell(c.word), c.quoted) << c.word;
 }
 
-TEST(QuoteArgument, RulesHoldTheirSpecialCharacters) {
-  EXPECT_EQ(CMD_QUOTING.quote_char, U'"');
-  EXPECT_EQ(CMD_QUOTING.special_chars.size(), 8u);
-  EXPECT_EQ(POWERSHELL_QUOTING.quote_char, U'\'');
-  EXPECT_EQ(POWERSHELL_QUOTING.special_chars.size(), 9u);
-  EXPECT_EQ(quote_argument("a b", CMD_QUOTING), quote_for_cmd("a b"));
-  EXPECT_EQ(quote_argument("a b", POWERSHELL_QUOTING), quote_for_powershell("a b"));
-}
-
 struct JoinCase {
   std::vector<std::string> words;
   std::string shell;
