@@ -4,6 +4,8 @@
 // rest of its command line, after its own name, and waits for it, as the
 // real host does. With VORNALT_DOUBLE_DELAY_MS set it lingers that long
 // before it ends; last it writes "<name>.done".
+#include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "windows_support.h"

@@ -7,6 +7,7 @@
 // Usage: e2e_test <path of vornalt.exe> <folder of the stand-in hosts>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -409,7 +410,7 @@ TEST(EndToEnd, AnUnusableStandardOutputStillLaunches) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (argc != 3) {
-    fprintf(stderr, "usage: e2e_test <vornalt.exe> <folder of the stand-in hosts>\n");
+    std::fprintf(stderr, "usage: e2e_test <vornalt.exe> <folder of the stand-in hosts>\n");
     return 2;
   }
   vornalt::g_vornalt = vornalt::windows_path(argv[1]);
