@@ -40,10 +40,10 @@ std::string compose_command_line(const LaunchRequest& request) {
   const bool cmd = request.shell == "cmd";
   // The one large piece is built first, then everything goes into one string
   // of the final size.
-  const std::string value = cmd ? std::string()
-                                : encode_powershell_command(powershell_script(
-                                      request.target, request.title, request.arguments));
-  const std::string_view payload = cmd ? std::string_view(request.arguments) : value;
+  const std::string encoded = cmd ? std::string()
+                                  : encode_powershell_command(powershell_script(
+                                        request.target, request.title, request.arguments));
+  const std::string_view payload = cmd ? std::string_view(request.arguments) : encoded;
   const std::string shell = cmd ? "cmd.exe /c " : request.shell + ".exe -EncodedCommand ";
   std::string line;
   if (request.target == "conhost") {

@@ -4,10 +4,6 @@
 
 namespace vornalt {
 
-std::string to_string(WAIT_EVENT event) {
-  return "WAIT_EVENT(" + std::to_string(event.value) + ")";
-}
-
 bool launch_process(std::string_view command_line, const LaunchRequest& request, System& system) {
   std::u16string buffer = to_utf16(command_line);
   buffer += u'\0';

@@ -33,7 +33,9 @@ inline constexpr WAIT_EVENT WAIT_EVENT_OBJECT_0{0};
 inline constexpr std::uint32_t INFINITE_TIMEOUT = 0xFFFFFFFF;
 
 /// "WAIT_EVENT(258)", in unsigned decimal.
-std::string to_string(WAIT_EVENT event);
+inline std::string to_string(WAIT_EVENT event) {
+  return "WAIT_EVENT(" + std::to_string(event.value) + ")";
+}
 
 /// The visible window of the console that standard output writes to.
 struct ConsoleWindow {
