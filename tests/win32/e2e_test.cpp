@@ -14,6 +14,7 @@
 #include "console_command_line.h"
 #include "help.h"
 #include "win32_system.h"
+#include "windows_path.h"
 #include "windows_support.h"
 #include "wtf8.h"
 
@@ -24,16 +25,6 @@ std::wstring g_vornalt;
 std::wstring g_doubles;
 
 std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
-std::wstring wide(std::string_view utf8) { return wide(to_utf16(utf8)); }
-
-// CTest hands over Unix paths; Wine shows the Unix root as drive Z:.
-std::wstring windows_path(std::string path) {
-  if (!path.empty() && path[0] == '/') {
-    path = "Z:" + path;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-  }
-  return wide(path);
-}
 
 std::string read_file(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -413,7 +404,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: e2e_test <vornalt.exe> <folder of the stand-in hosts>\n");
     return 2;
   }
-  vornalt::g_vornalt = vornalt::windows_path(argv[1]);
-  vornalt::g_doubles = vornalt::windows_path(argv[2]);
+  vornalt::g_vornalt = vornalt::testing::windows_path(argv[1]);
+  vornalt::g_doubles = vornalt::testing::windows_path(argv[2]);
   return RUN_ALL_TESTS();
 }

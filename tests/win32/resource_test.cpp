@@ -6,19 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "windows_path.h"
 #include "windows_support.h"
 
 namespace {
 
 std::wstring g_exe;
-
-std::wstring windows_path(std::string path) {
-  if (!path.empty() && path[0] == '/') {
-    path = "Z:" + path;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-  }
-  return {path.begin(), path.end()};
-}
 
 class VersionResource : public ::testing::Test {
  protected:
@@ -78,6 +71,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: resource_test <vornalt.exe>\n");
     return 2;
   }
-  g_exe = windows_path(argv[1]);
+  g_exe = vornalt::testing::windows_path(argv[1]);
   return RUN_ALL_TESTS();
 }
