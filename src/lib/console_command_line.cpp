@@ -1,14 +1,57 @@
 #include "console_command_line.h"
 
 #include "powershell_command.h"
+#include "quoting.h"
 
 namespace vornalt {
+namespace {
+
+bool is_cmd_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The end of the token that starts at `pos`: the next blank outside quotes,
+// read as CommandLineToArgvW reads them (`\"` is no quote; `\\"` is one).
+std::size_t token_end(std::string_view text, std::size_t pos) {
+  bool in_quotes = false;
+  std::size_t backslashes = 0;
+  for (; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c == '"' && backslashes % 2 == 0) in_quotes = !in_quotes;
+    if (c == ' ' && !in_quotes) break;
+    backslashes = c == '\\' ? backslashes + 1 : 0;
+  }
+  return pos;
+}
+
+// One token as the word wt.exe must read.
+void append_token_for_wt(std::string& out, std::string_view token) {
+  const bool wrapped_for_blank =
+      token.size() >= 2 && token.front() == '"' && token.find(' ') != std::string_view::npos;
+  if (wrapped_for_blank) token = token.substr(1, token.size() - 2);
+  std::string word;
+  word.reserve(token.size() + 4);
+  for (char c : token) {
+    if (c == ';') word += '\\';
+    word += c;
+  }
+  out += quote_for_argv(word);
+}
+
+}  // namespace
 
 std::string escape_title_for_cmd(std::string_view title) {
   std::string out;
-  out.reserve(title.size());
-  for (char c : title) {
-    if (std::string_view("^&|<>\"").find(c) != std::string_view::npos) out += '^';
+  out.reserve(title.size() + 8);
+  for (std::size_t i = 0; i < title.size(); ++i) {
+    char c = title[i];
+    if (c == '"') c = '\'';
+    if (is_cmd_blank(c)) {
+      c = ' ';
+      const bool single = i > 0 && i + 1 < title.size() && !is_cmd_blank(title[i - 1]) &&
+                          !is_cmd_blank(title[i + 1]);
+      if (!single) out += '^';
+    } else if (std::string_view("^&|<>").find(c) != std::string_view::npos) {
+      out += '^';
+    }
     out += c;
   }
   return out;
@@ -36,35 +79,59 @@ std::string escape_title_for_wt(std::string_view title) {
   return out;
 }
 
+std::string escape_arguments_for_wt(std::string_view arguments) {
+  std::string out;
+  out.reserve(arguments.size() + arguments.size() / 4 + 2);
+  for (std::size_t pos = 0;; ++pos) {
+    const std::size_t end = token_end(arguments, pos);
+    if (pos > 0) out += ' ';
+    append_token_for_wt(out, arguments.substr(pos, end - pos));
+    pos = end;
+    if (pos == arguments.size()) break;
+  }
+  return out;
+}
+
 std::string compose_command_line(const LaunchRequest& request) {
   const bool cmd = request.shell == "cmd";
-  // The one large piece is built first, then everything goes into one string
-  // of the final size.
-  const std::string encoded = cmd ? std::string()
-                                  : encode_powershell_command(powershell_script(
-                                        request.target, request.title, request.arguments));
-  const std::string_view payload = cmd ? std::string_view(request.arguments) : encoded;
-  const std::string shell = cmd ? "cmd.exe /c " : request.shell + ".exe -EncodedCommand ";
+  const bool conhost = request.target == "conhost";
   std::string line;
-  if (request.target == "conhost") {
-    const std::string title = cmd ? escape_title_for_cmd(request.title) : std::string();
-    line.reserve(40 + title.size() + payload.size());
-    line += "conhost.exe ";
-    line += shell;
-    if (cmd) {
-      line += "title ";
-      line += title;
-      line += " && ";
-    }
+  if (conhost) {
+    line = "conhost.exe ";
   } else {
-    const std::string title = escape_title_for_wt(request.title);
-    line.reserve(80 + title.size() + payload.size());
-    line += "wt.exe --window vornalt --title \"";
-    line += title;
+    line = "wt.exe --window vornalt --title \"";
+    line += escape_title_for_wt(request.title);
     line += "\" --startingDirectory . ";
-    line += shell;
   }
-  line += payload;
+  if (!cmd) {
+    line += request.shell;
+    line += ".exe -EncodedCommand ";
+    line += encode_powershell_command(
+        powershell_script(request.target, request.title, request.arguments));
+    return line;
+  }
+  if (conhost) {
+    // An escaped blank at the end of the title is also the blank before "&&":
+    // conhost.exe would fold two blanks into one.
+    const std::string title = escape_title_for_cmd(request.title);
+    line += "cmd.exe /c title";
+    if (!title.empty()) line += ' ' + title;
+    if (title.empty() || title.back() != ' ') line += ' ';
+    line += "&& ";
+    line += request.arguments;
+    return line;
+  }
+  // cmd /c removes the first and the last quote of its line when the line
+  // starts with one; /s makes that rule plain, and the two quotes are words
+  // of their own so that wt.exe hands on exactly those.
+  if (request.arguments.starts_with('"')) {
+    line += "cmd.exe /s /c \\\" ";
+    line += escape_arguments_for_wt(request.arguments);
+    line += " \\\"";
+  } else {
+    line += "cmd.exe /c ";
+    line += escape_arguments_for_wt(request.arguments);
+  }
   return line;
 }
 

@@ -15,11 +15,19 @@ namespace vornalt {
 ///   wt.exe --window vornalt --title "{title}" --startingDirectory . cmd.exe /c {arguments}
 ///   wt.exe --window vornalt --title "{title}" --startingDirectory . {pwsh|powershell}.exe
 ///       -EncodedCommand {encoded}
-/// The title is escaped for whoever reads it: cmd's `title` command, or wt.exe.
+/// Each value is written so that the programs on the way read it back: the
+/// title for cmd's `title` command or for wt.exe, and the cmd arguments for
+/// wt.exe (escape_arguments_for_wt). With conhost, the line after
+/// "conhost.exe " is exactly what conhost.exe hands to the shell.
 std::string compose_command_line(const LaunchRequest& request);
 
-/// The title as cmd's `title` command must see it: `^` before each of
-/// ^ & | < > " so that none of them ends the command.
+/// The title as it stands after cmd's `title` command on conhost's line.
+/// conhost.exe splits its line at blanks and re-quotes every `"`, and cmd
+/// would act on ^ & | < > and end the line at a line feed, so:
+/// - `"` becomes `'`; a tab, CR or LF becomes a blank;
+/// - `^` goes before each of ^ & | < >;
+/// - a blank that is not a single blank between two other characters is
+///   written `^ `, so that conhost keeps it and cmd takes it literally.
 std::string escape_title_for_cmd(std::string_view title);
 
 /// The title as it goes between the quotes of wt.exe's --title "…". wt.exe
@@ -27,5 +35,13 @@ std::string escape_title_for_cmd(std::string_view title);
 /// subcommands at each `;` not preceded by a backslash, so: `"` becomes `\"`,
 /// backslashes before a `"` or at the end are doubled, `;` becomes `\;`.
 std::string escape_title_for_wt(std::string_view title);
+
+/// The cmd arguments (quote_for_cmd's text) as words for wt.exe, which
+/// splits them, cuts subcommands at `;`, and joins the words again with
+/// blanks, wrapping in `"` only a word that holds a blank. Each token of the
+/// text goes as one word: itself, or without its outer quotes when it was
+/// wrapped for a blank (wt.exe wraps it again); each `;` written `\;`; then
+/// quoted by quote_for_argv.
+std::string escape_arguments_for_wt(std::string_view arguments);
 
 }  // namespace vornalt

@@ -78,6 +78,43 @@ void append_quoted(std::string& out, std::string_view word, const QuotingRule& r
   append_wtf8(out, rule.quote_char);
 }
 
+void append_quoted_for_argv(std::string& out, std::string_view word) {
+  const bool wrap = word.empty() || word.find_first_of(" \t") != std::string_view::npos;
+  if (wrap) out += '"';
+  std::size_t backslashes = 0;
+  for (char c : word) {
+    if (c == '\\') {
+      ++backslashes;
+    } else {
+      // The backslashes before a quote are doubled, and the quote escaped.
+      if (c == '"') out.append(backslashes + 1, '\\');
+      backslashes = 0;
+    }
+    out += c;
+  }
+  if (wrap) {
+    out.append(backslashes, '\\');  // so that the closing quote stays one
+    out += '"';
+  }
+}
+
+// A caret before each of ^ & | < > that cmd reads outside quotes; cmd
+// toggles its quoting at every `"`, escaped for the C runtime or not.
+std::string escape_for_cmd(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  bool in_quotes = false;
+  for (char c : text) {
+    if (c == '"') {
+      in_quotes = !in_quotes;
+    } else if (!in_quotes && std::string_view("^&|<>").find(c) != std::string_view::npos) {
+      out += '^';
+    }
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string quote_argument(std::string_view word, const QuotingRule& rule) {
@@ -87,23 +124,36 @@ std::string quote_argument(std::string_view word, const QuotingRule& rule) {
   return out;
 }
 
-std::string quote_for_cmd(std::string_view word) { return quote_argument(word, CMD_QUOTING); }
-
 std::string quote_for_powershell(std::string_view word) {
   return quote_argument(word, POWERSHELL_QUOTING);
 }
 
+std::string quote_for_argv(std::string_view word) {
+  std::string out;
+  out.reserve(word.size() + 2);
+  append_quoted_for_argv(out, word);
+  return out;
+}
+
+std::string quote_for_cmd(std::span<const std::string> words) {
+  std::string joined;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) joined += ' ';
+    append_quoted_for_argv(joined, words[i]);
+  }
+  return escape_for_cmd(joined);
+}
+
 std::string quote_arguments(std::span<const std::string> words, std::string_view shell) {
-  const QuotingRule& rule =
-      equals_ignoring_ascii_case(shell, "cmd") ? CMD_QUOTING : POWERSHELL_QUOTING;
-  const ByteSet triggers = trigger_bytes(rule);
+  if (equals_ignoring_ascii_case(shell, "cmd")) return quote_for_cmd(words);
+  const ByteSet triggers = trigger_bytes(POWERSHELL_QUOTING);
   std::size_t size = words.size();
   for (const auto& word : words) size += word.size() + 2;
   std::string out;
   out.reserve(size);
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (i > 0) out += ' ';
-    append_quoted(out, words[i], rule, triggers);
+    append_quoted(out, words[i], POWERSHELL_QUOTING, triggers);
   }
   return out;
 }

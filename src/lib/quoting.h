@@ -5,11 +5,10 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vornalt {
 
-/// One shell's rule: a word holding any of `special_chars` or
+/// A PowerShell rule: a word holding any of `special_chars` or
 /// `quote_alternates` is wrapped in `quote_char`, with each `quote_char` and
 /// each alternate inside doubled.
 struct QuotingRule {
@@ -22,15 +21,11 @@ struct QuotingRule {
 };
 
 namespace detail {
-inline constexpr std::array<char32_t, 8> CMD_SPECIALS{U' ', U'\t', U'"', U'&',
-                                                      U'|', U'>',  U'<', U'^'};
 inline constexpr std::array<char32_t, 9> POWERSHELL_SPECIALS{U' ', U'\t', U'\'', U'&', U'|',
                                                              U'>', U'<',  U'^',  U'"'};
 inline constexpr std::array<char32_t, 4> POWERSHELL_SINGLE_QUOTES{0x2018, 0x2019, 0x201A, 0x201B};
 }  // namespace detail
 
-/// cmd.exe: double quotes. The apostrophe means nothing to cmd.
-inline constexpr QuotingRule CMD_QUOTING{U'"', detail::CMD_SPECIALS, {}};
 /// pwsh and powershell: single quotes, inside which nothing is expanded.
 inline constexpr QuotingRule POWERSHELL_QUOTING{U'\'', detail::POWERSHELL_SPECIALS,
                                                 detail::POWERSHELL_SINGLE_QUOTES};
@@ -38,11 +33,26 @@ inline constexpr QuotingRule POWERSHELL_QUOTING{U'\'', detail::POWERSHELL_SPECIA
 /// `word` unchanged when it holds no special character of `rule`, otherwise
 /// wrapped in the rule's quote character with that character doubled inside.
 std::string quote_argument(std::string_view word, const QuotingRule& rule);
-std::string quote_for_cmd(std::string_view word);
 std::string quote_for_powershell(std::string_view word);
 
-/// The command words, each quoted by the rule of `shell` ("cmd" or a
-/// PowerShell), joined by single blanks.
+/// `word` written so that CommandLineToArgvW and the C runtime both read it
+/// back, and so that conhost.exe rebuilds it unchanged:
+/// - wrapped in `"` only when it is empty or holds a blank or tab;
+/// - each `"` written `\"`;
+/// - a run of backslashes doubled only where a `"` follows it (an escaped
+///   one, or the closing one).
+std::string quote_for_argv(std::string_view word);
+
+/// The words as cmd.exe must read them to hand them on to a program: each
+/// quoted by quote_for_argv and joined by single blanks; then, reading that
+/// text as cmd does (every `"` toggles its quoting, also one written `\"`),
+/// a `^` before each of ^ & | < > outside quotes. cmd removes exactly those
+/// carets, and the program splits the rest back into the words. A caret
+/// depends on every quote before it, so this takes all the words at once.
+std::string quote_for_cmd(std::span<const std::string> words);
+
+/// The command words quoted for `shell` ("cmd" or a PowerShell) and joined
+/// by single blanks.
 std::string quote_arguments(std::span<const std::string> words, std::string_view shell);
 
 }  // namespace vornalt

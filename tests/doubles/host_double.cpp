@@ -1,16 +1,23 @@
 // Stands in for conhost.exe, wt.exe, pwsh.exe and powershell.exe in the
-// end-to-end tests. It records the exact command line it was given in
-// "<name>.cmdline" (raw UTF-16LE) beside itself; as conhost it then runs the
-// rest of its command line, after its own name, and waits for it, as the
-// real host does. With VORNALT_DOUBLE_DELAY_MS set it lingers that long
-// before it ends; last it writes "<name>.done".
+// end-to-end tests, reading its command line as the real program does
+// (platform_readers.h). Beside itself it records, as raw UTF-16LE:
+//   <name>.cmdline      the command line it was given;
+//   <name>.started      conhost and wt: the command line it started;
+//   wt.title            wt: the value of --title;
+//   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal.
+// conhost and wt then start that command line, as the real hosts do, and
+// wait for it. With VORNALT_DOUBLE_DELAY_MS set it lingers that long before
+// it ends; last it writes "<name>.done".
 #include <cstdlib>
-#include <cwchar>
 #include <string>
 
+#include "platform_readers.h"
 #include "windows_support.h"
+#include "wtf8.h"
 
 namespace {
+
+std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 std::wstring module_path() {
   std::wstring path(32768, L'\0');
@@ -18,29 +25,22 @@ std::wstring module_path() {
   return path;
 }
 
-void write_file(const std::wstring& path, const void* data, DWORD size) {
+void write_file(const std::wstring& path, const void* data, std::size_t size) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
-  WriteFile(file, data, size, &written, nullptr);
+  WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
   CloseHandle(file);
 }
 
-// What follows the program's name: it ends at the first blank or tab outside
-// quotes.
-const wchar_t* after_program_name(const wchar_t* line) {
-  bool in_quotes = false;
-  for (; *line != L'\0'; ++line) {
-    if (*line == L'"') in_quotes = !in_quotes;
-    if (!in_quotes && (*line == L' ' || *line == L'\t')) break;
-  }
-  while (*line == L' ' || *line == L'\t') ++line;
-  return line;
+void record(const std::wstring& path, std::string_view wtf8) {
+  const std::u16string units = vornalt::to_utf16(wtf8);
+  write_file(path, units.data(), units.size() * sizeof(char16_t));
 }
 
-DWORD run_rest(const wchar_t* rest) {
-  std::wstring command(rest);
+DWORD start_and_wait(std::string_view line) {
+  std::wstring command = wide(vornalt::to_utf16(line));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -56,17 +56,44 @@ DWORD run_rest(const wchar_t* rest) {
   return status;
 }
 
+// wt.exe expands %NAME% with ExpandEnvironmentStringsW.
+std::string expand_environment(std::string_view text) {
+  const std::wstring source = wide(vornalt::to_utf16(text));
+  std::wstring expanded(source.size() + 1, L'\0');
+  DWORD size = ExpandEnvironmentStringsW(source.c_str(), expanded.data(),
+                                         static_cast<DWORD>(expanded.size()));
+  if (size > expanded.size()) {
+    expanded.resize(size);
+    size = ExpandEnvironmentStringsW(source.c_str(), expanded.data(), size);
+  }
+  if (size == 0) return std::string(text);
+  expanded.resize(size - 1);
+  return vornalt::to_wtf8(std::u16string(expanded.begin(), expanded.end()));
+}
+
 }  // namespace
 
 int main() {
-  const wchar_t* line = GetCommandLineW();
+  const std::wstring line = GetCommandLineW();
+  const std::string text = vornalt::to_wtf8(std::u16string(line.begin(), line.end()));
   const std::wstring path = module_path();
   const std::wstring base = path.substr(0, path.size() - 4);  // less ".exe"
-  write_file(base + L".cmdline", line, static_cast<DWORD>(wcslen(line) * sizeof(wchar_t)));
+  const std::wstring name = base.substr(base.find_last_of(L'\\') + 1);
+  record(base + L".cmdline", text);
 
   DWORD status = 0;
-  const std::wstring name = base.substr(base.find_last_of(L'\\') + 1);
-  if (_wcsicmp(name.c_str(), L"conhost") == 0) status = run_rest(after_program_name(line));
+  if (_wcsicmp(name.c_str(), L"conhost") == 0) {
+    const std::string client = vornalt::testing::conhost_reading(text);
+    record(base + L".started", client);
+    status = start_and_wait(client);
+  } else if (_wcsicmp(name.c_str(), L"wt") == 0) {
+    const vornalt::testing::WtReading reading =
+        vornalt::testing::wt_reading(text, expand_environment);
+    record(base + L".started", reading.command);
+    if (reading.title) record(base + L".title", *reading.title);
+    record(base + L".subcommands", std::to_string(reading.subcommands));
+    status = start_and_wait(reading.command);
+  }
 
   wchar_t delay[32];
   if (GetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", delay, 32) > 0) Sleep(_wtoi(delay));

@@ -107,12 +107,12 @@ TEST(ParseArguments, BuildsTheRequest) {
       {{"wt", "--shell=pwsh", "x"}, request("wt", "cmd", "", "--shell=pwsh x")},
       {{"wt", "-sq", "x"}, request("wt", "cmd", "", "-sq x")},
       {{"wt", "x", "-s", "pwsh", "a b"}, request("wt", "cmd", "", "x -s pwsh \"a b\"")},
-      {{"wt", ""}, request("wt", "cmd", "", "")},
+      {{"wt", ""}, request("wt", "cmd", "", "\"\"")},
       // The shell in force at the command chooses the quoting.
       {{"conhost", "-s", "powershell", "-t", "My Title", "Get-ChildItem", "-Recurse"},
        request("conhost", "powershell", "My Title", "Get-ChildItem -Recurse")},
       {{"wt", "-s", "pwsh", "echo", "it's", "&&"}, request("wt", "pwsh", "", "echo 'it''s' '&&'")},
-      {{"wt", "echo", "it's", "&&"}, request("wt", "cmd", "", "echo it's \"&&\"")},
+      {{"wt", "echo", "it's", "&&"}, request("wt", "cmd", "", "echo it's ^&^&")},
       // Title and command words exactly as typed.
       {{"wt", "-t", "ÀBÇ \xED\xA0\x80", "ÀBÇ", "\xED\xB0\x80"},
        request("wt", "cmd", "ÀBÇ \xED\xA0\x80", "ÀBÇ \xED\xB0\x80")},

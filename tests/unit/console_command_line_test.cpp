@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "cmd_round_trip.h"
 #include "wt_title.h"
 
 namespace vornalt {
@@ -23,12 +26,13 @@ TEST(ComposeCommandLine, SixForms) {
       "JABoAG8AcwB0AC4AVQBJAC4AUgBhAHcAVQBJAC4AVwBpAG4AZABvAHcAVABpAHQAbABlACAAPQAgACcATQB5ACAAVABp"
       "AHQAbABlACcAIAA7ACAARwBlAHQALQBDAGgAaQBsAGQASQB0AGUAbQAgAC0AUgBlAGMAdQByAHMAZQA=";
   const ComposeCase cases[] = {
-      {request("wt", "cmd", "Plain Title", "cmd /c echo Hello \"&&\" pause"),
+      {request("wt", "cmd", "Plain Title", "cmd /c echo Hello ^&^& pause"),
        "wt.exe --window vornalt --title \"Plain Title\" --startingDirectory . cmd.exe /c cmd /c "
-       "echo Hello \"&&\" pause"},
+       "echo Hello ^&^& pause"},
       {request("conhost", "cmd", "Build", "echo Hello"),
        "conhost.exe cmd.exe /c title Build && echo Hello"},
-      {request("conhost", "cmd", "", "echo Hello"), "conhost.exe cmd.exe /c title  && echo Hello"},
+      // conhost.exe folds runs of blanks: the line is already what it hands on.
+      {request("conhost", "cmd", "", "echo Hello"), "conhost.exe cmd.exe /c title && echo Hello"},
       {request("wt", "pwsh", "", "echo Hello"),
        "wt.exe --window vornalt --title \"\" --startingDirectory . pwsh.exe -EncodedCommand "
        "ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
@@ -44,7 +48,18 @@ TEST(ComposeCommandLine, SixForms) {
       {request("conhost", "cmd", "A & echo X>x.txt", "x"),
        "conhost.exe cmd.exe /c title A ^& echo X^>x.txt && x"},
       {request("conhost", "cmd", "^|<>\"%PATH%", "x"),
-       "conhost.exe cmd.exe /c title ^^^|^<^>^\"%PATH% && x"},
+       "conhost.exe cmd.exe /c title ^^^|^<^>'%PATH% && x"},
+      {request("conhost", "cmd", "a ", "x"), "conhost.exe cmd.exe /c title a^ && x"},
+      {request("conhost", "cmd", " ", "x"), "conhost.exe cmd.exe /c title ^ && x"},
+      // The cmd arguments as wt.exe must read them.
+      {request("wt", "cmd", "", "\"my tools\\probe.exe\" \"a b\""),
+       "wt.exe --window vornalt --title \"\" --startingDirectory . cmd.exe /s /c \\\" \"my "
+       "tools\\probe.exe\" \"a b\" \\\""},
+      {request("wt", "cmd", "", "p a;b \"c;d e\""),
+       "wt.exe --window vornalt --title \"\" --startingDirectory . cmd.exe /c p a\\;b \"c\\;d e\""},
+      {request("wt", "cmd", "", "p a\\\"b x&y \"\" \"a\tb\""),
+       "wt.exe --window vornalt --title \"\" --startingDirectory . cmd.exe /c p a\\\\\\\"b x&y "
+       "\\\"\\\" \"\\\"a\tb\\\"\""},
       // Titles escaped for wt.exe.
       {request("wt", "cmd", "C:\\work\\", "x"),
        "wt.exe --window vornalt --title \"C:\\work\\\\\" --startingDirectory . cmd.exe /c x"},
@@ -77,6 +92,22 @@ TEST(EscapeTitleForWt, OnlyQuotesBackslashRunsAndSemicolons) {
     EXPECT_EQ(escape_title_for_wt(title), escaped) << title;
 }
 
+TEST(EscapeTitleForCmd, ConhostKeepsItAndCmdTakesItLiterally) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"Plain Title", "Plain Title"},
+      {"say \"hi\"", "say 'hi'"},
+      {"^&|<>", "^^^&^|^<^>"},
+      {" a", "^ a"},
+      {"a ", "a^ "},
+      {"a  b", "a^ ^ b"},
+      {"a\tb\nc\r", "a b c^ "},
+      {"C:\\work\\ a;b %X%", "C:\\work\\ a;b %X%"},
+  };
+  for (const auto& [title, escaped] : cases)
+    EXPECT_EQ(escape_title_for_cmd(title), escaped) << title;
+}
+
 TEST(ComposeCommandLine, WtReadsBackTheTitle) {
   const std::string pieces[] = {"a", " ", "\\", "\"", ";", "\t", "日本", "😀", "\\\\", "x"};
   std::vector<std::string> titles = {"", "C:\\work\\", "\"\"", "\\\"", ";;", "a\\;b", "\\"};
@@ -90,6 +121,48 @@ TEST(ComposeCommandLine, WtReadsBackTheTitle) {
       const std::string line = compose_command_line(request("wt", shell, title, "x"));
       EXPECT_EQ(testing::title_seen_by_wt(line), title) << line;
     }
+  }
+}
+
+TEST(ComposeCommandLine, CmdWordsArriveThroughEitherHost) {
+  const std::vector<std::string> hard[] = {
+      {"p", "plain", "a&b"},
+      {"p", "x", "a|b"},
+      {"p", "a b", "C:\\Program Files\\"},
+      {"p", "a;b", "c"},
+      {"my tools\\probe.exe", "a b"},
+      {"p", "^", "&", "|", "<", ">", "\"", "\\", ";", "%"},
+      {"p", "&&", "||", "^^", "\\\\\"", "\"\"\"", "a\\\\", "a \\\\", ""},
+      {"p", "a\"b", "x&y", "\"", "<z>"},
+      {"p", "", "", "\t", " ", "  a  "},
+      {"cmd", "/c", "echo", "Hello", "&&", "pause"},
+      {"p", "Grüße Welt", "日本;&", "😀|", "x\xED\xA0\x80y"},
+      {"", "x"},
+  };
+  const std::string titles[] = {"",    "Plain",  "say \"hi\"", "^&|<>",
+                                "a;b", " a  b ", "C:\\x\\",    "\t"};
+  for (const auto& words : hard) {
+    for (const auto& title : titles) {
+      for (const char* target : {"conhost", "wt"}) {
+        EXPECT_EQ(testing::cmd_round_trip_fault(target, title, words), "");
+      }
+    }
+  }
+}
+
+TEST(ComposeCommandLine, RandomCmdWordsArriveThroughEitherHost) {
+  const std::string pieces[] = {"\"", "\\", "^",  "&", "|", "<",  ">", ";",    "(",    ")",
+                                "%",  " ",  "\t", "a", "é", "日", "😀", "\\\\", "\"\"", "x"};
+  std::mt19937 random(20261207);
+  auto text = [&](std::size_t most) {
+    std::string out;
+    for (std::size_t n = random() % (most + 1); n > 0; --n) out += pieces[random() % 20];
+    return out;
+  };
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<std::string> words{"probe.exe"};
+    for (std::size_t n = random() % 6; n > 0; --n) words.push_back(text(6));
+    EXPECT_EQ(testing::cmd_round_trip_fault(i % 2 ? "wt" : "conhost", text(5), words), "");
   }
 }
 

@@ -10,29 +10,48 @@ struct QuoteCase {
   std::string quoted;
 };
 
-TEST(QuoteForCmd, QuotesOnlyWordsWithSpecialCharacters) {
+TEST(QuoteForArgv, WrapsOnlyForBlanksAndEscapesQuotes) {
   const QuoteCase cases[] = {
       {"Hello", "Hello"},
-      {"", ""},
+      {"", "\"\""},
       {"a b", "\"a b\""},
       {"a\tb", "\"a\tb\""},
-      {"&&", "\"&&\""},
-      {"a|b", "\"a|b\""},
-      {"a>b", "\"a>b\""},
-      {"a<b", "\"a<b\""},
-      {"a^b", "\"a^b\""},
-      {"say \"hi\"", "\"say \"\"hi\"\"\""},
-      {"\"", "\"\"\"\""},
-      {"it's", "it's"},
-      {"it’s", "it’s"},
-      {"%PATH%", "%PATH%"},
-      {"a;b,c=d!e(f)`g$h", "a;b,c=d!e(f)`g$h"},
-      {"C:\\Program Files\\", "\"C:\\Program Files\\\""},
+      {"a\"b", "a\\\"b"},
+      {"\"", "\\\""},
+      {"a\\b\\", "a\\b\\"},
+      {"a\\\"b", "a\\\\\\\"b"},
+      {"C:\\Program Files\\", "\"C:\\Program Files\\\\\""},
+      {"a \\\\", "\"a \\\\\\\\\""},
+      {"&|<>^%;", "&|<>^%;"},
       {"Grüße Welt", "\"Grüße Welt\""},
-      {"日本語", "日本語"},
-      {"\xED\xA0\x80 x", "\"\xED\xA0\x80 x\""},
   };
-  for (const auto& c : cases) EXPECT_EQ(quote_for_cmd(c.word), c.quoted) << c.word;
+  for (const auto& c : cases) EXPECT_EQ(quote_for_argv(c.word), c.quoted) << c.word;
+}
+
+struct WordsCase {
+  std::vector<std::string> words;
+  std::string quoted;
+};
+
+TEST(QuoteForCmd, CaretsOutsideCmdsQuotes) {
+  const WordsCase cases[] = {
+      {{"Hello"}, "Hello"},
+      {{""}, "\"\""},
+      {{"a b"}, "\"a b\""},
+      {{"&&"}, "^&^&"},
+      {{"a|b", "a<b>c", "^"}, "a^|b a^<b^>c ^^"},
+      {{"say \"hi\""}, "\"say \\\"hi\\\"\""},
+      {{"it's", "%PATH%"}, "it's %PATH%"},
+      {{"C:\\Program Files\\"}, "\"C:\\Program Files\\\\\""},
+      {{"Grüße Welt", "日本&"}, "\"Grüße Welt\" 日本^&"},
+      // The escaped quote opens cmd's quotes: the second word lies inside.
+      {{"a\"b", "x&y"}, "a\\\"b x&y"},
+      {{"a\"b", "x&y", "\"", "&"}, "a\\\"b x&y \\\" ^&"},
+      {{"a & b", "&"}, "\"a & b\" ^&"},
+      {{"cmd", "/c", "echo", "Hello", "&&", "pause"}, "cmd /c echo Hello ^&^& pause"},
+      {{"echo", "", "x"}, "echo \"\" x"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(quote_for_cmd(c.words), c.quoted) << c.quoted;
 }
 
 TEST(QuoteForPowershell, QuotesOnlyWordsWithSpecialCharacters) {
@@ -69,16 +88,16 @@ struct JoinCase {
 
 TEST(QuoteArguments, QuotesByShellAndJoinsWithOneBlank) {
   const JoinCase cases[] = {
-      {{"cmd", "/c", "echo", "Hello", "&&", "pause"}, "cmd", "cmd /c echo Hello \"&&\" pause"},
+      {{"cmd", "/c", "echo", "Hello", "&&", "pause"}, "cmd", "cmd /c echo Hello ^&^& pause"},
       {{"Get-ChildItem", "-Recurse"}, "powershell", "Get-ChildItem -Recurse"},
       {{"echo", "Hello", "&&", "pause"}, "pwsh", "echo Hello '&&' pause"},
-      {{"echo", "", "x"}, "cmd", "echo  x"},
+      {{"echo", "", "x"}, "cmd", "echo \"\" x"},
       {{"echo", "", "x"}, "pwsh", "echo  x"},
       {{"a b"}, "cmd", "\"a b\""},
       {{"it's", "a b"}, "CMD", "it's \"a b\""},
       {{"it's", "a b"}, "powershell", "'it''s' 'a b'"},
-      {{""}, "cmd", ""},
-      {{"", ""}, "cmd", " "},
+      {{""}, "pwsh", ""},
+      {{"", ""}, "pwsh", " "},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(quote_arguments(c.words, c.shell), c.joined) << c.joined;

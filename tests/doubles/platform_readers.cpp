@@ -1,0 +1,285 @@
+#include "platform_readers.h"
+
+#include <algorithm>
+
+#include "command_line.h"
+#include "wtf8.h"
+
+namespace vornalt::testing {
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::size_t skip_blanks(std::string_view line, std::size_t pos) {
+  while (pos < line.size() && is_blank(line[pos])) ++pos;
+  return pos;
+}
+
+// The program's name: up to the next blank or tab, or in quotes up to the
+// next quote. Returns the position after it.
+std::size_t read_program_name(std::string_view line, std::string& name) {
+  std::size_t pos = 0;
+  if (!line.empty() && line[0] == '"') {
+    const std::size_t close = line.find('"', 1);
+    name = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    return close == std::string_view::npos ? line.size() : close + 1;
+  }
+  while (pos < line.size() && !is_blank(line[pos])) name += line[pos++];
+  return pos;
+}
+
+std::size_t read_argument(std::string_view line, std::size_t pos, std::string& arg) {
+  bool in_quotes = false;
+  while (pos < line.size()) {
+    std::size_t backslashes = 0;
+    while (pos < line.size() && line[pos] == '\\') ++backslashes, ++pos;
+    if (pos < line.size() && line[pos] == '"') {
+      arg.append(backslashes / 2, '\\');
+      if (backslashes % 2 == 1) {
+        arg += '"';
+        ++pos;
+      } else if (in_quotes && pos + 1 < line.size() && line[pos + 1] == '"') {
+        arg += '"';  // and the quoted part ends
+        in_quotes = false;
+        pos += 2;
+      } else {
+        in_quotes = !in_quotes;
+        ++pos;
+      }
+      continue;
+    }
+    arg.append(backslashes, '\\');
+    if (pos == line.size() || (!in_quotes && is_blank(line[pos]))) break;
+    arg += line[pos++];
+  }
+  return pos;
+}
+
+// conhost.exe's quoting of one word of the client's line.
+std::string conhost_quote(std::string_view word) {
+  if (word.empty()) return "\"\"";
+  if (word.find_first_of(" \t\"\\") == std::string_view::npos) return std::string(word);
+  const bool wrap = word.find_first_of(" \t") != std::string_view::npos;
+  std::string out = wrap ? "\"" : "";
+  std::size_t backslashes = 0;
+  for (char c : word) {
+    if (c == '"') out.append(backslashes + 1, '\\');
+    backslashes = c == '\\' ? backslashes + 1 : 0;
+    out += c;
+  }
+  if (wrap) out.append(backslashes, '\\') += '"';
+  return out;
+}
+
+bool is_one_of(std::string_view word, std::initializer_list<std::string_view> names) {
+  return std::find(names.begin(), names.end(), word) != names.end();
+}
+
+// wt.exe's "\;" to ";" and its UTF-8 round trip.
+std::string wt_piece(std::string_view piece) {
+  std::string out;
+  for (std::size_t i = 0; i < piece.size(); ++i) {
+    if (piece[i] == '\\' && i + 1 < piece.size() && piece[i + 1] == ';') continue;
+    out += piece[i];
+  }
+  return to_utf8_lossy(out);
+}
+
+// wt.exe's words, cut into subcommands at each `;` at a word's start or
+// after anything but a backslash.
+std::vector<std::vector<std::string>> wt_subcommands(const std::vector<std::string>& words) {
+  std::vector<std::vector<std::string>> commands(1);
+  for (const std::string& word : words) {
+    std::size_t start = 0;
+    bool cut = false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+      if (word[i] != ';' || (i > 0 && word[i - 1] == '\\')) continue;
+      if (i > start) commands.back().push_back(wt_piece(word.substr(start, i - start)));
+      commands.emplace_back();
+      start = i + 1;
+      cut = true;
+    }
+    if (!cut || start < word.size()) commands.back().push_back(wt_piece(word.substr(start)));
+  }
+  return commands;
+}
+
+// The depth of cmd's quoting after the `"` at `text[pos]`.
+std::size_t quote_depth_after(std::string_view text, std::size_t pos, std::size_t depth,
+                              CmdQuotes quotes) {
+  if (quotes == CmdQuotes::windows) return depth == 0 ? 1 : 0;
+  if (depth == 0) return 1;
+  std::size_t count = depth;
+  for (; pos < text.size(); ++pos) {
+    if (text[pos] == '"') {
+      ++count;
+    } else if (count % 2 == 0 &&
+               std::string_view(" <>|&").find(text[pos]) != std::string_view::npos) {
+      break;
+    }
+  }
+  return depth >= count / 2 ? depth - 1 : depth + 1;
+}
+
+}  // namespace
+
+std::vector<std::string> command_line_to_argv(std::string_view line) {
+  std::vector<std::string> args(1);
+  std::size_t pos = read_program_name(line, args[0]);
+  while ((pos = skip_blanks(line, pos)) < line.size()) {
+    pos = read_argument(line, pos, args.emplace_back());
+  }
+  return args;
+}
+
+std::string conhost_reading(std::string_view line) {
+  const std::vector<std::string> words = command_line_to_argv(line);
+  std::size_t i = 1;
+  while (i < words.size()) {
+    const std::string& word = words[i];
+    if (is_one_of(word, {"--headless", "--inheritcursor", "-ForceV1"}) || word.starts_with("0x")) {
+      ++i;
+    } else if (is_one_of(word, {"--width", "--height", "--server", "--signal", "--feature"})) {
+      i += 2;
+    } else {
+      if (word == "--") ++i;
+      break;
+    }
+  }
+  std::string client;
+  for (std::size_t k = i; k < words.size(); ++k) {
+    if (k > i) client += ' ';
+    client += conhost_quote(words[k]);
+  }
+  return client;
+}
+
+WtReading wt_reading(std::string_view line, const Expand& expand) {
+  std::vector<std::string> words = command_line_to_argv(line);
+  words.erase(words.begin());
+  const auto commands = wt_subcommands(words);
+  WtReading reading;
+  reading.subcommands = commands.size();
+  const std::vector<std::string>& first = commands[0];
+  std::size_t i = 0;
+  while (i < first.size() &&
+         is_one_of(first[i], {"--window", "-w", "--title", "--startingDirectory", "-d"})) {
+    if (first[i] == "--title") reading.title = i + 1 < first.size() ? first[i + 1] : "";
+    i += 2;
+  }
+  std::string joined;
+  for (std::size_t k = i; k < first.size(); ++k) {
+    if (k > i) joined += ' ';
+    const bool wrap = first[k].find(' ') != std::string::npos;
+    joined += wrap ? '"' + first[k] + '"' : first[k];
+  }
+  reading.command = expand(joined);
+  return reading;
+}
+
+std::string expand_variables(std::string_view text, const Lookup& lookup) {
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t open = text.find('%', pos);
+    const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+    if (close == std::string_view::npos) break;
+    out.append(text, pos, open - pos);
+    const std::optional<std::string> value =
+        close > open + 1 ? lookup(text.substr(open + 1, close - open - 1)) : std::nullopt;
+    // An undefined reference stays as written, both of its % included.
+    out += value ? *value : text.substr(open, close + 1 - open);
+    pos = close + 1;
+  }
+  out.append(text, pos);
+  return out;
+}
+
+std::optional<CmdReading> cmd_reading(std::string_view line, const Lookup& lookup,
+                                      CmdQuotes quotes) {
+  std::string program;
+  std::size_t pos = read_program_name(line, program);
+  bool strip = false;
+  while ((pos = skip_blanks(line, pos)) < line.size() && line[pos] == '/') {
+    const char option = pos + 1 < line.size() ? static_cast<char>(line[pos + 1] | 0x20) : '\0';
+    pos += 2;
+    if (option == 'c') break;
+    if (option == 's') strip = true;
+  }
+  std::string text(line.substr(std::min(pos, line.size())));
+  const std::size_t first = skip_blanks(text, 0);
+  if (first < text.size() && text[first] == '"') {
+    const std::size_t last = text.rfind('"');
+    const std::string_view inside = std::string_view(text).substr(first + 1, last - first - 1);
+    const bool might_keep = !strip && last > first &&
+                            std::count(text.begin(), text.end(), '"') == 2 &&
+                            inside.find_first_of("&<>()@^|") == std::string_view::npos &&
+                            inside.find(' ') != std::string_view::npos;
+    if (might_keep) return std::nullopt;
+    if (last > first) text.erase(last, 1);
+    text.erase(first, 1);
+  }
+  text = expand_variables(text, lookup);
+
+  CmdReading reading;
+  std::string command;
+  auto finish = [&] {
+    reading.commands.push_back(command.substr(skip_blanks(command, 0)));
+    command.clear();
+  };
+  std::size_t depth = 0;
+  for (std::size_t i = 0; i < text.size() && text[i] != '\n'; ++i) {
+    const char c = text[i];
+    if (c == '"') depth = quote_depth_after(text, i, depth, quotes);
+    if (depth > 0 || c == '"') {
+      command += c;
+    } else if (c == '^') {
+      if (i + 1 < text.size()) command += text[++i];
+    } else if (c == '&' || c == '|') {
+      finish();
+      if (i + 1 < text.size() && text[i + 1] == c) ++i;
+    } else {
+      if (c == '<' || c == '>') reading.redirected = true;
+      command += c;
+    }
+  }
+  finish();
+  return reading;
+}
+
+std::optional<std::string> title_set_by(std::string_view command) {
+  if (command.size() < 5) return std::nullopt;
+  std::string word(command.substr(0, 5));
+  for (char& c : word) c = static_cast<char>(c | 0x20);
+  if (word != "title" || (command.size() > 5 && !is_blank(command[5]))) return std::nullopt;
+  return std::string(command.substr(std::min<std::size_t>(6, command.size())));
+}
+
+std::optional<CmdPathReading> read_cmd_path(std::string_view composed, CmdQuotes quotes) {
+  CmdPathReading path;
+  const bool conhost = composed.starts_with("conhost.exe ");
+  if (conhost) {
+    path.shell_line = conhost_reading(composed);
+  } else {
+    const WtReading wt =
+        wt_reading(composed, [](std::string_view text) { return std::string(text); });
+    path.shell_line = wt.command;
+    path.subcommands = wt.subcommands;
+    path.host_title = wt.title;
+  }
+  const auto no_variables = [](std::string_view) { return std::optional<std::string>(); };
+  const std::optional<CmdReading> cmd = cmd_reading(path.shell_line, no_variables, quotes);
+  if (!cmd) return std::nullopt;
+  const std::size_t expected = conhost ? 2 : 1;
+  path.injected = cmd->redirected || cmd->commands.size() != expected || path.subcommands != 1;
+  if (conhost) path.cmd_title = title_set_by(cmd->commands.front());
+  const std::string& program = cmd->commands.back();
+  path.crt_words = split_command_line(program);
+  path.argv_words = command_line_to_argv(program);
+  path.program_name = {path.crt_words.front(), path.argv_words.front()};
+  path.crt_words.erase(path.crt_words.begin());
+  path.argv_words.erase(path.argv_words.begin());
+  return path;
+}
+
+}  // namespace vornalt::testing

@@ -1,0 +1,90 @@
+// How the programs on vornalt's path read a command line: CommandLineToArgvW,
+// conhost.exe, wt.exe and cmd.exe /c, as pure functions over WTF-8 text. The
+// stand-in hosts read their own command line with these, and the property
+// tests and fuzz targets pass composed lines through them.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vornalt::testing {
+
+/// CommandLineToArgvW. The first word is read by the simpler program-name
+/// rule; inside quotes, `""` gives one `"` and ends the quoted part.
+std::vector<std::string> command_line_to_argv(std::string_view line);
+
+/// The client command line that conhost.exe starts: its own options
+/// dropped, the other words rebuilt with its quoting, joined by one blank.
+std::string conhost_reading(std::string_view line);
+
+/// What wt.exe makes of its command line.
+struct WtReading {
+  std::size_t subcommands = 0;       // tabs or panes it would open
+  std::optional<std::string> title;  // the value of --title, if given
+  std::string command;               // the first subcommand's command line
+};
+
+/// Replaces %NAME% references, as ExpandEnvironmentStringsW does.
+using Expand = std::function<std::string(std::string_view)>;
+
+WtReading wt_reading(std::string_view line, const Expand& expand);
+
+/// The %NAME% expansion of ExpandEnvironmentStringsW over the variables
+/// that `lookup` knows: an undefined reference stays as written, and the
+/// text goes on after it. cmd.exe's reading uses it too, only ever with no
+/// variable defined.
+using Lookup = std::function<std::optional<std::string>(std::string_view name)>;
+std::string expand_variables(std::string_view text, const Lookup& lookup);
+
+/// What `cmd.exe /c …` (or /s /c) makes of its command line.
+struct CmdReading {
+  /// The commands it runs, in order, each as its text with cmd's carets
+  /// removed and leading blanks skipped: for a program, the program's own
+  /// command line.
+  std::vector<std::string> commands;
+  /// Whether anything was redirected with < or >.
+  bool redirected = false;
+};
+
+/// How a cmd.exe reads its quotes. Windows' toggles its quoting at every
+/// `"`. Wine's nests them: a `"` met inside quotes closes them only if, from
+/// it to the first blank, < > | or & met at an even count of quotes (the
+/// depth included), there are at most twice the depth of quotes; otherwise
+/// it opens a deeper level.
+enum class CmdQuotes { windows, wine };
+
+/// Nothing when the reading depends on the file system (a line that starts
+/// with `"`, without /s, and might name a program with a blank in it).
+std::optional<CmdReading> cmd_reading(std::string_view line, const Lookup& lookup,
+                                      CmdQuotes quotes = CmdQuotes::windows);
+
+/// The text that cmd's `title` command sets: its command text after the
+/// word and one delimiter. Nothing when `command` is no title command.
+std::optional<std::string> title_set_by(std::string_view command);
+
+/// What a composed `cmd` line (either host) comes to at the end of the
+/// road: read by the host's stand-in reading, then by cmd.exe /c with no
+/// variables defined, then by the started program.
+struct CmdPathReading {
+  std::string shell_line;  // what the host starts
+  std::size_t subcommands = 1;
+  std::optional<std::string> host_title;  // wt.exe's --title
+  std::optional<std::string> cmd_title;   // what cmd's `title` command sets
+  /// Anything ran or was redirected beyond the title command and the program.
+  bool injected = false;
+  /// The program's words after its name, split by the C runtime and by
+  /// CommandLineToArgvW.
+  std::vector<std::string> program_name;
+  std::vector<std::string> crt_words;
+  std::vector<std::string> argv_words;
+};
+
+/// Nothing when cmd's reading depends on the file system.
+std::optional<CmdPathReading> read_cmd_path(std::string_view composed,
+                                            CmdQuotes quotes = CmdQuotes::windows);
+
+}  // namespace vornalt::testing

@@ -1,0 +1,241 @@
+// The shell cmd through both console hosts, end to end: the real
+// vornalt.exe starts a stand-in conhost.exe or wt.exe that reads its line as
+// the real one does, which starts Wine's (or Windows') own cmd.exe, which
+// starts the recording program. The program must get exactly the words
+// typed, and nothing else may run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <random>
+
+#include "argument_parser.h"
+#include "cmd_round_trip.h"
+#include "console_command_line.h"
+#include "e2e_sandbox.h"
+#include "platform_readers.h"
+#include "wtf8.h"
+// After <windows.h>, which it needs.
+#include <shellapi.h>
+
+namespace vornalt {
+namespace {
+
+using testing::Sandbox;
+
+std::vector<std::string> split_at_nul(std::u16string_view units) {
+  std::vector<std::string> words;
+  for (std::size_t end; (end = units.find(u'\0')) != std::u16string_view::npos;) {
+    words.push_back(to_wtf8(units.substr(0, end)));
+    units.remove_prefix(end + 1);
+  }
+  return words;
+}
+
+std::vector<std::string> command_line_to_argv(const std::u16string& line) {
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(reinterpret_cast<const wchar_t*>(line.c_str()), &count);
+  std::vector<std::string> words;
+  for (int i = 0; args != nullptr && i < count; ++i) {
+    const std::wstring arg = args[i];
+    words.push_back(to_wtf8(std::u16string(arg.begin(), arg.end())));
+  }
+  LocalFree(args);
+  return words;
+}
+
+bool is_record(const std::wstring& name) {
+  for (const wchar_t* end : {L".cmdline", L".started", L".title", L".subcommands", L".argv",
+                             L".done", L"out.txt", L"err.txt"}) {
+    if (name.ends_with(end)) return true;
+  }
+  return false;
+}
+
+// A cmd request through a stand-in host: `words` begins with the program.
+// Returns whether Wine's cmd.exe reads its quotes in this line otherwise
+// than Windows' does; the program then gets what Wine's reading gives.
+struct Case {
+  std::string target;
+  std::string title;
+  std::vector<std::string> words;
+  std::vector<std::string> expected;  // after the program's name; empty: the typed ones
+};
+
+bool expect_words_arrive(const Case& c) {
+  const bool wt = c.target == "wt";
+  Sandbox sandbox({wt ? L"wt" : L"conhost"});
+  const std::string& program = c.words[0];
+  const std::size_t slash = program.rfind('\\');
+  const std::wstring folder =
+      slash == std::string::npos ? L"" : testing::wide(to_utf16(program.substr(0, slash)));
+  sandbox.add_double(L"probe", folder);
+  const std::wstring probe = folder.empty() ? L"probe" : folder + L"\\probe";
+  const std::vector<std::wstring> before = sandbox.files();
+
+  std::vector<std::string> args{"vornalt.exe", c.target, "-w", "-t", c.title};
+  args.insert(args.end(), c.words.begin(), c.words.end());
+  const LaunchRequest request = std::get<Launch>(parse_arguments(args)).request;
+  const std::string line = compose_command_line(request);
+  SCOPED_TRACE(to_utf8_lossy(line));
+  std::vector<std::u16string> units;
+  for (std::size_t i = 1; i < args.size(); ++i) units.push_back(to_utf16(args[i]));
+  const testing::Outcome outcome = sandbox.run(testing::command_line(units));
+  EXPECT_EQ(outcome.status, 0u);
+  EXPECT_EQ(outcome.err, "");
+
+  std::vector<std::string> typed(c.words.begin() + 1, c.words.end());
+  for (auto& word : typed) word = wt ? to_utf8_lossy(word) : word;  // wt.exe: UTF-8
+  std::vector<std::string> expected = c.expected.empty() ? typed : c.expected;
+  const auto windows = testing::read_cmd_path(line);
+  const auto wine = testing::read_cmd_path(line, testing::CmdQuotes::wine);
+  bool wine_differs = false;
+  if (windows && wine) {
+    EXPECT_EQ(windows->crt_words, typed);
+    EXPECT_FALSE(windows->injected);
+    wine_differs = wine->crt_words != windows->crt_words || wine->injected;
+    if (wine_differs) expected = wine->crt_words;
+  } else {
+    ADD_FAILURE() << "cmd's reading depends on the file system";
+  }
+  SCOPED_TRACE(wine_differs ? "Wine's cmd.exe reads these quotes otherwise" : "");
+  const auto argv = sandbox.record(probe + L".argv", probe + L".done");
+  const auto cmdline = sandbox.record(probe + L".cmdline", probe + L".done");
+  if (!argv || !cmdline) {
+    ADD_FAILURE() << "the program did not run";
+    return wine_differs;
+  }
+  std::vector<std::string> crt_words = split_at_nul(*argv);
+  std::vector<std::string> argv_words = command_line_to_argv(*cmdline);
+  if (crt_words.empty() || argv_words.empty()) {
+    ADD_FAILURE() << "the program got no name";
+    return wine_differs;
+  }
+  crt_words.erase(crt_words.begin());
+  argv_words.erase(argv_words.begin());
+  EXPECT_EQ(crt_words, expected);
+  EXPECT_EQ(argv_words, expected);
+
+  if (wt) {
+    EXPECT_EQ(sandbox.record(L"wt.subcommands", L"wt.done"), u"1");
+    EXPECT_EQ(sandbox.record(L"wt.title", L"wt.done"), to_utf16(to_utf8_lossy(c.title)));
+  } else {
+    EXPECT_EQ(sandbox.record(L"conhost.started", L"conhost.done"),
+              to_utf16(line.substr(std::string("conhost.exe ").size())));
+    EXPECT_EQ(sandbox.record(probe + L".title", probe + L".done"),
+              to_utf16(testing::title_set_by_cmd(c.title)));
+  }
+  // Nothing was redirected into a file, and no injected command made one.
+  for (const auto& name : sandbox.files()) {
+    if (std::find(before.begin(), before.end(), name) == before.end() && !is_record(name) &&
+        !wine->injected) {
+      ADD_FAILURE() << "a file appeared: " << to_wtf8(std::u16string(name.begin(), name.end()));
+    }
+  }
+  return wine_differs;
+}
+
+TEST(CmdThroughTheHosts, HardWordsArriveExactly) {
+  SetEnvironmentVariableW(L"VORNALT_E2E_WORD", L"expanded");
+  const std::string titles[] = {"",
+                                "say \"hi\"",
+                                "^&|<>",
+                                "a;b",
+                                "  runs  of   blanks ",
+                                "C:\\dir\\",
+                                "x & echo injected>injected_by_title"};
+  const std::vector<std::string> hard[] = {
+      {"probe.exe", "^"},
+      {"probe.exe", "&"},
+      {"probe.exe", "|"},
+      {"probe.exe", "<"},
+      {"probe.exe", ">"},
+      {"probe.exe", "\""},
+      {"probe.exe", "\\"},
+      {"probe.exe", ";"},
+      {"probe.exe", "%"},
+      {"probe.exe", "plain", "a&b", "x|echo injected>injected_pipe",
+       "a^&echo injected>injected_caret", "&echo injected>injected_amp", "<in", ">out", "a\"b",
+       "x&y", "\"", "&"},
+      {"probe.exe", "&&", "||", "^^", "a;b", "a;b c", ";x;", "(x)", "%PATH"},
+      {"probe.exe", "\"\"\"", "\\\\\"", "a\\\\\\\"b", "\\\\", "a\\\\ \\\"", "\\\"\\\""},
+      {"probe.exe", "C:\\Program Files\\", "a b\\\\"},
+      {"probe.exe", "", "x", "", ""},
+      {"probe.exe", "a\tb", " ", "  a  ", "\t"},
+      {"my tools\\probe.exe", "a b", "c"},
+      {"probe.exe", "Grüße Welt", "日本&語", "😀|x", "\"😀 😀\""},
+      {"probe.exe", "x\xED\xA0\x80y", "\xED\xB0\x80 z"},
+  };
+  std::size_t n = 0;
+  for (const auto& words : hard) {
+    for (const char* target : {"conhost", "wt"}) {
+      // These all read alike under Windows' and Wine's cmd.exe.
+      EXPECT_FALSE(expect_words_arrive({target, titles[n++ % std::size(titles)], words, {}}));
+    }
+  }
+  for (const char* target : {"conhost", "wt"}) {
+    // %NAME% of a defined variable is expanded, as at a cmd prompt.
+    EXPECT_FALSE(
+        expect_words_arrive({target,
+                             "100%",
+                             {"probe.exe", "%VORNALT_E2E_WORD%", "%VORNALT_E2E_UNDEFINED%", "100%"},
+                             {"expanded", "%VORNALT_E2E_UNDEFINED%", "100%"}}));
+  }
+  SetEnvironmentVariableW(L"VORNALT_E2E_WORD", nullptr);
+}
+
+// Whether cmd or wt.exe would expand a reference in `line`: then the words
+// would not arrive as typed, rightly.
+bool names_a_variable(const std::string& line) {
+  for (std::size_t open = line.find('%'); open != std::string::npos;
+       open = line.find('%', open + 1)) {
+    for (std::size_t close = line.find('%', open + 1); close != std::string::npos;
+         close = line.find('%', close + 1)) {
+      const std::u16string name = to_utf16(line.substr(open + 1, close - open - 1));
+      const std::wstring wide_name(name.begin(), name.end());
+      wchar_t value[2];
+      if (!name.empty() && GetEnvironmentVariableW(wide_name.c_str(), value, 2) > 0) return true;
+    }
+  }
+  return false;
+}
+
+// Seeded random words rich in what cmd, wt.exe and conhost.exe read. Set
+// VORNALT_E2E_SEED to replay a run.
+void random_words_arrive(const std::string& target) {
+  const char* given = std::getenv("VORNALT_E2E_SEED");
+  const auto seed = given != nullptr ? static_cast<std::uint32_t>(std::strtoul(given, nullptr, 10))
+                                     : static_cast<std::uint32_t>(std::time(nullptr));
+  const std::string pieces[] = {"\"", "\\", "^",  "&", "|",  "<", ">", ";", "(",    ")",
+                                "%",  " ",  "\t", "é", "日", "😀", "a", "x", "\\\\", "\"\""};
+  std::mt19937 random(seed);
+  auto text = [&](std::size_t most) {
+    std::string out;
+    for (std::size_t n = random() % (most + 1); n > 0; --n) out += pieces[random() % 20];
+    return out;
+  };
+  int read_otherwise = 0;
+  for (int done = 0; done < 100;) {
+    Case c{target, text(4), {"probe.exe"}, {}};
+    for (std::size_t n = 1 + random() % 5; n > 0; --n) c.words.push_back(text(6));
+    std::vector<std::string> args{"vornalt.exe", target, "-t", c.title};
+    args.insert(args.end(), c.words.begin(), c.words.end());
+    if (names_a_variable(compose_command_line(std::get<Launch>(parse_arguments(args)).request))) {
+      continue;
+    }
+    SCOPED_TRACE("replay with VORNALT_E2E_SEED=" + std::to_string(seed) + " (case " +
+                 std::to_string(done) + ")");
+    if (expect_words_arrive(c)) ++read_otherwise;
+    if (::testing::Test::HasFailure()) return;
+    ++done;
+  }
+  std::printf("seed %u: %d of 100 cases read otherwise by Wine's cmd.exe\n", seed, read_otherwise);
+}
+
+TEST(CmdThroughTheHosts, RandomWordsArriveThroughConhost) { random_words_arrive("conhost"); }
+TEST(CmdThroughTheHosts, RandomWordsArriveThroughWt) { random_words_arrive("wt"); }
+
+}  // namespace
+}  // namespace vornalt

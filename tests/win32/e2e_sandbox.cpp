@@ -1,0 +1,194 @@
+#include "e2e_sandbox.h"
+
+#include "wtf8.h"
+
+namespace vornalt::testing {
+
+std::wstring g_vornalt;
+std::wstring g_doubles;
+
+namespace {
+
+// Quotes one argument so that the C runtime's splitting gives it back.
+std::u16string quote_for_crt(std::u16string_view arg) {
+  if (!arg.empty() && arg.find_first_of(u" \t\"") == std::u16string_view::npos) {
+    return std::u16string(arg);
+  }
+  std::u16string out = u"\"";
+  std::size_t backslashes = 0;
+  for (char16_t c : arg) {
+    if (c == u'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, u'\\');
+  out += u'"';
+  return out;
+}
+
+void remove_tree(const std::wstring& dir) {
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = dir + L"\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        remove_tree(full);
+      } else {
+        DeleteFileW(full.c_str());
+      }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+std::u16string command_line(const std::vector<std::u16string>& args) {
+  std::u16string line = u"vornalt.exe";
+  for (const auto& arg : args) {
+    line += u' ';
+    line += quote_for_crt(arg);
+  }
+  return line;
+}
+
+std::vector<std::u16string> utf16_args(std::initializer_list<std::string> args) {
+  std::vector<std::u16string> out;
+  for (const auto& arg : args) out.push_back(to_utf16(arg));
+  return out;
+}
+
+std::string read_file(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Sandbox::Sandbox(std::vector<std::wstring> hosts) {
+  static int counter = 0;
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  dir_ = std::wstring(temp) + L"vornalt-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+         std::to_wstring(++counter);
+  CreateDirectoryW(dir_.c_str(), nullptr);
+  CopyFileW(g_vornalt.c_str(), path(L"vornalt.exe").c_str(), FALSE);
+  for (const auto& host : hosts) add_double(host);
+}
+
+Sandbox::~Sandbox() { remove_tree(dir_); }
+
+void Sandbox::add_double(const std::wstring& name, const std::wstring& folder) const {
+  const std::wstring target = folder.empty() ? dir_ : path(folder);
+  CreateDirectoryW(target.c_str(), nullptr);
+  CopyFileW((g_doubles + L"\\" + name + L".exe").c_str(), (target + L"\\" + name + L".exe").c_str(),
+            FALSE);
+}
+
+std::optional<std::u16string> Sandbox::record(const std::wstring& name,
+                                              const std::wstring& done) const {
+  if (!wait_for(path(done))) return std::nullopt;
+  const std::string bytes = read_file(path(name));
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  }
+  return units;
+}
+
+bool Sandbox::wait_for(const std::wstring& file) const {
+  for (int i = 0; i < 1200; ++i) {  // up to a minute on a busy machine
+    if (exists(file)) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+std::vector<std::wstring> Sandbox::files() const {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW(path(L"*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return names;
+}
+
+HANDLE Sandbox::create(const wchar_t* name, SECURITY_ATTRIBUTES& inherit) const {
+  return CreateFileW(path(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+Outcome Sandbox::run(const std::u16string& line, const RunOptions& options) const {
+  const Streams streams = options.streams;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = nullptr, err = nullptr, pipe_read = nullptr;
+  if (streams == Streams::files) {
+    out = create(L"stdout.txt", inherit);
+    err = create(L"stderr.txt", inherit);
+  } else {
+    CreatePipe(&pipe_read, &out, &inherit, 1 << 20);
+    err = streams == Streams::one_pipe ? out : create(L"stderr.txt", inherit);
+    if (streams == Streams::out_closed_pipe) {
+      CloseHandle(pipe_read);
+      pipe_read = nullptr;
+    }
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = streams == Streams::out_invalid ? INVALID_HANDLE_VALUE : out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process{};
+  std::wstring writable = wide(line);
+  Outcome outcome;
+  const std::wstring application = path(L"vornalt.exe");
+  const std::wstring directory = options.directory.empty() ? dir_ : options.directory;
+  if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      directory.c_str(), &startup, &process)) {
+    outcome.status = 0xDEAD;
+    outcome.err = "could not start vornalt.exe: " + std::to_string(GetLastError());
+    return outcome;
+  }
+  CloseHandle(out);
+  if (err != out) CloseHandle(err);
+  if (pipe_read != nullptr) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe_read, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+      outcome.out.append(buffer, got);
+    }
+    CloseHandle(pipe_read);
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, &outcome.status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  if (streams == Streams::files) outcome.out = read_file(path(L"stdout.txt"));
+  if (streams != Streams::one_pipe) outcome.err = read_file(path(L"stderr.txt"));
+  return outcome;
+}
+
+}  // namespace vornalt::testing

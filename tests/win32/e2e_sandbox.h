@@ -1,0 +1,82 @@
+// The fixture of the end-to-end tests: a fresh folder holding a copy of the
+// real vornalt.exe and the stand-ins it is to start, in which vornalt.exe
+// runs with a raw UTF-16 command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "windows_support.h"
+
+namespace vornalt::testing {
+
+/// Set by main: the built vornalt.exe and the folder of the stand-ins.
+extern std::wstring g_vornalt;
+extern std::wstring g_doubles;
+
+inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
+
+/// `args` quoted so that the C runtime's splitting gives them back, after
+/// the program name "vornalt.exe".
+std::u16string command_line(const std::vector<std::u16string>& args);
+std::vector<std::u16string> utf16_args(std::initializer_list<std::string> args);
+
+std::string read_file(const std::wstring& path);
+bool exists(const std::wstring& path);
+
+struct Outcome {
+  DWORD status = 0;
+  std::string out;
+  std::string err;
+};
+
+enum class Streams { files, one_pipe, out_invalid, out_closed_pipe };
+
+struct RunOptions {
+  Streams streams = Streams::files;
+  std::wstring directory;  // the current directory; the sandbox when empty
+};
+
+class Sandbox {
+ public:
+  /// Copies vornalt.exe and `hosts` (names of stand-ins, without ".exe")
+  /// into a new folder.
+  explicit Sandbox(std::vector<std::wstring> hosts = {L"conhost", L"wt", L"pwsh", L"powershell"});
+  ~Sandbox();
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+
+  std::wstring path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+
+  /// Copies the stand-in `name` (or the recording program "probe") to
+  /// `folder` (relative to the sandbox; made if need be) as `name`.exe.
+  void add_double(const std::wstring& name, const std::wstring& folder = L"") const;
+
+  /// The raw UTF-16 text of a record that a stand-in wrote beside itself,
+  /// once `done` (the name of its ".done" record) exists; nothing if it
+  /// never came.
+  std::optional<std::u16string> record(const std::wstring& name, const std::wstring& done) const;
+
+  /// The command line the stand-in `host` received, once it has ended.
+  std::optional<std::u16string> received(const std::wstring& host) const {
+    return record(host + L".cmdline", host + L".done");
+  }
+
+  bool wait_for(const std::wstring& file) const;
+
+  /// The names of the files in the sandbox's own folder.
+  std::vector<std::wstring> files() const;
+
+  Outcome run(const std::u16string& line, const RunOptions& options = {}) const;
+  Outcome run(std::initializer_list<std::string> args, const RunOptions& options = {}) const {
+    return run(command_line(utf16_args(args)), options);
+  }
+
+ private:
+  HANDLE create(const wchar_t* name, SECURITY_ATTRIBUTES& inherit) const;
+
+  std::wstring dir_;
+};
+
+}  // namespace vornalt::testing
