@@ -186,6 +186,19 @@ TEST(CmdThroughTheHosts, HardWordsArriveExactly) {
   SetEnvironmentVariableW(L"VORNALT_E2E_WORD", nullptr);
 }
 
+// The help screen's example: the outer cmd hands "&&" on, and the inner cmd
+// runs both commands.
+TEST(CmdThroughTheHosts, TheInnerCmdGetsTheOperator) {
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    const testing::Outcome outcome =
+        sandbox.run({target, "-w", "-q", "cmd", "/c", "mkdir", "first", "&&", "mkdir", "second"});
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_TRUE(testing::exists(sandbox.path(L"first")) && testing::exists(sandbox.path(L"second")))
+        << target;
+  }
+}
+
 // Whether cmd or wt.exe would expand a reference in `line`: then the words
 // would not arrive as typed, rightly.
 bool names_a_variable(const std::string& line) {
