@@ -1,21 +1,35 @@
 #include "launcher.h"
 
+#include "host_search.h"
 #include "wtf8.h"
 
 namespace vornalt {
+namespace {
+
+void print_failure(const Error& error, const LaunchRequest& request, System& system) {
+  system.write(Stream::err, "Failed to launch '" + request.target + "': " +
+                                debug_form(error, system.error_message(error.shown_code())) + "\n");
+}
+
+}  // namespace
 
 bool launch_process(std::string_view command_line, const LaunchRequest& request, System& system) {
   std::u16string buffer = to_utf16(command_line);
   buffer += u'\0';
   if (!request.quiet) system.write(Stream::out, "cmdline:   " + std::string(command_line) + "\n");
 
+  // The host is named by the line's first word; the system's own search
+  // would look in the current folder too.
+  std::string host;
+  const Result found = find_host_program(request.target + ".exe", system, host);
+  if (!found.ok()) {
+    print_failure(found.error(), request, system);
+    return false;
+  }
   ProcessInformation info;
-  const Result started = system.create_process(buffer, info);
+  const Result started = system.create_process(host, buffer, info);
   if (!started.ok()) {
-    const Error error = started.error();
-    system.write(Stream::err,
-                 "Failed to launch '" + request.target +
-                     "': " + debug_form(error, system.error_message(error.shown_code())) + "\n");
+    print_failure(started.error(), request, system);
     return false;
   }
   if (!request.quiet) {

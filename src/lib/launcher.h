@@ -8,7 +8,8 @@
 
 namespace vornalt {
 
-/// Prints the command line (unless quiet), starts it in a new console,
+/// Prints the command line (unless quiet), finds the host program
+/// (find_host_program), starts it with the command line in a new console,
 /// reports the process id (unless quiet), waits when asked, and closes the
 /// handles. Returns false after printing the failure when the start failed.
 bool launch_process(std::string_view command_line, const LaunchRequest& request, System& system);

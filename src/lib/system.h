@@ -55,9 +55,23 @@ class System {
   /// console.
   virtual std::optional<ConsoleWindow> console_window() = 0;
 
-  /// CreateProcessW in a new console, inheriting no handles. `command_line`
-  /// ends in a NUL unit and may be changed by the call.
-  virtual Result create_process(std::u16string& command_line, ProcessInformation& info) = 0;
+  /// The folder that holds this program, its system folder and its Windows
+  /// folder, without a backslash at the end (WTF-8).
+  virtual Result program_folder(std::string& folder) = 0;
+  virtual Result system_folder(std::string& folder) = 0;
+  virtual Result windows_folder(std::string& folder) = 0;
+
+  /// An environment variable's value, or nothing when it is not set.
+  virtual Result environment_variable(std::string_view name, std::optional<std::string>& value) = 0;
+
+  /// Whether `path` names a file that is not a folder.
+  virtual bool is_regular_file(std::string_view path) = 0;
+
+  /// CreateProcessW of `application` (a full path) in a new console,
+  /// inheriting no handles. `command_line` ends in a NUL unit and may be
+  /// changed by the call.
+  virtual Result create_process(std::string_view application, std::u16string& command_line,
+                                ProcessInformation& info) = 0;
 
   virtual WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) = 0;
 

@@ -2,6 +2,7 @@
 // with what the test set up.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,14 @@ class FakeSystem final : public System {
  public:
   // What the calls answer.
   std::optional<ConsoleWindow> window;
+  std::string program = "C:\\tools";
+  std::string system32 = "C:\\Windows\\System32";
+  std::string windows = "C:\\Windows";
+  Result folder_result;       // for all three folders
+  Result environment_result;  // for PATH
+  std::optional<std::string> path_variable;
+  std::vector<std::string> files{"C:\\Windows\\System32\\conhost.exe",
+                                 "C:\\Windows\\System32\\wt.exe"};
   Result create_result;
   ProcessInformation created{reinterpret_cast<Handle>(0x10), reinterpret_cast<Handle>(0x20), 4120,
                              77};
@@ -26,15 +35,30 @@ class FakeSystem final : public System {
   std::string err;
   std::string both;  // the two streams in the order written
   std::vector<std::string> calls;
-  std::u16string command_line;  // as passed to create_process
+  std::u16string command_line;      // as passed to create_process
+  std::string application;          // as passed to create_process
+  std::vector<std::string> probed;  // the paths asked about, in order
 
   void write(Stream stream, std::string_view text) override {
     (stream == Stream::out ? out : err) += text;
     both += text;
   }
   std::optional<ConsoleWindow> console_window() override { return window; }
-  Result create_process(std::u16string& line, ProcessInformation& info) override {
+  Result program_folder(std::string& folder) override { return answer(program, folder); }
+  Result system_folder(std::string& folder) override { return answer(system32, folder); }
+  Result windows_folder(std::string& folder) override { return answer(windows, folder); }
+  Result environment_variable(std::string_view name, std::optional<std::string>& value) override {
+    if (name == "PATH") value = path_variable;
+    return environment_result;
+  }
+  bool is_regular_file(std::string_view path) override {
+    probed.emplace_back(path);
+    return std::find(files.begin(), files.end(), path) != files.end();
+  }
+  Result create_process(std::string_view program_path, std::u16string& line,
+                        ProcessInformation& info) override {
     calls.push_back("CreateProcessW");
+    application = program_path;
     command_line = line;
     if (create_result.ok()) info = created;
     return create_result;
@@ -53,6 +77,10 @@ class FakeSystem final : public System {
   }
 
  private:
+  Result answer(const std::string& folder, std::string& result) const {
+    if (folder_result.ok()) result = folder;
+    return folder_result;
+  }
   std::string name(Handle handle) const {
     if (handle == created.process) return "process";
     if (handle == created.thread) return "thread";

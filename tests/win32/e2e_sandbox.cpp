@@ -1,5 +1,6 @@
 #include "e2e_sandbox.h"
 
+#include "win32_system.h"
 #include "wtf8.h"
 
 namespace vornalt::testing {
@@ -64,6 +65,12 @@ std::vector<std::u16string> utf16_args(std::initializer_list<std::string> args) 
   std::vector<std::u16string> out;
   for (const auto& arg : args) out.push_back(to_utf16(arg));
   return out;
+}
+
+std::string not_found_line(const std::string& target) {
+  const HRESULT code{static_cast<std::int32_t>(0x80070002)};
+  return "Failed to launch '" + target + "': " + debug_form(Error(code), system_message(code)) +
+         "\n";
 }
 
 std::string read_file(const std::wstring& path) {

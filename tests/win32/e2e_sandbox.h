@@ -22,6 +22,10 @@ inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.
 std::u16string command_line(const std::vector<std::u16string>& args);
 std::vector<std::u16string> utf16_args(std::initializer_list<std::string> args);
 
+/// The failure line for a host found nowhere, with the system's own
+/// message (Wine's wording differs from Windows').
+std::string not_found_line(const std::string& target);
+
 std::string read_file(const std::wstring& path);
 bool exists(const std::wstring& path);
 

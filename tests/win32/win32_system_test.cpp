@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "console_command_line.h"
 #include "windows_support.h"
 // After <windows.h>, which it needs.
@@ -57,12 +59,18 @@ TEST(SystemMessage, MatchesFormatMessageW) {
             direct_message(0x1B00, ntdll, 0xC0000022));
 }
 
+std::string system_program(const char* name) {
+  std::string folder;
+  EXPECT_TRUE(Win32System().system_folder(folder).ok());
+  return folder + "\\" + name;
+}
+
 TEST(Win32System, StartsWaitsAndClosesARealProcess) {
   Win32System system;
   std::u16string line = u"cmd.exe /c exit 3";
   line += u'\0';
   ProcessInformation info;
-  ASSERT_TRUE(system.create_process(line, info).ok());
+  ASSERT_TRUE(system.create_process(system_program("cmd.exe"), line, info).ok());
   EXPECT_NE(info.process_id, 0u);
   EXPECT_EQ(system.wait_for_single_object(info.process, INFINITE_TIMEOUT), WAIT_EVENT_OBJECT_0);
   EXPECT_TRUE(system.close_handle(info.process).ok());
@@ -77,10 +85,51 @@ TEST(Win32System, AMissingProgramFailsWithFileNotFound) {
   std::u16string line = u"vornalt-no-such-program.exe x";
   line += u'\0';
   ProcessInformation info;
-  const Result result = system.create_process(line, info);
+  const Result result =
+      system.create_process(system_program("vornalt-no-such-program.exe"), line, info);
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.error().code().value, static_cast<std::int32_t>(0x80070002));
   EXPECT_EQ(info.process, nullptr);
+}
+
+std::string direct_folder(UINT (*get)(LPWSTR, UINT)) {
+  wchar_t folder[MAX_PATH];
+  const UINT size = get(folder, MAX_PATH);
+  return to_wtf8(std::u16string(reinterpret_cast<const char16_t*>(folder), size));
+}
+
+TEST(Win32System, FindsItsFolders) {
+  Win32System system;
+  std::string folder;
+  ASSERT_TRUE(system.system_folder(folder).ok());
+  EXPECT_EQ(folder, direct_folder(GetSystemDirectoryW));
+  ASSERT_TRUE(system.windows_folder(folder).ok());
+  EXPECT_EQ(folder, direct_folder(GetWindowsDirectoryW));
+  ASSERT_TRUE(system.program_folder(folder).ok());
+  EXPECT_TRUE(system.is_regular_file(folder + "\\win32_system_test.exe")) << folder;
+  EXPECT_FALSE(system.is_regular_file(folder));  // a folder
+  EXPECT_FALSE(system.is_regular_file(folder + "\\no-such-file.exe"));
+}
+
+TEST(Win32System, ReadsEnvironmentVariables) {
+  const std::string long_value(5000, 'x');
+  const struct {
+    const wchar_t* set;  // null: unset
+    std::optional<std::string> value;
+  } cases[] = {{nullptr, std::nullopt}, {L"", ""}, {L"C:\\a;b", "C:\\a;b"}, {L"日本", "日本"}};
+  Win32System system;
+  for (const auto& c : cases) {
+    SetEnvironmentVariableW(L"VORNALT_TEST", c.set);
+    std::optional<std::string> value = "stale";
+    ASSERT_TRUE(system.environment_variable("VORNALT_TEST", value).ok());
+    EXPECT_EQ(value, c.value);
+  }
+  SetEnvironmentVariableW(L"VORNALT_TEST",
+                          std::wstring(long_value.begin(), long_value.end()).c_str());
+  std::optional<std::string> value;
+  ASSERT_TRUE(system.environment_variable("VORNALT_TEST", value).ok());
+  EXPECT_TRUE(value == long_value);
+  SetEnvironmentVariableW(L"VORNALT_TEST", nullptr);
 }
 
 // Standard output and error swapped for the write end of a pipe while a

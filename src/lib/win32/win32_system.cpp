@@ -42,6 +42,31 @@ void write_file(HANDLE handle, std::string_view bytes) {
   }
 }
 
+std::wstring wide_string(std::string_view wtf8) {
+  const std::u16string units = to_utf16(wtf8);
+  return {units.begin(), units.end()};
+}
+
+std::string narrow(std::wstring_view text) {
+  return to_wtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+// GetSystemDirectoryW and GetWindowsDirectoryW: asked with too small a
+// buffer, they give the size needed, terminating NUL included.
+Result folder_from(UINT (*get)(LPWSTR, UINT), std::string& folder) {
+  std::wstring text(MAX_PATH, L'\0');
+  for (;;) {
+    const UINT size = get(text.data(), static_cast<UINT>(text.size()));
+    if (size == 0) return check_win32_bool(FALSE);
+    if (size < text.size()) {
+      text.resize(size);
+      folder = narrow(text);
+      return {};
+    }
+    text.resize(size);
+  }
+}
+
 }  // namespace
 
 Result check_win32_bool(int result) {
@@ -102,12 +127,66 @@ std::optional<ConsoleWindow> Win32System::console_window() {
   return ConsoleWindow{info.srWindow.Left, info.srWindow.Right};
 }
 
-Result Win32System::create_process(std::u16string& command_line, ProcessInformation& info) {
+Result Win32System::program_folder(std::string& folder) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD size = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (size == 0) return check_win32_bool(FALSE);
+    if (size < path.size()) {
+      path.resize(size);
+      break;
+    }
+    path.resize(path.size() * 2);  // cut short: try again with more room
+  }
+  folder = narrow(std::wstring_view(path).substr(0, path.find_last_of(L'\\')));
+  return {};
+}
+
+Result Win32System::system_folder(std::string& folder) {
+  return folder_from(GetSystemDirectoryW, folder);
+}
+
+Result Win32System::windows_folder(std::string& folder) {
+  return folder_from(GetWindowsDirectoryW, folder);
+}
+
+Result Win32System::environment_variable(std::string_view name, std::optional<std::string>& value) {
+  const std::wstring key = wide_string(name);
+  std::wstring text;
+  DWORD size = 0;
+  do {
+    text.resize(size);
+    // An empty value and a failure both give 0; only a failure sets the
+    // last error.
+    SetLastError(ERROR_SUCCESS);
+    size = GetEnvironmentVariableW(key.c_str(), text.data(), static_cast<DWORD>(text.size()));
+    if (size == 0) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_ENVVAR_NOT_FOUND) {
+        value.reset();
+        return {};
+      }
+      if (error != ERROR_SUCCESS) return error_from_win32(error);
+    }
+  } while (size > text.size());  // too small: the size needed, NUL included
+  text.resize(size);
+  value = narrow(text);
+  return {};
+}
+
+bool Win32System::is_regular_file(std::string_view path) {
+  const DWORD attributes = GetFileAttributesW(wide_string(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+Result Win32System::create_process(std::string_view application, std::u16string& command_line,
+                                   ProcessInformation& info) {
   static_assert(sizeof(STARTUPINFOW) == 104, "the 64-bit layout");
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  const BOOL created = CreateProcessW(nullptr, wide(command_line), nullptr, nullptr, FALSE,
+  const std::wstring program = wide_string(application);
+  const BOOL created = CreateProcessW(program.c_str(), wide(command_line), nullptr, nullptr, FALSE,
                                       CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &process);
   const Result result = check_win32_bool(created);
   if (result.ok()) {

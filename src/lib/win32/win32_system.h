@@ -25,7 +25,13 @@ class Win32System final : public System {
 
   void write(Stream stream, std::string_view text) override;
   std::optional<ConsoleWindow> console_window() override;
-  Result create_process(std::u16string& command_line, ProcessInformation& info) override;
+  Result program_folder(std::string& folder) override;
+  Result system_folder(std::string& folder) override;
+  Result windows_folder(std::string& folder) override;
+  Result environment_variable(std::string_view name, std::optional<std::string>& value) override;
+  bool is_regular_file(std::string_view path) override;
+  Result create_process(std::string_view application, std::u16string& command_line,
+                        ProcessInformation& info) override;
   WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override;
   Result close_handle(Handle handle) override;
   std::string error_message(HRESULT shown_code) override;

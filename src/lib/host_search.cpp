@@ -1,0 +1,63 @@
+#include "host_search.h"
+
+namespace vornalt {
+namespace {
+
+bool is_slash(char c) { return c == '\\' || c == '/'; }
+
+std::string join(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (!path.empty() && !is_slash(path.back())) path += '\\';
+  path += name;
+  return path;
+}
+
+// A PATH entry without the quotes that may surround it.
+std::string_view unquoted(std::string_view entry) {
+  if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"') {
+    return entry.substr(1, entry.size() - 2);
+  }
+  return entry;
+}
+
+bool find_in(std::string_view folder, std::string_view name, System& system, std::string& path) {
+  std::string candidate = join(folder, name);
+  if (!system.is_regular_file(candidate)) return false;
+  path = std::move(candidate);
+  return true;
+}
+
+}  // namespace
+
+bool is_absolute_folder(std::string_view folder) {
+  const bool drive =
+      folder.size() >= 3 && folder[1] == ':' && is_slash(folder[2]) &&
+      ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
+  const bool unc = folder.size() >= 3 && is_slash(folder[0]) && is_slash(folder[1]);
+  return drive || unc;
+}
+
+Result find_host_program(std::string_view name, System& system, std::string& path) {
+  using FolderCall = Result (System::*)(std::string&);
+  for (FolderCall call :
+       {&System::program_folder, &System::system_folder, &System::windows_folder}) {
+    std::string folder;
+    const Result found = (system.*call)(folder);
+    if (!found.ok()) return found;
+    if (find_in(folder, name, system, path)) return {};
+  }
+  std::optional<std::string> search_path;
+  const Result read = system.environment_variable("PATH", search_path);
+  if (!read.ok()) return read;
+  const std::string folders = search_path.value_or("");
+  std::string_view entries = folders;
+  while (!entries.empty()) {
+    const std::size_t end = entries.find(';');
+    const std::string_view entry = unquoted(entries.substr(0, end));
+    if (is_absolute_folder(entry) && find_in(entry, name, system, path)) return {};
+    entries.remove_prefix(end == std::string_view::npos ? entries.size() : end + 1);
+  }
+  return error_from_win32(ERROR_FILE_NOT_FOUND_CODE);
+}
+
+}  // namespace vornalt
