@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds vornalt.exe from a clean build folder and packs the release archive
-# dist/vornalt-<version>-win64.zip (bin/vornalt.exe, share/doc/vornalt/).
+# dist/vornalt-<version>-win64.zip (bin/vornalt.exe, share/doc/vornalt/),
+# with dist/SHA256SUMS beside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,4 +14,6 @@ cmake --build "$build" >/dev/null
 mkdir -p dist
 (cd "$build" && cpack -B "$root/dist" >/dev/null)
 rm -rf dist/_CPack_Packages
-ls -l dist/*.zip
+# The checksum file beside the archive, in the form `sha256sum -c` reads.
+(cd dist && sha256sum vornalt-*-win64.zip >SHA256SUMS && sha256sum --quiet -c SHA256SUMS)
+ls -l dist/*.zip dist/SHA256SUMS

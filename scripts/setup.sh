@@ -28,8 +28,26 @@ need libclang-rt-14-dev test -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
 need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
 need clang-format has clang-format
 need clang-tidy has clang-tidy
+need nodejs has node
+need npm has npm
 
-[ ${#missing[@]} -eq 0 ] && exit 0
+install_validator() {
+  # The workflow validator, pinned, in a folder of the project's own.
+  local version=0.6.0
+  local folder=$root/.tools/action-validator
+  [ "$(cat "$folder/version" 2>/dev/null)" = "$version" ] && return 0
+  echo "setup: installing @action-validator/cli@$version into .tools/" >&2
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  npm install --prefix "$folder" --no-audit --no-fund --silent "@action-validator/cli@$version" >/dev/null
+  echo "$version" >"$folder/version"
+}
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+if [ ${#missing[@]} -eq 0 ]; then
+  install_validator
+  exit 0
+fi
 
 if ! command -v apt-get >/dev/null 2>&1; then
   echo "setup: apt-get is not available; install these packages by hand: ${missing[*]}" >&2
@@ -47,3 +65,4 @@ echo "setup: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq >/dev/null
 "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+install_validator

@@ -3,8 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer) and, under Wine, the same
 # unit tests for Windows, the Win32 layer's tests and the end-to-end tests of
 # vornalt.exe, built once with MinGW-w64's g++ and once with clang; every
-# fuzz target for a short while; and clang-tidy. Ends with CTest's summary of
-# all of them.
+# fuzz target for a short while; clang-tidy; the check of the CI workflow;
+# and the release script. Ends with CTest's summary of all of them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -24,5 +24,7 @@ subdirs("windows")
 subdirs("windows-clang")
 subdirs("fuzz")
 add_test(clang_tidy "$root/scripts/tidy.sh")
+add_test(workflow_validation "$root/scripts/validate-workflows.sh")
+add_test(release_package "$root/scripts/package.sh")
 EOT
 ctest --test-dir build --output-on-failure -j "$(nproc)"

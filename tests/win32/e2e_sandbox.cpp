@@ -67,6 +67,26 @@ std::vector<std::u16string> utf16_args(std::initializer_list<std::string> args) 
   return out;
 }
 
+void use_system_path_only() {
+  wchar_t system[MAX_PATH];
+  wchar_t windows[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  SetEnvironmentVariableW(L"PATH", (std::wstring(system) + L";" + windows).c_str());
+}
+
+bool running_under_wine() {
+  // Wine's ntdll.dll has an export of its own that Windows' lacks.
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string environment_variable(const wchar_t* name) {
+  std::wstring value(32768, L'\0');
+  value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
+  return to_wtf8(std::u16string(value.begin(), value.end()));
+}
+
 std::string not_found_line(const std::string& target) {
   const HRESULT code{static_cast<std::int32_t>(0x80070002)};
   return "Failed to launch '" + target + "': " + debug_form(Error(code), system_message(code)) +

@@ -22,6 +22,16 @@ inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.
 std::u16string command_line(const std::vector<std::u16string>& args);
 std::vector<std::u16string> utf16_args(std::initializer_list<std::string> args);
 
+/// Sets PATH to the system folder and the Windows folder alone, so that no
+/// host installed on the machine (a wt.exe on PATH) is taken for a stand-in.
+void use_system_path_only();
+
+/// Whether this runs under Wine rather than Windows.
+bool running_under_wine();
+
+/// An environment variable of this process; empty when it is not set.
+std::string environment_variable(const wchar_t* name);
+
 /// The failure line for a host found nowhere, with the system's own
 /// message (Wine's wording differs from Windows').
 std::string not_found_line(const std::string& target);

@@ -223,5 +223,6 @@ int main(int argc, char** argv) {
   }
   vornalt::testing::g_vornalt = vornalt::testing::windows_path(argv[1]);
   vornalt::testing::g_doubles = vornalt::testing::windows_path(argv[2]);
+  vornalt::testing::use_system_path_only();
   return RUN_ALL_TESTS();
 }
