@@ -78,25 +78,39 @@ void append_quoted(std::string& out, std::string_view word, const QuotingRule& r
   append_wtf8(out, rule.quote_char);
 }
 
+bool holds_blank(std::string_view word) {
+  return std::any_of(word.begin(), word.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
 void append_quoted_for_argv(std::string& out, std::string_view word) {
-  const bool wrap = word.empty() || word.find_first_of(" \t") != std::string_view::npos;
+  const bool wrap = word.empty() || holds_blank(word);
   if (wrap) out += '"';
-  std::size_t backslashes = 0;
-  for (char c : word) {
-    if (c == '\\') {
-      ++backslashes;
-    } else {
-      // The backslashes before a quote are doubled, and the quote escaped.
-      if (c == '"') out.append(backslashes + 1, '\\');
-      backslashes = 0;
-    }
-    out += c;
+  // Copy up to each quote, doubling the backslashes right before it and
+  // escaping it; other backslashes are literal.
+  for (std::size_t quote; (quote = word.find('"')) != std::string_view::npos;) {
+    std::size_t run = 0;
+    while (run < quote && word[quote - 1 - run] == '\\') ++run;
+    out.append(word, 0, quote);
+    out.append(run + 1, '\\');
+    out += '"';
+    word.remove_prefix(quote + 1);
   }
+  out += word;
   if (wrap) {
-    out.append(backslashes, '\\');  // so that the closing quote stays one
+    // The closing quote must stay one.
+    const std::size_t last = word.find_last_not_of('\\');
+    out.append(last == std::string_view::npos ? word.size() : word.size() - last - 1, '\\');
     out += '"';
   }
 }
+
+// The bytes that matter to cmd's reading: its quote and what a caret
+// escapes outside quotes.
+constexpr std::array<bool, 256> CMD_MARKS = [] {
+  std::array<bool, 256> marks{};
+  for (unsigned char c : std::string_view("\"^&|<>")) marks[c] = true;
+  return marks;
+}();
 
 // A caret before each of ^ & | < > that cmd reads outside quotes; cmd
 // toggles its quoting at every `"`, escaped for the C runtime or not.
@@ -104,14 +118,19 @@ std::string escape_for_cmd(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
   bool in_quotes = false;
-  for (char c : text) {
+  std::size_t run = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (!CMD_MARKS[static_cast<unsigned char>(c)]) continue;
     if (c == '"') {
       in_quotes = !in_quotes;
-    } else if (!in_quotes && std::string_view("^&|<>").find(c) != std::string_view::npos) {
+    } else if (!in_quotes) {
+      out.append(text, run, pos - run);
       out += '^';
+      run = pos;
     }
-    out += c;
   }
+  out.append(text, run);
   return out;
 }
 
