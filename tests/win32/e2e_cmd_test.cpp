@@ -24,15 +24,6 @@ namespace {
 
 using testing::Sandbox;
 
-std::vector<std::string> split_at_nul(std::u16string_view units) {
-  std::vector<std::string> words;
-  for (std::size_t end; (end = units.find(u'\0')) != std::u16string_view::npos;) {
-    words.push_back(to_wtf8(units.substr(0, end)));
-    units.remove_prefix(end + 1);
-  }
-  return words;
-}
-
 std::vector<std::string> command_line_to_argv(const std::u16string& line) {
   int count = 0;
   wchar_t** args = CommandLineToArgvW(reinterpret_cast<const wchar_t*>(line.c_str()), &count);
@@ -107,7 +98,7 @@ bool expect_words_arrive(const Case& c) {
     ADD_FAILURE() << "the program did not run";
     return wine_differs;
   }
-  std::vector<std::string> crt_words = split_at_nul(*argv);
+  std::vector<std::string> crt_words = testing::split_at_nul(*argv);
   std::vector<std::string> argv_words = command_line_to_argv(*cmdline);
   if (crt_words.empty() || argv_words.empty()) {
     ADD_FAILURE() << "the program got no name";

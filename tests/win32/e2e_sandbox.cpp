@@ -1,5 +1,9 @@
 #include "e2e_sandbox.h"
 
+#include <cstdio>
+
+#include "windows_path.h"
+
 #include "win32_system.h"
 #include "wtf8.h"
 
@@ -51,6 +55,26 @@ void remove_tree(const std::wstring& dir) {
 }
 
 }  // namespace
+
+bool take_arguments(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s <vornalt.exe> <folder of the stand-ins>\n", argv[0]);
+    return false;
+  }
+  g_vornalt = windows_path(argv[1]);
+  g_doubles = windows_path(argv[2]);
+  use_system_path_only();
+  return true;
+}
+
+std::vector<std::string> split_at_nul(std::u16string_view units) {
+  std::vector<std::string> words;
+  for (std::size_t end; (end = units.find(u'\0')) != std::u16string_view::npos;) {
+    words.push_back(to_wtf8(units.substr(0, end)));
+    units.remove_prefix(end + 1);
+  }
+  return words;
+}
 
 std::u16string command_line(const std::vector<std::u16string>& args) {
   std::u16string line = u"vornalt.exe";

@@ -15,6 +15,14 @@ namespace vornalt::testing {
 extern std::wstring g_vornalt;
 extern std::wstring g_doubles;
 
+/// Takes `<program> <vornalt.exe> <folder of the stand-ins>` (what remains
+/// after GoogleTest's own flags) into the two globals, and sets PATH with
+/// use_system_path_only. False, with a usage line, when they are not so.
+bool take_arguments(int argc, char** argv);
+
+/// The words of a record that ends each with a NUL unit (probe's argv).
+std::vector<std::string> split_at_nul(std::u16string_view units);
+
 inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 /// `args` quoted so that the C runtime's splitting gives them back, after

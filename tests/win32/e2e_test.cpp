@@ -7,7 +7,6 @@
 // Usage: e2e_test <path of vornalt.exe> <folder of the stand-in hosts>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -15,7 +14,6 @@
 #include "e2e_sandbox.h"
 #include "help.h"
 #include "win32_system.h"
-#include "windows_path.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -217,12 +215,6 @@ TEST(EndToEnd, AnUnusableStandardOutputStillLaunches) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: e2e_test <vornalt.exe> <folder of the stand-in hosts>\n");
-    return 2;
-  }
-  vornalt::testing::g_vornalt = vornalt::testing::windows_path(argv[1]);
-  vornalt::testing::g_doubles = vornalt::testing::windows_path(argv[2]);
-  vornalt::testing::use_system_path_only();
+  if (!vornalt::testing::take_arguments(argc, argv)) return 2;
   return RUN_ALL_TESTS();
 }

@@ -8,22 +8,12 @@
 #include <cstdio>
 
 #include "e2e_sandbox.h"
-#include "windows_path.h"
 #include "wtf8.h"
 
 namespace vornalt {
 namespace {
 
 constexpr int NOT_RUN = 77;
-
-std::vector<std::string> split_at_nul(std::u16string_view units) {
-  std::vector<std::string> words;
-  for (std::size_t end; (end = units.find(u'\0')) != std::u16string_view::npos;) {
-    words.push_back(to_wtf8(units.substr(0, end)));
-    units.remove_prefix(end + 1);
-  }
-  return words;
-}
 
 TEST(RealConhost, HardWordsReachTheProgram) {
   const std::vector<std::string> cases[] = {
@@ -43,7 +33,7 @@ TEST(RealConhost, HardWordsReachTheProgram) {
     EXPECT_EQ(outcome.err, "");
     const auto argv = sandbox.record(L"probe.argv", L"probe.done");
     ASSERT_TRUE(argv.has_value()) << "the program did not run";
-    std::vector<std::string> received = split_at_nul(*argv);
+    std::vector<std::string> received = testing::split_at_nul(*argv);
     ASSERT_FALSE(received.empty());
     received.erase(received.begin());
     EXPECT_EQ(received, words);
@@ -59,12 +49,6 @@ int main(int argc, char** argv) {
     std::printf("not run: needs Windows (Wine's conhost.exe runs no command)\n");
     return vornalt::NOT_RUN;
   }
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: real_host_test <vornalt.exe> <folder of probe.exe>\n");
-    return 2;
-  }
-  vornalt::testing::g_vornalt = vornalt::testing::windows_path(argv[1]);
-  vornalt::testing::g_doubles = vornalt::testing::windows_path(argv[2]);
-  vornalt::testing::use_system_path_only();
+  if (!vornalt::testing::take_arguments(argc, argv)) return 2;
   return RUN_ALL_TESTS();
 }
