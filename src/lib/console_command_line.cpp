@@ -11,29 +11,33 @@ bool is_cmd_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\
 // The end of the token that starts at `pos`: the next blank outside quotes,
 // read as CommandLineToArgvW reads them (`\"` is no quote; `\\"` is one).
 std::size_t token_end(std::string_view text, std::size_t pos) {
+  const std::size_t start = pos;
   bool in_quotes = false;
-  std::size_t backslashes = 0;
   for (; pos < text.size(); ++pos) {
     const char c = text[pos];
-    if (c == '"' && backslashes % 2 == 0) in_quotes = !in_quotes;
     if (c == ' ' && !in_quotes) break;
-    backslashes = c == '\\' ? backslashes + 1 : 0;
+    if (c != '"') continue;
+    std::size_t backslashes = 0;
+    while (pos - backslashes > start && text[pos - 1 - backslashes] == '\\') ++backslashes;
+    if (backslashes % 2 == 0) in_quotes = !in_quotes;
   }
   return pos;
 }
 
-// One token as the word wt.exe must read.
-void append_token_for_wt(std::string& out, std::string_view token) {
+// One token as the word wt.exe must read, quoted for its splitting. `word`
+// is a buffer kept from token to token.
+void append_token_for_wt(std::string& out, std::string_view token, std::string& word) {
   const bool wrapped_for_blank =
       token.size() >= 2 && token.front() == '"' && token.find(' ') != std::string_view::npos;
   if (wrapped_for_blank) token = token.substr(1, token.size() - 2);
-  std::string word;
-  word.reserve(token.size() + 4);
-  for (char c : token) {
-    if (c == ';') word += '\\';
-    word += c;
+  word.clear();
+  for (std::size_t semicolon; (semicolon = token.find(';')) != std::string_view::npos;) {
+    word.append(token, 0, semicolon);
+    word += "\\;";
+    token.remove_prefix(semicolon + 1);
   }
-  out += quote_for_argv(word);
+  word += token;
+  append_quoted_for_argv(out, word);
 }
 
 }  // namespace
@@ -82,10 +86,11 @@ std::string escape_title_for_wt(std::string_view title) {
 std::string escape_arguments_for_wt(std::string_view arguments) {
   std::string out;
   out.reserve(arguments.size() + arguments.size() / 4 + 2);
+  std::string word;
   for (std::size_t pos = 0;; ++pos) {
     const std::size_t end = token_end(arguments, pos);
     if (pos > 0) out += ' ';
-    append_token_for_wt(out, arguments.substr(pos, end - pos));
+    append_token_for_wt(out, arguments.substr(pos, end - pos), word);
     pos = end;
     if (pos == arguments.size()) break;
   }

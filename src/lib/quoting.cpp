@@ -82,28 +82,6 @@ bool holds_blank(std::string_view word) {
   return std::any_of(word.begin(), word.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
-void append_quoted_for_argv(std::string& out, std::string_view word) {
-  const bool wrap = word.empty() || holds_blank(word);
-  if (wrap) out += '"';
-  // Copy up to each quote, doubling the backslashes right before it and
-  // escaping it; other backslashes are literal.
-  for (std::size_t quote; (quote = word.find('"')) != std::string_view::npos;) {
-    std::size_t run = 0;
-    while (run < quote && word[quote - 1 - run] == '\\') ++run;
-    out.append(word, 0, quote);
-    out.append(run + 1, '\\');
-    out += '"';
-    word.remove_prefix(quote + 1);
-  }
-  out += word;
-  if (wrap) {
-    // The closing quote must stay one.
-    const std::size_t last = word.find_last_not_of('\\');
-    out.append(last == std::string_view::npos ? word.size() : word.size() - last - 1, '\\');
-    out += '"';
-  }
-}
-
 // The bytes that matter to cmd's reading: its quote and what a caret
 // escapes outside quotes.
 constexpr std::array<bool, 256> CMD_MARKS = [] {
@@ -145,6 +123,28 @@ std::string quote_argument(std::string_view word, const QuotingRule& rule) {
 
 std::string quote_for_powershell(std::string_view word) {
   return quote_argument(word, POWERSHELL_QUOTING);
+}
+
+void append_quoted_for_argv(std::string& out, std::string_view word) {
+  const bool wrap = word.empty() || holds_blank(word);
+  if (wrap) out += '"';
+  // Copy up to each quote, doubling the backslashes right before it and
+  // escaping it; other backslashes are literal.
+  for (std::size_t quote; (quote = word.find('"')) != std::string_view::npos;) {
+    std::size_t run = 0;
+    while (run < quote && word[quote - 1 - run] == '\\') ++run;
+    out.append(word, 0, quote);
+    out.append(run + 1, '\\');
+    out += '"';
+    word.remove_prefix(quote + 1);
+  }
+  out += word;
+  if (wrap) {
+    // The closing quote must stay one.
+    const std::size_t last = word.find_last_not_of('\\');
+    out.append(last == std::string_view::npos ? word.size() : word.size() - last - 1, '\\');
+    out += '"';
+  }
 }
 
 std::string quote_for_argv(std::string_view word) {

@@ -42,6 +42,7 @@ std::string quote_for_powershell(std::string_view word);
 /// - a run of backslashes doubled only where a `"` follows it (an escaped
 ///   one, or the closing one).
 std::string quote_for_argv(std::string_view word);
+void append_quoted_for_argv(std::string& out, std::string_view word);
 
 /// The words as cmd.exe must read them to hand them on to a program: each
 /// quoted by quote_for_argv and joined by single blanks; then, reading that
