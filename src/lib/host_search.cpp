@@ -3,6 +3,9 @@
 namespace vornalt {
 namespace {
 
+// ERROR_FILE_NOT_FOUND, which <windows.h> keeps as a macro of that name.
+constexpr std::uint32_t FILE_NOT_FOUND = 2;
+
 bool is_slash(char c) { return c == '\\' || c == '/'; }
 
 std::string join(std::string_view folder, std::string_view name) {
@@ -57,7 +60,7 @@ Result find_host_program(std::string_view name, System& system, std::string& pat
     if (is_absolute_folder(entry) && find_in(entry, name, system, path)) return {};
     entries.remove_prefix(end == std::string_view::npos ? entries.size() : end + 1);
   }
-  return error_from_win32(ERROR_FILE_NOT_FOUND_CODE);
+  return error_from_win32(FILE_NOT_FOUND);
 }
 
 }  // namespace vornalt

@@ -8,9 +8,6 @@
 
 namespace vornalt {
 
-/// ERROR_FILE_NOT_FOUND: no host program was found.
-inline constexpr std::uint32_t ERROR_FILE_NOT_FOUND_CODE = 2;
-
 /// Whether a PATH entry names a folder by a full path: `X:\…`, `X:/…` or a
 /// UNC path. A relative entry, `.` among them, would lead to the current
 /// folder.
@@ -20,7 +17,8 @@ bool is_absolute_folder(std::string_view folder);
 /// looked for, in this order, in the folder that holds vornalt.exe, the
 /// system folder, the Windows folder and each absolute folder of PATH;
 /// never in the current folder, where anyone's download or clone could
-/// put a program of that name. The first regular file of that name wins.
+/// put a program of that name. The first regular file of that name wins;
+/// none gives the Error of ERROR_FILE_NOT_FOUND.
 Result find_host_program(std::string_view name, System& system, std::string& path);
 
 }  // namespace vornalt

@@ -53,7 +53,7 @@ std::string narrow(std::wstring_view text) {
 
 // GetSystemDirectoryW and GetWindowsDirectoryW: asked with too small a
 // buffer, they give the size needed, terminating NUL included.
-Result folder_from(UINT (*get)(LPWSTR, UINT), std::string& folder) {
+Result folder_from(UINT(WINAPI* get)(LPWSTR, UINT), std::string& folder) {
   std::wstring text(MAX_PATH, L'\0');
   for (;;) {
     const UINT size = get(text.data(), static_cast<UINT>(text.size()));
