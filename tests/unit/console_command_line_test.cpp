@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "cmd_round_trip.h"
+#include "random_text.h"
 #include "wt_title.h"
 
 namespace vornalt {
@@ -151,18 +150,12 @@ TEST(ComposeCommandLine, CmdWordsArriveThroughEitherHost) {
 }
 
 TEST(ComposeCommandLine, RandomCmdWordsArriveThroughEitherHost) {
-  const std::string pieces[] = {"\"", "\\", "^",  "&", "|", "<",  ">", ";",    "(",    ")",
-                                "%",  " ",  "\t", "a", "é", "日", "😀", "\\\\", "\"\"", "x"};
   std::mt19937 random(20261207);
-  auto text = [&](std::size_t most) {
-    std::string out;
-    for (std::size_t n = random() % (most + 1); n > 0; --n) out += pieces[random() % 20];
-    return out;
-  };
   for (int i = 0; i < 3000; ++i) {
     std::vector<std::string> words{"probe.exe"};
-    for (std::size_t n = random() % 6; n > 0; --n) words.push_back(text(6));
-    EXPECT_EQ(testing::cmd_round_trip_fault(i % 2 ? "wt" : "conhost", text(5), words), "");
+    for (std::size_t n = random() % 6; n > 0; --n) words.push_back(testing::random_text(random, 6));
+    const std::string title = testing::random_text(random, 5);
+    EXPECT_EQ(testing::cmd_round_trip_fault(i % 2 ? "wt" : "conhost", title, words), "");
   }
 }
 

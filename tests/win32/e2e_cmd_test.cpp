@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <random>
 
 #include "argument_parser.h"
 #include "cmd_round_trip.h"
 #include "console_command_line.h"
 #include "e2e_sandbox.h"
 #include "platform_readers.h"
+#include "random_text.h"
 #include "wtf8.h"
 // After <windows.h>, which it needs.
 #include <shellapi.h>
@@ -212,18 +212,13 @@ void random_words_arrive(const std::string& target) {
   const std::string given = testing::environment_variable(L"VORNALT_E2E_SEED");
   const auto seed = !given.empty() ? static_cast<std::uint32_t>(std::stoul(given))
                                    : static_cast<std::uint32_t>(std::time(nullptr));
-  const std::string pieces[] = {"\"", "\\", "^",  "&", "|",  "<", ">", ";", "(",    ")",
-                                "%",  " ",  "\t", "é", "日", "😀", "a", "x", "\\\\", "\"\""};
   std::mt19937 random(seed);
-  auto text = [&](std::size_t most) {
-    std::string out;
-    for (std::size_t n = random() % (most + 1); n > 0; --n) out += pieces[random() % 20];
-    return out;
-  };
   int read_otherwise = 0;
   for (int done = 0; done < 100;) {
-    Case c{target, text(4), {"probe.exe"}, {}};
-    for (std::size_t n = 1 + random() % 5; n > 0; --n) c.words.push_back(text(6));
+    Case c{target, testing::random_text(random, 4), {"probe.exe"}, {}};
+    for (std::size_t n = 1 + random() % 5; n > 0; --n) {
+      c.words.push_back(testing::random_text(random, 6));
+    }
     std::vector<std::string> args{"vornalt.exe", target, "-t", c.title};
     args.insert(args.end(), c.words.begin(), c.words.end());
     if (names_a_variable(compose_command_line(std::get<Launch>(parse_arguments(args)).request))) {

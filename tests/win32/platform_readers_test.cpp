@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
+#include "random_text.h"
 
 #include "windows_support.h"
 #include "wtf8.h"
@@ -24,21 +24,17 @@ std::string narrow(const wchar_t* text) {
   return to_wtf8(std::u16string(units.begin(), units.end()));
 }
 
-std::string random_text(std::mt19937& random, std::initializer_list<const char*> pieces,
-                        std::size_t most) {
-  std::string out;
-  for (std::size_t n = random() % (most + 1); n > 0; --n)
-    out += pieces.begin()[random() % pieces.size()];
-  return out;
-}
+// What CommandLineToArgvW reads, and the makings of %NAME% references.
+constexpr std::string_view LINE_PIECES[] = {"\"", "\\", " ", "\t", "a", "é", "\\\\", "\"\""};
+constexpr std::string_view REFERENCE_PIECES[] = {"%",         "VORNALT_A", "VORNALT_B",
+                                                 "VORNALT_C", "x",         " "};
 
 TEST(PlatformReaders, CommandLineToArgvMatchesTheRealOne) {
   std::mt19937 random(7);
   for (int i = 0; i < 5000; ++i) {
     // A non-empty program name: for an empty line the real one gives the
     // program's own path.
-    const std::string line =
-        "p" + random_text(random, {"\"", "\\", " ", "\t", "a", "é", "\\\\", "\"\""}, 12);
+    const std::string line = "p" + testing::random_text(random, 12, LINE_PIECES);
     int count = 0;
     wchar_t** args = CommandLineToArgvW(wide(line).c_str(), &count);
     ASSERT_NE(args, nullptr);
@@ -59,8 +55,7 @@ TEST(PlatformReaders, ExpansionMatchesExpandEnvironmentStrings) {
   };
   std::mt19937 random(11);
   for (int i = 0; i < 2000; ++i) {
-    const std::string text =
-        random_text(random, {"%", "VORNALT_A", "VORNALT_B", "VORNALT_C", "x", " "}, 8);
+    const std::string text = testing::random_text(random, 8, REFERENCE_PIECES);
     wchar_t expanded[1024];
     ASSERT_GT(ExpandEnvironmentStringsW(wide(text).c_str(), expanded, 1024), 0u);
     EXPECT_EQ(testing::expand_variables(text, lookup), narrow(expanded)) << text;
