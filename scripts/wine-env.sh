@@ -13,13 +13,21 @@ wine_env_start() {  # wine_env_start [PREFIX]
     trap 'wine_env_stop' EXIT
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    # A new prefix reports its creation and starts Wine's services: do it
-    # once here, out of the way of the tests' own output.
-    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    # A new prefix reports its creation: do it here, out of the way of the
+    # tests' own output.
+    "$WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
     # No display here: the null driver keeps new consoles from asking for one.
     "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 || true
+    # The desktop that wineboot started still has the old driver, and new
+    # console windows fail on it (a console program then runs without a
+    # console). Start again with the null driver.
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
   "$WINESERVER" -p >/dev/null 2>&1 || true
+  # Wine's services and desktop start with the first program and outlive it:
+  # start them here, so that they never hold a test's output pipes open.
+  "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
 }
 
 wine_env_stop() {
