@@ -4,7 +4,9 @@
 //   <name>.cmdline      the command line it was given;
 //   <name>.started      conhost and wt: the command line it started;
 //   wt.title            wt: the value of --title;
-//   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal.
+//   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal;
+//   <name>.status       conhost and wt: the exit status of what it started,
+//                       or why it could not start it.
 // conhost and wt then start that command line, as the real hosts do, and
 // wait for it. With VORNALT_DOUBLE_DELAY_MS set it lingers that long before
 // it ends; last it writes "<name>.done".
@@ -39,13 +41,14 @@ void record(const std::wstring& path, std::string_view wtf8) {
   write_file(path, units.data(), units.size() * sizeof(char16_t));
 }
 
-DWORD start_and_wait(std::string_view line) {
+DWORD start_and_wait(std::string_view line, const std::wstring& status_record) {
   std::wstring command = wide(vornalt::to_utf16(line));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
+    record(status_record, "CreateProcessW failed: " + std::to_string(GetLastError()));
     return 255;
   }
   WaitForSingleObject(process.hProcess, INFINITE);
@@ -53,6 +56,7 @@ DWORD start_and_wait(std::string_view line) {
   GetExitCodeProcess(process.hProcess, &status);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
+  record(status_record, std::to_string(status));
   return status;
 }
 
@@ -85,14 +89,14 @@ int main() {
   if (_wcsicmp(name.c_str(), L"conhost") == 0) {
     const std::string client = vornalt::testing::conhost_reading(text);
     record(base + L".started", client);
-    status = start_and_wait(client);
+    status = start_and_wait(client, base + L".status");
   } else if (_wcsicmp(name.c_str(), L"wt") == 0) {
     const vornalt::testing::WtReading reading =
         vornalt::testing::wt_reading(text, expand_environment);
     record(base + L".started", reading.command);
     if (reading.title) record(base + L".title", *reading.title);
     record(base + L".subcommands", std::to_string(reading.subcommands));
-    status = start_and_wait(reading.command);
+    status = start_and_wait(reading.command, base + L".status");
   }
 
   wchar_t delay[32];
