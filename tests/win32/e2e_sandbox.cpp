@@ -217,11 +217,16 @@ Outcome Sandbox::run(const std::u16string& line, const RunOptions& options) cons
   Outcome outcome;
   const std::wstring application = path(L"vornalt.exe");
   const std::wstring directory = options.directory.empty() ? dir_ : options.directory;
-  if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      directory.c_str(), &startup, &process)) {
-    outcome.status = 0xDEAD;
-    outcome.err = "could not start vornalt.exe: " + std::to_string(GetLastError());
-    return outcome;
+  // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR.
+  for (int attempt = 1; !CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr,
+                                        TRUE, 0, nullptr, directory.c_str(), &startup, &process);
+       ++attempt) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 4 || !running_under_wine()) {
+      outcome.status = 0xDEAD;
+      outcome.err = "could not start vornalt.exe: " + std::to_string(error);
+      return outcome;
+    }
   }
   CloseHandle(out);
   if (err != out) CloseHandle(err);
