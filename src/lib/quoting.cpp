@@ -40,6 +40,8 @@ ByteSet trigger_bytes(const QuotingRule& rule) {
 }
 
 bool needs_quoting(std::string_view word, const QuotingRule& rule, const ByteSet& triggers) {
+  // An empty word left bare would vanish from the joined text.
+  if (word.empty()) return true;
   for (std::size_t pos = 0; pos < word.size(); ++pos) {
     const auto byte = static_cast<unsigned char>(word[pos]);
     if (!triggers.has(byte)) continue;

@@ -30,8 +30,9 @@ inline constexpr std::array<char32_t, 4> POWERSHELL_SINGLE_QUOTES{0x2018, 0x2019
 inline constexpr QuotingRule POWERSHELL_QUOTING{U'\'', detail::POWERSHELL_SPECIALS,
                                                 detail::POWERSHELL_SINGLE_QUOTES};
 
-/// `word` unchanged when it holds no special character of `rule`, otherwise
-/// wrapped in the rule's quote character with that character doubled inside.
+/// `word` unchanged when it is not empty and holds no special character of
+/// `rule`, otherwise wrapped in the rule's quote character with that
+/// character doubled inside.
 std::string quote_argument(std::string_view word, const QuotingRule& rule);
 std::string quote_for_powershell(std::string_view word);
 

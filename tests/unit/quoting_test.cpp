@@ -57,7 +57,7 @@ TEST(QuoteForCmd, CaretsOutsideCmdsQuotes) {
 TEST(QuoteForPowershell, QuotesOnlyWordsWithSpecialCharacters) {
   const QuoteCase cases[] = {
       {"Get-ChildItem", "Get-ChildItem"},
-      {"", ""},
+      {"", "''"},
       {"it's", "'it''s'"},
       {"a\"b", "'a\"b'"},
       {"&&", "'&&'"},
@@ -92,12 +92,12 @@ TEST(QuoteArguments, QuotesByShellAndJoinsWithOneBlank) {
       {{"Get-ChildItem", "-Recurse"}, "powershell", "Get-ChildItem -Recurse"},
       {{"echo", "Hello", "&&", "pause"}, "pwsh", "echo Hello '&&' pause"},
       {{"echo", "", "x"}, "cmd", "echo \"\" x"},
-      {{"echo", "", "x"}, "pwsh", "echo  x"},
+      {{"Write-Output", "", "end"}, "pwsh", "Write-Output '' end"},
       {{"a b"}, "cmd", "\"a b\""},
       {{"it's", "a b"}, "CMD", "it's \"a b\""},
       {{"it's", "a b"}, "powershell", "'it''s' 'a b'"},
-      {{""}, "pwsh", ""},
-      {{"", ""}, "pwsh", " "},
+      {{""}, "pwsh", "''"},
+      {{"", ""}, "powershell", "'' ''"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(quote_arguments(c.words, c.shell), c.joined) << c.joined;
