@@ -61,7 +61,9 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
       ++k;
     } else {
       // The first word that is no option starts the command; everything
-      // from here on belongs to it, whatever it looks like.
+      // from here on belongs to it, whatever it looks like. "--" ends the
+      // options, so that a command may itself look like one.
+      if (args[k] == "--" && ++k == n) break;
       request.arguments = quote_arguments(args.subspan(k), request.shell);
       return Launch{std::move(request)};
     }

@@ -33,6 +33,8 @@ const std::string_view HELP_TEXT =
     "    Do not produce any output, except for errors\n"
     "  -w, --wait, /w, /wait\n"
     "    Wait for the launched console to finish\n"
+    "  --\n"
+    "    End of the options: the next argument starts the command\n"
     "\n"
     "Help flag:\n"
     "  -h, --help, /h, /help, /?\n"

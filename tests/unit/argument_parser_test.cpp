@@ -38,6 +38,7 @@ TEST(ParseArguments, ReportsEveryUsageError) {
       {{"wt", "-w", "-q"}, "Missing command (nothing after target/options)"},
       {{"wt", "-s", "pwsh"}, "Missing command (nothing after target/options)"},
       {{"wt", "-t", "T"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-q", "--"}, "Missing command (nothing after target/options)"},
       {{"wt", "-s"}, "Missing value after shell option"},
       {{"wt", "-t"}, "Missing value after title option"},
       {{"wt", "-q", "/TITLE"}, "Missing value after title option"},
@@ -108,6 +109,12 @@ TEST(ParseArguments, BuildsTheRequest) {
       {{"wt", "-sq", "x"}, request("wt", "cmd", "", "-sq x")},
       {{"wt", "x", "-s", "pwsh", "a b"}, request("wt", "cmd", "", "x -s pwsh \"a b\"")},
       {{"wt", ""}, request("wt", "cmd", "", "\"\"")},
+      // "--" ends the options: the next word is the command, however it looks.
+      {{"conhost", "--", "-weird.exe"}, request("conhost", "cmd", "", "-weird.exe")},
+      {{"wt", "-q", "--", "-h", "--"}, request("wt", "cmd", "", "-h --", false, true)},
+      {{"wt", "--", "--"}, request("wt", "cmd", "", "--")},
+      {{"wt", "-t", "--", "x"}, request("wt", "cmd", "--", "x")},
+      {{"wt", "x", "--", "-q"}, request("wt", "cmd", "", "x -- -q")},
       // The shell in force at the command chooses the quoting.
       {{"conhost", "-s", "powershell", "-t", "My Title", "Get-ChildItem", "-Recurse"},
        request("conhost", "powershell", "My Title", "Get-ChildItem -Recurse")},
