@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include "argument_parser.h"
+#include "cmd_limits.h"
 #include "console_command_line.h"
 #include "help.h"
 #include "launcher.h"
@@ -16,6 +17,10 @@ void print_summary(const LaunchRequest& request, System& system) {
 }
 
 int run_launch(const LaunchRequest& request, System& system) {
+  if (const std::optional<std::string> refusal = cmd_refusal(request)) {
+    system.write(Stream::err, "Error: " + *refusal + "\n");
+    return 1;
+  }
   if (!request.quiet) print_summary(request, system);
   const std::string command_line = compose_command_line(request);
   return launch_process(command_line, request, system) ? 0 : 1;

@@ -44,6 +44,34 @@ TEST(Run, HelpAndUsageErrors) {
   }
 }
 
+TEST(Run, CmdCommandsThatCmdCannotCarryAreRefusedBeforeAnythingStarts) {
+  const std::string line_break =
+      "Error: A command word holds a line break, which cmd.exe cannot pass on (use -s pwsh or -s "
+      "powershell)\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"conhost", "echo", "a\nb"}, line_break},
+      {{"wt", "-q", "echo", "a", "\r"}, line_break},
+      {{"wt", "-s", "pwsh", "-s", "cmd", "x", "\r\n"}, line_break},
+      // The PowerShell script carries line breaks, and the title is written
+      // for cmd's title command without them.
+      {{"conhost", "-s", "pwsh", "echo", "a\nb"}, ""},
+      {{"wt", "-s", "powershell", "echo", "a\r\nb"}, ""},
+      {{"conhost", "-t", "a\nb", "x"}, ""},
+  };
+  for (const auto& c : cases) {
+    RunResult r = run_with(c.args);
+    EXPECT_EQ(r.status, c.err.empty() ? 0 : 1);
+    EXPECT_EQ(r.system.err, c.err);
+    if (!c.err.empty()) {
+      EXPECT_EQ(r.system.both, c.err);
+    }
+    EXPECT_EQ(r.system.calls.empty(), !c.err.empty());
+  }
+}
+
 TEST(Run, SummaryThenLaunch) {
   RunResult r = run_with({"WT", "-t", "My Title", "cmd", "/c", "echo", "a b"});
   EXPECT_EQ(r.status, 0);
