@@ -63,4 +63,14 @@ Result find_host_program(std::string_view name, System& system, std::string& pat
   return error_from_win32(FILE_NOT_FOUND);
 }
 
+bool is_not_found(const Error& error) { return error == error_from_win32(FILE_NOT_FOUND); }
+
+std::string where_the_host_was_looked_for(std::string_view name) {
+  std::string line = "Looked for " + std::string(name) +
+                     " in vornalt.exe's own folder, the system folder, the Windows folder and "
+                     "the folders on PATH given by a full path, never in the current folder";
+  if (name == "wt.exe") line += "; Windows Terminal may not be installed";
+  return line;
+}
+
 }  // namespace vornalt

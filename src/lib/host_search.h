@@ -21,4 +21,12 @@ bool is_absolute_folder(std::string_view folder);
 /// none gives the Error of ERROR_FILE_NOT_FOUND.
 Result find_host_program(std::string_view name, System& system, std::string& path);
 
+/// Whether find_host_program failed because the program was nowhere, rather
+/// than because a folder could not be read.
+bool is_not_found(const Error& error);
+
+/// The line that says where find_host_program looked for `name`, with a
+/// hint for wt.exe, which is not part of every Windows.
+std::string where_the_host_was_looked_for(std::string_view name);
+
 }  // namespace vornalt

@@ -24,6 +24,9 @@ bool launch_process(std::string_view command_line, const LaunchRequest& request,
   const Result found = find_host_program(request.target + ".exe", system, host);
   if (!found.ok()) {
     print_failure(found.error(), request, system);
+    if (is_not_found(found.error())) {
+      system.write(Stream::err, where_the_host_was_looked_for(request.target + ".exe") + "\n");
+    }
     return false;
   }
   ProcessInformation info;

@@ -97,8 +97,16 @@ TEST(LaunchProcess, AHostFoundNowhereOrAFailedSearchIsAFailedStart) {
       const LaunchRequest request{"wt", "cmd", "", "x", true, quiet};
       EXPECT_FALSE(launch_process("wt.exe x", request, system));
       EXPECT_EQ(system.out, quiet ? "" : "cmdline:   wt.exe x\n");
+      // Only a host found nowhere gets the line that says where it was looked for.
+      const std::string where =
+          c.code == "0x80070002"
+              ? "Looked for wt.exe in vornalt.exe's own folder, the system folder, the Windows "
+                "folder and the folders on PATH given by a full path, never in the current "
+                "folder; Windows Terminal may not be installed\n"
+              : "";
       EXPECT_EQ(system.err, "Failed to launch 'wt': Error { code: HRESULT(" + c.code +
-                                "), message: \"The system cannot find the file specified.\" }\n");
+                                "), message: \"The system cannot find the file specified.\" }\n" +
+                                where);
       EXPECT_EQ(system.calls,
                 (std::vector<std::string>{"FormatMessageW(HRESULT(" + c.code + "))"}));
     }

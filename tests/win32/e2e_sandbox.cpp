@@ -114,7 +114,10 @@ std::string environment_variable(const wchar_t* name) {
 std::string not_found_line(const std::string& target) {
   const HRESULT code{static_cast<std::int32_t>(0x80070002)};
   return "Failed to launch '" + target + "': " + debug_form(Error(code), system_message(code)) +
-         "\n";
+         "\nLooked for " + target +
+         ".exe in vornalt.exe's own folder, the system folder, the Windows folder and the folders "
+         "on PATH given by a full path, never in the current folder" +
+         (target == "wt" ? "; Windows Terminal may not be installed\n" : "\n");
 }
 
 std::string read_file(const std::wstring& path) {

@@ -41,7 +41,8 @@ bool running_under_wine();
 std::string environment_variable(const wchar_t* name);
 
 /// The failure line for a host found nowhere, with the system's own
-/// message (Wine's wording differs from Windows').
+/// message (Wine's wording differs from Windows'), and the line that says
+/// where it was looked for.
 std::string not_found_line(const std::string& target);
 
 std::string read_file(const std::wstring& path);
