@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "wtf8.h"
+
 namespace vornalt::testing {
 
 inline std::string decode_base64(std::string_view text) {
@@ -22,6 +24,16 @@ inline std::string decode_base64(std::string_view text) {
     }
   }
   return out;
+}
+
+/// UTF-16LE bytes (a PowerShell script) as WTF-8.
+inline std::string decode_utf16le(std::string_view bytes) {
+  std::u16string units;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                   static_cast<unsigned char>(bytes[i + 1]) << 8);
+  }
+  return to_wtf8(units);
 }
 
 }  // namespace vornalt::testing

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "base64_decode.h"
 #include "console_command_line.h"
 #include "e2e_sandbox.h"
 #include "help.h"
@@ -69,6 +70,42 @@ TEST(EndToEnd, UsageErrorsGiveTheMessageAndTheHelpScreen) {
     EXPECT_EQ(outcome.out, help_screen());
   }
   EXPECT_FALSE(exists(sandbox.path(L"wt.cmdline")));
+}
+
+TEST(EndToEnd, RequestsThatCannotArriveStartNothing) {
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"conhost", "echo", "a\nb", "c"},
+       "Error: A command word holds a line break, which cmd.exe cannot pass on (use -s pwsh or -s "
+       "powershell)\n"},
+  };
+  for (const auto& c : cases) {
+    Sandbox sandbox;
+    std::vector<std::u16string> args;
+    for (const auto& arg : c.args) args.push_back(to_utf16(arg));
+    const Outcome outcome = sandbox.run(command_line(args));
+    EXPECT_EQ(outcome.status, 1u) << c.err;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, c.err);
+    for (const wchar_t* host : {L"conhost.cmdline", L"wt.cmdline"}) {
+      EXPECT_FALSE(exists(sandbox.path(host))) << c.err;
+    }
+  }
+}
+
+TEST(EndToEnd, AnEmptyWordIsInThePowershellScript) {
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    const Outcome outcome =
+        sandbox.run({target, "-q", "-w", "-s", "pwsh", "Write-Output", "", "end"});
+    EXPECT_EQ(outcome.status, 0u);
+    const std::optional<std::u16string> line = sandbox.received(L"pwsh");
+    ASSERT_TRUE(line.has_value()) << target;
+    const std::string encoded = to_wtf8(line->substr(line->rfind(u' ') + 1));
+    EXPECT_EQ(testing::decode_utf16le(testing::decode_base64(encoded)), "Write-Output '' end");
+  }
 }
 
 TEST(EndToEnd, HelpGoesToStandardOutputOnly) {
