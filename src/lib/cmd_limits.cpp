@@ -1,5 +1,7 @@
 #include "cmd_limits.h"
 
+#include "console_command_line.h"
+
 namespace vornalt {
 
 std::optional<std::string> cmd_refusal(const LaunchRequest& request) {
@@ -8,6 +10,11 @@ std::optional<std::string> cmd_refusal(const LaunchRequest& request) {
   if (request.arguments.find_first_of("\r\n") != std::string::npos) {
     return "A command word holds a line break, which cmd.exe cannot pass on (use -s pwsh or -s "
            "powershell)";
+  }
+  const std::size_t length = cmd_text_length(request);
+  if (length > CMD_TEXT_LIMIT) {
+    return "The command that cmd.exe would read after /c has " + std::to_string(length) +
+           " characters, over its limit of " + std::to_string(CMD_TEXT_LIMIT);
   }
   return std::nullopt;
 }

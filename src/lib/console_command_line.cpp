@@ -2,6 +2,7 @@
 
 #include "powershell_command.h"
 #include "quoting.h"
+#include "wtf8.h"
 
 namespace vornalt {
 namespace {
@@ -24,21 +25,43 @@ std::size_t token_end(std::string_view text, std::size_t pos) {
   return pos;
 }
 
-// One token as the word wt.exe must read, quoted for its splitting. `word`
-// is a buffer kept from token to token.
-void append_token_for_wt(std::string& out, std::string_view token, std::string& word) {
+// A word as wt.exe must read it, quoted for its splitting. `buffer` is kept
+// from word to word.
+void append_word_for_wt(std::string& out, std::string_view word, std::string& buffer) {
+  buffer.clear();
+  for (std::size_t semicolon; (semicolon = word.find(';')) != std::string_view::npos;) {
+    buffer.append(word, 0, semicolon);
+    buffer += "\\;";
+    word.remove_prefix(semicolon + 1);
+  }
+  buffer += word;
+  append_quoted_for_argv(out, buffer);
+}
+
+// One token of the cmd arguments as the word wt.exe must read.
+void append_token_for_wt(std::string& out, std::string_view token, std::string& buffer) {
   const bool wrapped_for_blank =
       token.size() >= 2 && token.front() == '"' && token.find(' ') != std::string_view::npos;
   if (wrapped_for_blank) token = token.substr(1, token.size() - 2);
-  word.clear();
-  for (std::size_t semicolon; (semicolon = token.find(';')) != std::string_view::npos;) {
-    word.append(token, 0, semicolon);
-    word += "\\;";
-    token.remove_prefix(semicolon + 1);
-  }
-  word += token;
-  append_quoted_for_argv(out, word);
+  append_word_for_wt(out, token, buffer);
 }
+
+// What cmd.exe reads after "/c " on conhost's line: the title command, then
+// the arguments. An escaped blank at the end of the title is also the blank
+// before "&&": conhost.exe would fold two blanks into one.
+std::string conhost_cmd_text(const LaunchRequest& request) {
+  const std::string title = escape_title_for_cmd(request.title);
+  std::string text = "title";
+  if (!title.empty()) text += ' ' + title;
+  if (title.empty() || title.back() != ' ') text += ' ';
+  text += "&& ";
+  text += request.arguments;
+  return text;
+}
+
+// cmd /c removes the first and the last quote of its line when the line
+// starts with one; /s makes that rule plain.
+bool needs_cmd_s(const LaunchRequest& request) { return request.arguments.starts_with('"'); }
 
 }  // namespace
 
@@ -97,7 +120,14 @@ std::string escape_arguments_for_wt(std::string_view arguments) {
   return out;
 }
 
-std::string compose_command_line(const LaunchRequest& request) {
+std::string word_for_wt(std::string_view word) {
+  std::string out;
+  std::string buffer;
+  append_word_for_wt(out, word, buffer);
+  return out;
+}
+
+std::string compose_command_line(const LaunchRequest& request, const Placement& placement) {
   const bool cmd = request.shell == "cmd";
   const bool conhost = request.target == "conhost";
   std::string line;
@@ -106,7 +136,9 @@ std::string compose_command_line(const LaunchRequest& request) {
   } else {
     line = "wt.exe --window vornalt --title \"";
     line += escape_title_for_wt(request.title);
-    line += "\" --startingDirectory . ";
+    line += "\" --startingDirectory ";
+    line += placement.folder.empty() ? "." : word_for_wt(placement.folder);
+    line += ' ';
   }
   if (!cmd) {
     line += request.shell;
@@ -116,20 +148,13 @@ std::string compose_command_line(const LaunchRequest& request) {
     return line;
   }
   if (conhost) {
-    // An escaped blank at the end of the title is also the blank before "&&":
-    // conhost.exe would fold two blanks into one.
-    const std::string title = escape_title_for_cmd(request.title);
-    line += "cmd.exe /c title";
-    if (!title.empty()) line += ' ' + title;
-    if (title.empty() || title.back() != ' ') line += ' ';
-    line += "&& ";
-    line += request.arguments;
+    line += "cmd.exe /c ";
+    line += conhost_cmd_text(request);
     return line;
   }
-  // cmd /c removes the first and the last quote of its line when the line
-  // starts with one; /s makes that rule plain, and the two quotes are words
-  // of their own so that wt.exe hands on exactly those.
-  if (request.arguments.starts_with('"')) {
+  // The two quotes around the arguments are words of their own, so that
+  // wt.exe hands on exactly those.
+  if (needs_cmd_s(request)) {
     line += "cmd.exe /s /c \\\" ";
     line += escape_arguments_for_wt(request.arguments);
     line += " \\\"";
@@ -138,6 +163,13 @@ std::string compose_command_line(const LaunchRequest& request) {
     line += escape_arguments_for_wt(request.arguments);
   }
   return line;
+}
+
+std::size_t cmd_text_length(const LaunchRequest& request) {
+  if (request.target == "conhost") return to_utf16(conhost_cmd_text(request)).size();
+  // wt.exe hands cmd.exe the arguments exactly (an unpaired surrogate,
+  // which it replaces, stays one unit), with /s between `" ` and ` "`.
+  return to_utf16(request.arguments).size() + (needs_cmd_s(request) ? 4 : 0);
 }
 
 }  // namespace vornalt

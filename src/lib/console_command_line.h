@@ -9,6 +9,12 @@
 
 namespace vornalt {
 
+/// How the host is to start the shell, beyond what the request says.
+struct Placement {
+  /// The absolute folder to start in; empty: the current folder.
+  std::string folder;
+};
+
 /// One of six forms, by target and shell:
 ///   conhost.exe cmd.exe /c title {title} && {arguments}
 ///   conhost.exe {pwsh|powershell}.exe -EncodedCommand {encoded}
@@ -18,8 +24,14 @@ namespace vornalt {
 /// Each value is written so that the programs on the way read it back: the
 /// title for cmd's `title` command or for wt.exe, and the cmd arguments for
 /// wt.exe (escape_arguments_for_wt). With conhost, the line after
-/// "conhost.exe " is exactly what conhost.exe hands to the shell.
-std::string compose_command_line(const LaunchRequest& request);
+/// "conhost.exe " is exactly what conhost.exe hands to the shell. A folder
+/// in `placement` replaces wt's "." (word_for_wt); conhost is started in it.
+std::string compose_command_line(const LaunchRequest& request, const Placement& placement = {});
+
+/// The length, in UTF-16 units, of the text that cmd.exe reads after "/c "
+/// when the host has read the line of a `cmd` request, before cmd replaces
+/// %NAME%.
+std::size_t cmd_text_length(const LaunchRequest& request);
 
 /// The title as it stands after cmd's `title` command on conhost's line.
 /// conhost.exe splits its line at blanks and re-quotes every `"`, and cmd
@@ -43,5 +55,9 @@ std::string escape_title_for_wt(std::string_view title);
 /// wrapped for a blank (wt.exe wraps it again); each `;` written `\;`; then
 /// quoted by quote_for_argv.
 std::string escape_arguments_for_wt(std::string_view arguments);
+
+/// One word written so that wt.exe reads it back: each `;` as `\;`, then
+/// quoted by quote_for_argv.
+std::string word_for_wt(std::string_view word);
 
 }  // namespace vornalt
