@@ -12,10 +12,14 @@ namespace {
 
 using Forms = std::array<std::string_view, 4>;
 constexpr std::array<std::string_view, 5> HELP_FLAGS{"-h", "--help", "/h", "/help", "/?"};
+constexpr std::array<std::string_view, 2> VERSION_FLAGS{"--version", "/version"};
 constexpr Forms SHELL_OPTION{"-s", "--shell", "/s", "/shell"};
 constexpr Forms TITLE_OPTION{"-t", "--title", "/t", "/title"};
+constexpr Forms FOLDER_OPTION{"-d", "--dir", "/d", "/dir"};
 constexpr Forms WAIT_OPTION{"-w", "--wait", "/w", "/wait"};
 constexpr Forms QUIET_OPTION{"-q", "--quiet", "/q", "/quiet"};
+constexpr Forms EXIT_CODE_OPTION{"-e", "--exit-code", "/e", "/exit-code"};
+constexpr Forms DRY_RUN_OPTION{"-n", "--dry-run", "/n", "/dry-run"};
 
 template <typename List>
 bool is_one_of(std::string_view text, const List& list) {
@@ -32,6 +36,7 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
   const std::size_t n = args.size();
   if (n < 2) return UsageError{"No arguments provided"};
   if (is_one_of(args[1], HELP_FLAGS)) return Help{};
+  if (is_one_of(args[1], VERSION_FLAGS)) return Version{};
 
   LaunchRequest request;
   request.target = lower_case(args[1]);
@@ -53,11 +58,21 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
       if (k + 1 >= n) return UsageError{"Missing value after title option"};
       request.title = args[k + 1];
       k += 2;
+    } else if (is_one_of(option, FOLDER_OPTION)) {
+      if (k + 1 >= n) return UsageError{"Missing value after dir option"};
+      request.folder = args[k + 1];
+      k += 2;
     } else if (is_one_of(option, WAIT_OPTION)) {
       request.wait = true;
       ++k;
     } else if (is_one_of(option, QUIET_OPTION)) {
       request.quiet = true;
+      ++k;
+    } else if (is_one_of(option, EXIT_CODE_OPTION)) {
+      request.exit_code = true;
+      ++k;
+    } else if (is_one_of(option, DRY_RUN_OPTION)) {
+      request.dry_run = true;
       ++k;
     } else {
       // The first word that is no option starts the command; everything

@@ -2,6 +2,7 @@
 //   vornalt.exe [help flag] <target> [options] <command> [args...]
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -18,6 +19,12 @@ struct LaunchRequest {
   std::string arguments;
   bool wait = false;
   bool quiet = false;
+  /// The folder to start in, as typed; none: the current folder.
+  std::optional<std::string> folder;
+  /// Wait for the command itself and end with its exit status.
+  bool exit_code = false;
+  /// Compose and print everything, but start nothing.
+  bool dry_run = false;
 
   bool operator==(const LaunchRequest&) const = default;
 };
@@ -29,12 +36,15 @@ struct Launch {
 struct Help {
   bool operator==(const Help&) const = default;
 };
+struct Version {
+  bool operator==(const Version&) const = default;
+};
 struct UsageError {
   std::string message;  // one line, no line end
   bool operator==(const UsageError&) const = default;
 };
 
-using ParseOutcome = std::variant<Launch, Help, UsageError>;
+using ParseOutcome = std::variant<Launch, Help, Version, UsageError>;
 
 /// Parses the argument list (the program's name first). Prints nothing.
 ParseOutcome parse_arguments(std::span<const std::string> args);

@@ -7,6 +7,7 @@
 
 namespace vornalt {
 
+const std::string_view VERSION_LINE = "vornalt Console Launcher, v" VORNALT_VERSION "\n";
 const std::string_view BANNER = "vornalt Console Launcher, v" VORNALT_VERSION "\n\n";
 
 const std::string_view HELP_TEXT =
@@ -29,19 +30,28 @@ const std::string_view HELP_TEXT =
     "    The shell to use. Available shells: cmd (default), pwsh, powershell\n"
     "  -t, --title, /t, /title  [window title]\n"
     "    The title for the console window\n"
+    "  -d, --dir, /d, /dir  [folder]\n"
+    "    The folder to start the command in (default: the current folder)\n"
     "  -q, --quiet, /q, /quiet\n"
     "    Do not produce any output, except for errors\n"
     "  -w, --wait, /w, /wait\n"
     "    Wait for the launched console to finish\n"
+    "  -n, --dry-run, /n, /dry-run\n"
+    "    Print what would be started, but start nothing\n"
     "  --\n"
     "    End of the options: the next argument starts the command\n"
     "\n"
     "Help flag:\n"
     "  -h, --help, /h, /help, /?\n"
     "\n"
+    "Version flag:\n"
+    "  --version, /version\n"
+    "\n"
     "Examples (assuming you run from Powershell, otherwise quoting may differ):\n"
     "  vornalt.exe conhost -s powershell -t \"My Title\" Get-ChildItem -Recurse\n"
-    "  vornalt.exe wt --title \"Plain Title\" cmd /c echo Hello '&&' pause\n";
+    "  vornalt.exe wt --title \"Plain Title\" cmd /c echo Hello '&&' pause\n"
+    "  vornalt.exe conhost -d C:\\src\\app cmd /c build.bat\n"
+    "  vornalt.exe wt -n -s pwsh Write-Output '' end\n";
 
 namespace {
 

@@ -10,6 +10,8 @@
 
 namespace vornalt {
 
+/// "vornalt Console Launcher, v1.0.0" and a line feed: what --version prints.
+extern const std::string_view VERSION_LINE;
 extern const std::string_view BANNER;
 extern const std::string_view HELP_TEXT;
 

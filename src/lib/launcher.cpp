@@ -13,10 +13,12 @@ void print_failure(const Error& error, const LaunchRequest& request, System& sys
 
 }  // namespace
 
-bool launch_process(std::string_view command_line, const LaunchRequest& request, System& system) {
+bool launch_process(std::string_view command_line, const LaunchRequest& request, System& system,
+                    const Placement& placement) {
   std::u16string buffer = to_utf16(command_line);
   buffer += u'\0';
   if (!request.quiet) system.write(Stream::out, "cmdline:   " + std::string(command_line) + "\n");
+  if (request.dry_run) return true;
 
   // The host is named by the line's first word; the system's own search
   // would look in the current folder too.
@@ -30,7 +32,10 @@ bool launch_process(std::string_view command_line, const LaunchRequest& request,
     return false;
   }
   ProcessInformation info;
-  const Result started = system.create_process(host, buffer, info);
+  // wt.exe is told its folder on its line.
+  StartOptions options;
+  if (request.target == "conhost") options.folder = placement.folder;
+  const Result started = system.create_process(host, buffer, options, info);
   if (!started.ok()) {
     print_failure(started.error(), request, system);
     return false;

@@ -37,6 +37,12 @@ inline std::string to_string(WAIT_EVENT event) {
   return "WAIT_EVENT(" + std::to_string(event.value) + ")";
 }
 
+/// How create_process starts a program.
+struct StartOptions {
+  /// The current folder of the new process; empty: this process's.
+  std::string_view folder;
+};
+
 /// The visible window of the console that standard output writes to.
 struct ConsoleWindow {
   std::int16_t left;
@@ -67,11 +73,16 @@ class System {
   /// Whether `path` names a file that is not a folder.
   virtual bool is_regular_file(std::string_view path) = 0;
 
+  /// `path` made absolute against the current folder (WTF-8), in `full` also
+  /// when it names no existing folder (as given when it cannot be made
+  /// absolute); then the error says why.
+  virtual Result existing_folder(std::string_view path, std::string& full) = 0;
+
   /// CreateProcessW of `application` (a full path) in a new console,
   /// inheriting no handles. `command_line` ends in a NUL unit and may be
   /// changed by the call.
   virtual Result create_process(std::string_view application, std::u16string& command_line,
-                                ProcessInformation& info) = 0;
+                                const StartOptions& options, ProcessInformation& info) = 0;
 
   virtual WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) = 0;
 

@@ -59,7 +59,8 @@ std::string title_set_by_cmd(std::string title) {
 
 std::string cmd_round_trip_fault(const std::string& target, const std::string& title,
                                  const std::vector<std::string>& words) {
-  const LaunchRequest request{target, "cmd", title, quote_for_cmd(words), false, false};
+  const LaunchRequest request{
+      .target = target, .shell = "cmd", .title = title, .arguments = quote_for_cmd(words)};
   const std::string line = compose_command_line(request);
   const std::optional<CmdPathReading> path = read_cmd_path(line);
   const std::string what =

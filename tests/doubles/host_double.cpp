@@ -7,9 +7,9 @@
 //   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal;
 //   <name>.status       conhost and wt: the exit status of what it started,
 //                       or why it could not start it.
-// conhost and wt then start that command line, as the real hosts do, and
-// wait for it. With VORNALT_DOUBLE_DELAY_MS set it lingers that long before
-// it ends; last it writes "<name>.done".
+// conhost and wt then start that command line, as the real hosts do (wt in
+// the folder of --startingDirectory), and wait for it. With VORNALT_DOUBLE_DELAY_MS set it lingers
+// that long before it ends; last it writes "<name>.done".
 #include <cstdlib>
 #include <string>
 
@@ -41,13 +41,14 @@ void record(const std::wstring& path, std::string_view wtf8) {
   write_file(path, units.data(), units.size() * sizeof(char16_t));
 }
 
-DWORD start_and_wait(std::string_view line, const std::wstring& status_record) {
+DWORD start_and_wait(std::string_view line, const std::wstring& status_record,
+                     const std::wstring& folder = L"") {
   std::wstring command = wide(vornalt::to_utf16(line));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
     record(status_record, "CreateProcessW failed: " + std::to_string(GetLastError()));
     return 255;
   }
@@ -58,6 +59,15 @@ DWORD start_and_wait(std::string_view line, const std::wstring& status_record) {
   CloseHandle(process.hThread);
   record(status_record, std::to_string(status));
   return status;
+}
+
+// Windows Terminal makes a relative folder absolute against wt.exe's own.
+std::wstring absolute_folder(const std::string& folder) {
+  const std::wstring given = wide(vornalt::to_utf16(folder));
+  std::wstring full(32768, L'\0');
+  full.resize(
+      GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+  return full;
 }
 
 // wt.exe expands %NAME% with ExpandEnvironmentStringsW.
@@ -96,7 +106,8 @@ int main() {
     record(base + L".started", reading.command);
     if (reading.title) record(base + L".title", *reading.title);
     record(base + L".subcommands", std::to_string(reading.subcommands));
-    status = start_and_wait(reading.command, base + L".status");
+    const std::string folder = expand_environment(reading.starting_directory.value_or("."));
+    status = start_and_wait(reading.command, base + L".status", absolute_folder(folder));
   }
 
   wchar_t delay[32];

@@ -164,7 +164,9 @@ WtReading wt_reading(std::string_view line, const Expand& expand) {
   std::size_t i = 0;
   while (i < first.size() &&
          is_one_of(first[i], {"--window", "-w", "--title", "--startingDirectory", "-d"})) {
-    if (first[i] == "--title") reading.title = i + 1 < first.size() ? first[i + 1] : "";
+    const std::string value = i + 1 < first.size() ? first[i + 1] : "";
+    if (first[i] == "--title") reading.title = value;
+    if (first[i] == "--startingDirectory" || first[i] == "-d") reading.starting_directory = value;
     i += 2;
   }
   std::string joined;

@@ -3,6 +3,7 @@
 //   <name>.cmdline  its command line;
 //   <name>.argv     its C runtime's argv, each word ended by a NUL unit;
 //   <name>.title    its console's title;
+//   <name>.cwd      its current folder;
 // and last "<name>.done".
 #include <cwchar>
 #include <string>
@@ -38,6 +39,9 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring title(4096, L'\0');
   title.resize(GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size())));
   write_file(base + L".title", title);
+  std::wstring folder(32768, L'\0');
+  folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+  write_file(base + L".cwd", folder);
   write_file(base + L".done", L"done");
   return 0;
 }

@@ -15,7 +15,12 @@ ParseOutcome parse(const std::vector<std::string>& args) { return parse_argument
 
 LaunchRequest request(std::string target, std::string shell, std::string title,
                       std::string arguments, bool wait = false, bool quiet = false) {
-  return {std::move(target), std::move(shell), std::move(title), std::move(arguments), wait, quiet};
+  return {.target = std::move(target),
+          .shell = std::move(shell),
+          .title = std::move(title),
+          .arguments = std::move(arguments),
+          .wait = wait,
+          .quiet = quiet};
 }
 
 struct ErrorCase {
@@ -41,6 +46,10 @@ TEST(ParseArguments, ReportsEveryUsageError) {
       {{"wt", "-q", "--"}, "Missing command (nothing after target/options)"},
       {{"wt", "-s"}, "Missing value after shell option"},
       {{"wt", "-t"}, "Missing value after title option"},
+      {{"wt", "-d"}, "Missing value after dir option"},
+      {{"wt", "-q", "/DIR"}, "Missing value after dir option"},
+      {{"wt", "-d", "C:\\"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-e", "-n"}, "Missing command (nothing after target/options)"},
       {{"wt", "-q", "/TITLE"}, "Missing value after title option"},
       {{"wt", "-s", "Bash", "x"}, "Unknown shell 'bash' (expected 'cmd', 'pwsh' or 'powershell')"},
       {{"wt", "-s", "-q", "x"}, "Unknown shell '-q' (expected 'cmd', 'pwsh' or 'powershell')"},
@@ -65,6 +74,25 @@ TEST(ParseArguments, HelpFlagsOnlyAsFirstArgumentAndExact) {
   EXPECT_EQ(parse({"wt", "-h"}), ParseOutcome(Launch{request("wt", "cmd", "", "-h")}));
   EXPECT_EQ(parse({"--HELP"}),
             ParseOutcome(UsageError{"Unknown target '--help' (expected 'wt' or 'conhost')"}));
+  // The version flags, the same way.
+  for (const char* flag : {"--version", "/version"}) {
+    EXPECT_EQ(parse({flag}), ParseOutcome(Version{})) << flag;
+    EXPECT_EQ(parse({flag, "bad", "-s"}), ParseOutcome(Version{})) << flag;
+  }
+  EXPECT_EQ(parse({"wt", "--version"}),
+            ParseOutcome(Launch{request("wt", "cmd", "", "--version")}));
+  EXPECT_EQ(parse({"/Version"}),
+            ParseOutcome(UsageError{"Unknown target '/version' (expected 'wt' or 'conhost')"}));
+}
+
+LaunchRequest with_folder(LaunchRequest request, std::string folder) {
+  request.folder = std::move(folder);
+  return request;
+}
+
+LaunchRequest dry_run(LaunchRequest request) {
+  request.dry_run = true;
+  return request;
 }
 
 struct LaunchCase {
@@ -96,6 +124,15 @@ TEST(ParseArguments, BuildsTheRequest) {
       {{"wt", "--Quiet", "x"}, request("wt", "cmd", "", "x", false, true)},
       {{"wt", "/q", "x"}, request("wt", "cmd", "", "x", false, true)},
       {{"wt", "/quiet", "x"}, request("wt", "cmd", "", "x", false, true)},
+      {{"conhost", "-d", "C:\\a b", "x"},
+       with_folder(request("conhost", "cmd", "", "x"), "C:\\a b")},
+      {{"wt", "--Dir", "", "x"}, with_folder(request("wt", "cmd", "", "x"), "")},
+      {{"wt", "/d", "..", "-d", "D", "x"}, with_folder(request("wt", "cmd", "", "x"), "D")},
+      {{"wt", "/dir", "-q", "x"}, with_folder(request("wt", "cmd", "", "x"), "-q")},
+      {{"wt", "-n", "x"}, dry_run(request("wt", "cmd", "", "x"))},
+      {{"wt", "--DRY-RUN", "x"}, dry_run(request("wt", "cmd", "", "x"))},
+      {{"wt", "/n", "x"}, dry_run(request("wt", "cmd", "", "x"))},
+      {{"wt", "/dry-run", "x"}, dry_run(request("wt", "cmd", "", "x"))},
       // The value after an option is the next argument, whatever it is.
       {{"wt", "-t", "-q", "x"}, request("wt", "cmd", "-q", "x")},
       {{"wt", "-t", "", "x"}, request("wt", "cmd", "", "x")},

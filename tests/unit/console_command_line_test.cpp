@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cmd_round_trip.h"
+#include "platform_readers.h"
 #include "random_text.h"
 #include "wt_title.h"
 
@@ -11,8 +12,10 @@ namespace {
 
 LaunchRequest request(std::string target, std::string shell, std::string title,
                       std::string arguments) {
-  return {
-      std::move(target), std::move(shell), std::move(title), std::move(arguments), false, false};
+  return {.target = std::move(target),
+          .shell = std::move(shell),
+          .title = std::move(title),
+          .arguments = std::move(arguments)};
 }
 
 struct ComposeCase {
@@ -119,6 +122,28 @@ TEST(ComposeCommandLine, WtReadsBackTheTitle) {
     for (const char* shell : {"cmd", "pwsh", "powershell"}) {
       const std::string line = compose_command_line(request("wt", shell, title, "x"));
       EXPECT_EQ(testing::title_seen_by_wt(line), title) << line;
+    }
+  }
+}
+
+TEST(ComposeCommandLine, WtReadsBackTheStartingFolder) {
+  const std::string folders[] = {"",
+                                 "C:\\",
+                                 "C:\\a b",
+                                 "C:\\a b\\",
+                                 "C:\\x;y\\;z;",
+                                 "C:\\Grüße 日本 😀",
+                                 "\\\\server\\share\\a b;c\\",
+                                 "C:\\a\\\\b \\\\"};
+  const auto as_it_is = [](std::string_view text) { return std::string(text); };
+  for (const auto& folder : folders) {
+    for (const char* shell : {"cmd", "pwsh"}) {
+      const std::string line = compose_command_line(request("wt", shell, "T", "x"), {folder});
+      const testing::WtReading reading = testing::wt_reading(line, as_it_is);
+      EXPECT_EQ(reading.starting_directory, folder.empty() ? "." : folder) << line;
+      EXPECT_EQ(reading.subcommands, 1u) << line;
+      EXPECT_EQ(reading.command.substr(0, 4), shell == std::string("cmd") ? "cmd." : "pwsh")
+          << line;
     }
   }
 }

@@ -23,6 +23,7 @@ class FakeSystem final : public System {
   std::optional<std::string> path_variable;
   std::vector<std::string> files{"C:\\Windows\\System32\\conhost.exe",
                                  "C:\\Windows\\System32\\wt.exe"};
+  std::vector<std::string> folders{"C:\\work"};  // existing, absolute
   Result create_result;
   ProcessInformation created{reinterpret_cast<Handle>(0x10), reinterpret_cast<Handle>(0x20), 4120,
                              77};
@@ -37,6 +38,7 @@ class FakeSystem final : public System {
   std::vector<std::string> calls;
   std::u16string command_line;      // as passed to create_process
   std::string application;          // as passed to create_process
+  std::string start_folder;         // as passed to create_process
   std::vector<std::string> probed;  // the paths asked about, in order
 
   void write(Stream stream, std::string_view text) override {
@@ -55,11 +57,17 @@ class FakeSystem final : public System {
     probed.emplace_back(path);
     return std::find(files.begin(), files.end(), path) != files.end();
   }
+  Result existing_folder(std::string_view path, std::string& full) override {
+    full = path.starts_with("C:\\") ? std::string(path) : "C:\\work\\" + std::string(path);
+    return std::find(folders.begin(), folders.end(), full) != folders.end() ? Result()
+                                                                            : error_from_win32(3);
+  }
   Result create_process(std::string_view program_path, std::u16string& line,
-                        ProcessInformation& info) override {
+                        const StartOptions& options, ProcessInformation& info) override {
     calls.push_back("CreateProcessW");
     application = program_path;
     command_line = line;
+    start_folder = options.folder;
     if (create_result.ok()) info = created;
     return create_result;
   }

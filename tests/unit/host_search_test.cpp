@@ -71,7 +71,7 @@ TEST(FindHostProgram, NeverTheCurrentFolderOrARelativePathFolder) {
 TEST(LaunchProcess, StartsTheHostFoundByItsFullPath) {
   testing::FakeSystem system;
   system.files = {"C:\\tools\\conhost.exe"};
-  const LaunchRequest request{"conhost", "cmd", "", "x", false, true};
+  const LaunchRequest request{.target = "conhost", .arguments = "x", .quiet = true};
   EXPECT_TRUE(launch_process("conhost.exe cmd.exe /c title && x", request, system));
   EXPECT_EQ(system.application, "C:\\tools\\conhost.exe");
   EXPECT_EQ(system.command_line, u"conhost.exe cmd.exe /c title && x" + std::u16string(1, u'\0'));
@@ -94,7 +94,7 @@ TEST(LaunchProcess, AHostFoundNowhereOrAFailedSearchIsAFailedStart) {
       if (c.folder_error != 0) system.folder_result = error_from_win32(c.folder_error);
       if (c.environment_error != 0)
         system.environment_result = error_from_win32(c.environment_error);
-      const LaunchRequest request{"wt", "cmd", "", "x", true, quiet};
+      const LaunchRequest request{.target = "wt", .arguments = "x", .wait = true, .quiet = quiet};
       EXPECT_FALSE(launch_process("wt.exe x", request, system));
       EXPECT_EQ(system.out, quiet ? "" : "cmdline:   wt.exe x\n");
       // Only a host found nowhere gets the line that says where it was looked for.

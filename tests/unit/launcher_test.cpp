@@ -10,7 +10,7 @@ namespace {
 using Calls = std::vector<std::string>;
 
 LaunchRequest request(bool wait, bool quiet, std::string target = "wt") {
-  return {std::move(target), "cmd", "", "x", wait, quiet};
+  return {.target = std::move(target), .arguments = "x", .wait = wait, .quiet = quiet};
 }
 
 TEST(LaunchProcess, StartsReportsAndClosesBothHandles) {

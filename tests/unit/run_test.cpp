@@ -4,6 +4,7 @@
 
 #include "fake_system.h"
 #include "help.h"
+#include "wtf8.h"
 
 namespace vornalt {
 namespace {
@@ -70,6 +71,92 @@ TEST(Run, CmdCommandsThatCmdCannotCarryAreRefusedBeforeAnythingStarts) {
     }
     EXPECT_EQ(r.system.calls.empty(), !c.err.empty());
   }
+}
+
+TEST(Run, VersionOnly) {
+  for (const char* flag : {"--version", "/version"}) {
+    RunResult r = run_with({flag, "wt", "x"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.system.both, "vornalt Console Launcher, v1.0.0\n");
+    EXPECT_TRUE(r.system.calls.empty());
+  }
+}
+
+TEST(Run, TheStartingFolder) {
+  const std::string summary = "Target:    conhost\nShell:     cmd\nTitle:     \n";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+    std::vector<std::string> calls;
+    std::string start_folder;
+  } cases[] = {
+      {{"conhost", "-d", "C:\\work", "x"},
+       0,
+       summary + "Folder:    C:\\work\nArguments: x\ncmdline:   conhost.exe cmd.exe /c title && x\n"
+                 "Launched 'conhost' with PID: 4120\n",
+       "",
+       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
+       "C:\\work"},
+      // Made absolute against the current folder; wt.exe gets it on its line.
+      {{"wt", "-q", "-d", "src", "x"},
+       0,
+       "",
+       "",
+       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
+       ""},
+      {{"conhost", "-d", "missing", "x"},
+       1,
+       "",
+       "Failed to use folder 'C:\\work\\missing': Error { code: HRESULT(0x80070003), message: "
+       "\"The system cannot find the path specified.\" }\n",
+       {"FormatMessageW(HRESULT(0x80070003))"},
+       ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "vornalt.exe");
+    testing::FakeSystem system;
+    system.folders = {"C:\\work", "C:\\work\\src"};
+    system.message = "The system cannot find the path specified.";
+    EXPECT_EQ(run(args, system), c.status);
+    EXPECT_EQ(system.out, c.out);
+    EXPECT_EQ(system.err, c.err);
+    EXPECT_EQ(system.calls, c.calls);
+    EXPECT_EQ(system.start_folder, c.start_folder);
+    if (c.args[0] == "wt") {
+      EXPECT_NE(to_wtf8(system.command_line).find(" --startingDirectory C:\\work\\src cmd.exe "),
+                std::string::npos);
+    }
+  }
+}
+
+TEST(Run, DryRunPrintsWhatARunWouldAndStartsNothing) {
+  const std::vector<std::vector<std::string>> requests = {
+      {"wt", "-t", "T", "-s", "pwsh", "echo", "a b"},
+      {"conhost", "-d", "C:\\work", "cmd", "/c", "echo", "&"},
+  };
+  for (const auto& args : requests) {
+    RunResult real = run_with(args);
+    std::vector<std::string> dry = args;
+    dry.insert(dry.begin() + 1, "-n");
+    RunResult r = run_with(dry);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.system.out + "Launched '" + args[0] + "' with PID: 4120\n", real.system.out);
+    EXPECT_EQ(r.system.err, "");
+    EXPECT_TRUE(r.system.calls.empty());
+    EXPECT_TRUE(r.system.probed.empty());  // not even the search for the host
+    dry.insert(dry.begin() + 1, "-q");
+    r = run_with(dry);
+    EXPECT_EQ(r.system.both, "");
+    EXPECT_TRUE(r.system.calls.empty());
+  }
+  // It still checks what a run would check.
+  RunResult r = run_with({"conhost", "-n", "-q", "-d", "nowhere", "x"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.system.err.find("Failed to use folder 'C:\\work\\nowhere': "), std::string::npos);
+  r = run_with({"wt", "-n", "x", "\n"});
+  EXPECT_EQ(r.status, 1);
 }
 
 TEST(Run, SummaryThenLaunch) {

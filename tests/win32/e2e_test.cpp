@@ -27,6 +27,8 @@ using testing::Sandbox;
 using testing::Streams;
 using testing::utf16_args;
 
+std::u16string to_u16(const std::wstring& text) { return {text.begin(), text.end()}; }
+
 std::string help_screen() { return std::string(BANNER) + wrap_text(HELP_TEXT, 80) + "\n"; }
 
 std::string summary(const std::string& target, const std::string& shell, const std::string& title,
@@ -72,27 +74,105 @@ TEST(EndToEnd, UsageErrorsGiveTheMessageAndTheHelpScreen) {
   EXPECT_FALSE(exists(sandbox.path(L"wt.cmdline")));
 }
 
+// The line for a folder that cannot be used, with the system's own message.
+std::string folder_failure(const std::wstring& folder, std::uint32_t last_error) {
+  const Error error = error_from_win32(last_error);
+  return "Failed to use folder '" + to_wtf8(std::u16string(folder.begin(), folder.end())) +
+         "': " + debug_form(error, system_message(error.shown_code())) + "\n";
+}
+
 TEST(EndToEnd, RequestsThatCannotArriveStartNothing) {
+  const std::string too_long(8192, 'x');
   const struct {
     std::vector<std::string> args;
-    std::string err;
+    std::string err;  // empty: the folder "missing" or the file "vornalt.exe" is refused
+    std::uint32_t folder_error = 0;
   } cases[] = {
       {{"conhost", "echo", "a\nb", "c"},
        "Error: A command word holds a line break, which cmd.exe cannot pass on (use -s pwsh or -s "
        "powershell)\n"},
+      {{"conhost", "-t", "T", too_long.substr(11)},
+       "Error: The command that cmd.exe would read after /c has 8192 characters, over its limit of "
+       "8191\n"},
+      {{"wt", "-q", too_long},
+       "Error: The command that cmd.exe would read after /c has 8192 characters, over its limit of "
+       "8191\n"},
+      {{"conhost", "-d", "missing", "x"}, "", 2},         // ERROR_FILE_NOT_FOUND
+      {{"wt", "-n", "-d", "vornalt.exe", "x"}, "", 267},  // ERROR_DIRECTORY
   };
   for (const auto& c : cases) {
     Sandbox sandbox;
     std::vector<std::u16string> args;
     for (const auto& arg : c.args) args.push_back(to_utf16(arg));
     const Outcome outcome = sandbox.run(command_line(args));
-    EXPECT_EQ(outcome.status, 1u) << c.err;
+    const std::string err =
+        c.folder_error == 0
+            ? c.err
+            : folder_failure(sandbox.path(c.folder_error == 2 ? L"missing" : L"vornalt.exe"),
+                             c.folder_error);
+    EXPECT_EQ(outcome.status, 1u) << err;
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, c.err);
+    EXPECT_EQ(outcome.err, err);
     for (const wchar_t* host : {L"conhost.cmdline", L"wt.cmdline"}) {
-      EXPECT_FALSE(exists(sandbox.path(host))) << c.err;
+      EXPECT_FALSE(exists(sandbox.path(host))) << err;
     }
   }
+}
+
+TEST(EndToEnd, ACmdCommandAtTheLimitIsStarted) {
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    const std::string command(target == std::string("wt") ? 8191 : 8180, 'x');
+    const Outcome outcome = sandbox.run({target, "-q", "-t", "T", command});
+    EXPECT_EQ(outcome.status, 0u);
+    const std::wstring host = target == std::string("wt") ? L"wt" : L"conhost";
+    const std::optional<std::u16string> started =
+        sandbox.record(host + L".started", host + L".done");
+    ASSERT_TRUE(started.has_value()) << target;
+    EXPECT_EQ(started->substr(started->find(u"/c ") + 3).size(), 8191u) << target;
+  }
+}
+
+TEST(EndToEnd, TheCommandStartsInTheGivenFolder) {
+  const std::u16string folder = u"a b;c Grüße 日本";
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    const std::wstring absolute = sandbox.path(testing::wide(folder));
+    sandbox.add_double(L"probe", testing::wide(folder));
+    // Relative to vornalt's current folder, or absolute.
+    const std::u16string given = target == std::string("wt") ? folder : to_u16(absolute);
+    const Outcome outcome =
+        sandbox.run(command_line({to_utf16(target), u"-w", u"-d", given, u"probe.exe"}));
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_NE(outcome.out.find("\nFolder:    " + to_wtf8(to_u16(absolute)) + "\n"),
+              std::string::npos)
+        << outcome.out;
+    EXPECT_EQ(sandbox.record(testing::wide(folder) + L"\\probe.cwd",
+                             testing::wide(folder) + L"\\probe.done"),
+              to_u16(absolute))
+        << target;
+  }
+}
+
+TEST(EndToEnd, ADryRunPrintsWhatARunWouldAndStartsNothing) {
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    const Outcome dry = sandbox.run({target, "-n", "-t", "T", "-s", "pwsh", "echo", "a b"});
+    EXPECT_EQ(dry.status, 0u);
+    EXPECT_EQ(dry.err, "");
+    EXPECT_FALSE(exists(sandbox.path(L"conhost.cmdline")) || exists(sandbox.path(L"wt.cmdline")));
+    const Outcome real = sandbox.run({target, "-t", "T", "-s", "pwsh", "echo", "a b"});
+    ASSERT_TRUE(real.out.starts_with(dry.out)) << real.out;
+    EXPECT_TRUE(is_launch_line(real.out.substr(dry.out.size()), target)) << real.out;
+  }
+}
+
+TEST(EndToEnd, VersionOnly) {
+  Sandbox sandbox;
+  const Outcome outcome = sandbox.run({"--version", "wt", "x"});
+  EXPECT_EQ(outcome.status, 0u);
+  EXPECT_EQ(outcome.out, "vornalt Console Launcher, v1.0.0\n");
+  EXPECT_EQ(outcome.err, "");
 }
 
 TEST(EndToEnd, AnEmptyWordIsInThePowershellScript) {

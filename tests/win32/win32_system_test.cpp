@@ -70,7 +70,7 @@ TEST(Win32System, StartsWaitsAndClosesARealProcess) {
   std::u16string line = u"cmd.exe /c exit 3";
   line += u'\0';
   ProcessInformation info;
-  ASSERT_TRUE(system.create_process(system_program("cmd.exe"), line, info).ok());
+  ASSERT_TRUE(system.create_process(system_program("cmd.exe"), line, {}, info).ok());
   EXPECT_NE(info.process_id, 0u);
   EXPECT_EQ(system.wait_for_single_object(info.process, INFINITE_TIMEOUT), WAIT_EVENT_OBJECT_0);
   EXPECT_TRUE(system.close_handle(info.process).ok());
@@ -86,7 +86,7 @@ TEST(Win32System, AMissingProgramFailsWithFileNotFound) {
   line += u'\0';
   ProcessInformation info;
   const Result result =
-      system.create_process(system_program("vornalt-no-such-program.exe"), line, info);
+      system.create_process(system_program("vornalt-no-such-program.exe"), line, {}, info);
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.error().code().value, static_cast<std::int32_t>(0x80070002));
   EXPECT_EQ(info.process, nullptr);

@@ -179,15 +179,39 @@ bool Win32System::is_regular_file(std::string_view path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+Result Win32System::existing_folder(std::string_view path, std::string& full) {
+  const std::wstring given = wide_string(path);
+  std::wstring absolute(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD size = GetFullPathNameW(given.c_str(), static_cast<DWORD>(absolute.size()),
+                                        absolute.data(), nullptr);
+    if (size == 0) {
+      full = std::string(path);
+      // An empty path fails without a last error.
+      return given.empty() ? error_from_win32(ERROR_INVALID_NAME) : check_win32_bool(FALSE);
+    }
+    const bool fits = size < absolute.size();  // too small: the size needed, NUL included
+    absolute.resize(size);
+    if (fits) break;
+  }
+  full = narrow(absolute);
+  const DWORD attributes = GetFileAttributesW(absolute.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return check_win32_bool(FALSE);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return error_from_win32(ERROR_DIRECTORY);
+  return {};
+}
+
 Result Win32System::create_process(std::string_view application, std::u16string& command_line,
-                                   ProcessInformation& info) {
+                                   const StartOptions& options, ProcessInformation& info) {
   static_assert(sizeof(STARTUPINFOW) == 104, "the 64-bit layout");
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   const std::wstring program = wide_string(application);
-  const BOOL created = CreateProcessW(program.c_str(), wide(command_line), nullptr, nullptr, FALSE,
-                                      CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &process);
+  const std::wstring folder = wide_string(options.folder);
+  const BOOL created = CreateProcessW(
+      program.c_str(), wide(command_line), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+      folder.empty() ? nullptr : folder.c_str(), &startup, &process);
   const Result result = check_win32_bool(created);
   if (result.ok()) {
     info.process = process.hProcess;

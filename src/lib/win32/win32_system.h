@@ -30,8 +30,9 @@ class Win32System final : public System {
   Result windows_folder(std::string& folder) override;
   Result environment_variable(std::string_view name, std::optional<std::string>& value) override;
   bool is_regular_file(std::string_view path) override;
+  Result existing_folder(std::string_view path, std::string& full) override;
   Result create_process(std::string_view application, std::u16string& command_line,
-                        ProcessInformation& info) override;
+                        const StartOptions& options, ProcessInformation& info) override;
   WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override;
   Result close_handle(Handle handle) override;
   std::string error_message(HRESULT shown_code) override;
