@@ -2,6 +2,7 @@
 
 #include "powershell_command.h"
 #include "quoting.h"
+#include "relay_protocol.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -138,6 +139,16 @@ std::string compose_command_line(const LaunchRequest& request, const Placement& 
     line += escape_title_for_wt(request.title);
     line += "\" --startingDirectory ";
     line += placement.folder.empty() ? "." : word_for_wt(placement.folder);
+    line += ' ';
+  }
+  if (!placement.relay_program.empty()) {
+    // conhost.exe rebuilds the words in the quoting of quote_for_argv.
+    line +=
+        conhost ? quote_for_argv(placement.relay_program) : word_for_wt(placement.relay_program);
+    line += ' ';
+    line += RELAY_MARKER;
+    line += ' ';
+    line += placement.relay_id;
     line += ' ';
   }
   if (!cmd) {

@@ -13,6 +13,10 @@ namespace vornalt {
 struct Placement {
   /// The absolute folder to start in; empty: the current folder.
   std::string folder;
+  /// When the command's end is watched: the full path of vornalt.exe and
+  /// the run's id, which go before the shell as the relay's words.
+  std::string relay_program;
+  std::string relay_id;
 };
 
 /// One of six forms, by target and shell:
@@ -26,6 +30,9 @@ struct Placement {
 /// wt.exe (escape_arguments_for_wt). With conhost, the line after
 /// "conhost.exe " is exactly what conhost.exe hands to the shell. A folder
 /// in `placement` replaces wt's "." (word_for_wt); conhost is started in it.
+/// A relay in `placement` puts `"<relay_program>" --vornalt-relay <id>`
+/// before the shell, written for the host, which hands the relay exactly
+/// those words and then the shell's line as it would have handed it on.
 std::string compose_command_line(const LaunchRequest& request, const Placement& placement = {});
 
 /// The length, in UTF-16 units, of the text that cmd.exe reads after "/c "

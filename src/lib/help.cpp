@@ -34,6 +34,8 @@ const std::string_view HELP_TEXT =
     "    The folder to start the command in (default: the current folder)\n"
     "  -q, --quiet, /q, /quiet\n"
     "    Do not produce any output, except for errors\n"
+    "  -e, --exit-code, /e, /exit-code\n"
+    "    Wait for the command and exit with its exit status\n"
     "  -w, --wait, /w, /wait\n"
     "    Wait for the launched console to finish\n"
     "  -n, --dry-run, /n, /dry-run\n"
@@ -50,7 +52,7 @@ const std::string_view HELP_TEXT =
     "Examples (assuming you run from Powershell, otherwise quoting may differ):\n"
     "  vornalt.exe conhost -s powershell -t \"My Title\" Get-ChildItem -Recurse\n"
     "  vornalt.exe wt --title \"Plain Title\" cmd /c echo Hello '&&' pause\n"
-    "  vornalt.exe conhost -d C:\\src\\app cmd /c build.bat\n"
+    "  vornalt.exe conhost -d C:\\src\\app -e cmd /c build.bat\n"
     "  vornalt.exe wt -n -s pwsh Write-Output '' end\n";
 
 namespace {

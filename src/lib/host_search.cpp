@@ -30,20 +30,11 @@ bool find_in(std::string_view folder, std::string_view name, System& system, std
   return true;
 }
 
-}  // namespace
+using FolderCall = Result (System::*)(std::string&);
 
-bool is_absolute_folder(std::string_view folder) {
-  const bool drive =
-      folder.size() >= 3 && folder[1] == ':' && is_slash(folder[2]) &&
-      ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
-  const bool unc = folder.size() >= 3 && is_slash(folder[0]) && is_slash(folder[1]);
-  return drive || unc;
-}
-
-Result find_host_program(std::string_view name, System& system, std::string& path) {
-  using FolderCall = Result (System::*)(std::string&);
-  for (FolderCall call :
-       {&System::program_folder, &System::system_folder, &System::windows_folder}) {
+Result find_program(std::string_view name, std::initializer_list<FolderCall> first, System& system,
+                    std::string& path) {
+  for (FolderCall call : first) {
     std::string folder;
     const Result found = (system.*call)(folder);
     if (!found.ok()) return found;
@@ -61,6 +52,26 @@ Result find_host_program(std::string_view name, System& system, std::string& pat
     entries.remove_prefix(end == std::string_view::npos ? entries.size() : end + 1);
   }
   return error_from_win32(FILE_NOT_FOUND);
+}
+
+}  // namespace
+
+bool is_absolute_folder(std::string_view folder) {
+  const bool drive =
+      folder.size() >= 3 && folder[1] == ':' && is_slash(folder[2]) &&
+      ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
+  const bool unc = folder.size() >= 3 && is_slash(folder[0]) && is_slash(folder[1]);
+  return drive || unc;
+}
+
+Result find_host_program(std::string_view name, System& system, std::string& path) {
+  return find_program(name,
+                      {&System::program_folder, &System::system_folder, &System::windows_folder},
+                      system, path);
+}
+
+Result find_shell_program(std::string_view name, System& system, std::string& path) {
+  return find_program(name, {&System::system_folder, &System::windows_folder}, system, path);
 }
 
 bool is_not_found(const Error& error) { return error == error_from_win32(FILE_NOT_FOUND); }

@@ -1,6 +1,8 @@
 // Starting the composed command line in a new console.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "argument_parser.h"
@@ -9,12 +11,24 @@
 
 namespace vornalt {
 
+/// What became of a launch.
+struct LaunchOutcome {
+  /// The host was started (or, in a dry run, would have been).
+  bool started = false;
+  /// The shell's exit status, when a relay watched it and reported it.
+  std::optional<std::uint32_t> command_status;
+
+  explicit operator bool() const { return started; }
+};
+
 /// Prints the command line (unless quiet); for a dry run, stops there.
 /// Otherwise finds the host program (find_host_program), starts it with the
 /// command line in a new console (conhost in the placement's folder),
 /// reports the process id (unless quiet), waits when asked, and closes the
-/// handles. Returns false after printing the failure when the start failed.
-bool launch_process(std::string_view command_line, const LaunchRequest& request, System& system,
-                    const Placement& placement = {});
+/// handles. With a relay in the placement, it first opens the relay's pipe
+/// and then waits for the relay's report (watch_relay). Prints the failure
+/// when the start failed.
+LaunchOutcome launch_process(std::string_view command_line, const LaunchRequest& request,
+                             System& system, const Placement& placement = {});
 
 }  // namespace vornalt

@@ -5,6 +5,8 @@
 #include "console_command_line.h"
 #include "help.h"
 #include "launcher.h"
+#include "relay.h"
+#include "relay_protocol.h"
 
 namespace vornalt {
 namespace {
@@ -17,6 +19,17 @@ void print_summary(const LaunchRequest& request, const Placement& placement, Sys
   system.write(Stream::out, "Arguments: " + request.arguments + "\n");
 }
 
+// The command's end is watched through the relay for -e, and for wt's -w:
+// wt.exe itself ends as soon as it has handed the command on.
+bool needs_relay(const LaunchRequest& request) {
+  return request.exit_code || (request.wait && request.target == "wt");
+}
+
+void print_error(std::string_view what, const Error& error, System& system) {
+  system.write(Stream::err, std::string(what) + ": " +
+                                debug_form(error, system.error_message(error.shown_code())) + "\n");
+}
+
 // Everything that must hold before anything starts; false after the line
 // that says why not.
 bool prepare(const LaunchRequest& request, Placement& placement, System& system) {
@@ -27,12 +40,19 @@ bool prepare(const LaunchRequest& request, Placement& placement, System& system)
   if (request.folder) {
     const Result found = system.existing_folder(*request.folder, placement.folder);
     if (!found.ok()) {
-      const Error error = found.error();
-      system.write(Stream::err,
-                   "Failed to use folder '" + placement.folder +
-                       "': " + debug_form(error, system.error_message(error.shown_code())) + "\n");
+      print_error("Failed to use folder '" + placement.folder + "'", found.error(), system);
       return false;
     }
+  }
+  if (needs_relay(request)) {
+    std::array<std::uint8_t, 16> random{};
+    Result ready = system.program_path(placement.relay_program);
+    if (ready.ok()) ready = system.random_bytes(random);
+    if (!ready.ok()) {
+      print_error("Failed to launch '" + request.target + "'", ready.error(), system);
+      return false;
+    }
+    placement.relay_id = relay_id(random);
   }
   return true;
 }
@@ -42,12 +62,18 @@ int run_launch(const LaunchRequest& request, System& system) {
   if (!prepare(request, placement, system)) return 1;
   if (!request.quiet) print_summary(request, placement, system);
   const std::string command_line = compose_command_line(request, placement);
-  return launch_process(command_line, request, system, placement) ? 0 : 1;
+  const LaunchOutcome outcome = launch_process(command_line, request, system, placement);
+  if (!outcome.started) return 1;
+  if (!request.exit_code || request.dry_run) return 0;
+  // All 32 bits of the shell's status; 1 when none came, after the line
+  // that said why.
+  return outcome.command_status ? static_cast<int>(*outcome.command_status) : 1;
 }
 
 }  // namespace
 
 int run(std::span<const std::string> args, System& system) {
+  if (is_relay(args)) return run_relay(system);
   const ParseOutcome outcome = parse_arguments(args);
   if (const auto* launch = std::get_if<Launch>(&outcome))
     return run_launch(launch->request, system);

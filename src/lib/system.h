@@ -2,6 +2,7 @@
 // that tests can put a scripted fake where Windows would be.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,7 +42,13 @@ inline std::string to_string(WAIT_EVENT event) {
 struct StartOptions {
   /// The current folder of the new process; empty: this process's.
   std::string_view folder;
+  /// A console of its own (a host), or this process's (the shell under the
+  /// relay).
+  bool new_console = true;
 };
+
+/// How the wait for the relay to open its end of the pipe ended.
+enum class ClientWait { connected, process_ended, timed_out };
 
 /// The visible window of the console that standard output writes to.
 struct ConsoleWindow {
@@ -61,6 +68,12 @@ class System {
   /// console.
   virtual std::optional<ConsoleWindow> console_window() = 0;
 
+  /// This process's command line, exactly as it was given (WTF-8).
+  virtual std::string process_command_line() = 0;
+
+  /// The full path of this program (WTF-8).
+  virtual Result program_path(std::string& path) = 0;
+
   /// The folder that holds this program, its system folder and its Windows
   /// folder, without a backslash at the end (WTF-8).
   virtual Result program_folder(std::string& folder) = 0;
@@ -78,13 +91,45 @@ class System {
   /// absolute); then the error says why.
   virtual Result existing_folder(std::string_view path, std::string& full) = 0;
 
-  /// CreateProcessW of `application` (a full path) in a new console,
-  /// inheriting no handles. `command_line` ends in a NUL unit and may be
-  /// changed by the call.
+  /// CreateProcessW of `application` (a full path), inheriting no handles.
+  /// `command_line` ends in a NUL unit and may be changed by the call.
   virtual Result create_process(std::string_view application, std::u16string& command_line,
                                 const StartOptions& options, ProcessInformation& info) = 0;
 
   virtual WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) = 0;
+
+  /// The exit status of a process that has ended.
+  virtual Result exit_code(Handle process, std::uint32_t& status) = 0;
+
+  /// 128 bits from the system's random source.
+  virtual Result random_bytes(std::array<std::uint8_t, 16>& bytes) = 0;
+
+  /// The first vornalt's end of the relay's pipe: a new pipe of that name
+  /// (failing if one exists), inbound, for one local client, already
+  /// waiting for it.
+  virtual Result create_pipe(std::string_view name, Handle& pipe) = 0;
+
+  /// Waits until the client has opened `pipe`, `process` (when not null)
+  /// has ended, or `timeout` milliseconds have passed. A client that came
+  /// before the process ended counts as connected.
+  virtual Result wait_for_client(Handle pipe, Handle process, std::uint32_t timeout,
+                                 ClientWait& outcome) = 0;
+
+  /// Whether the pipe's client is a process of this same program file.
+  virtual bool client_runs_this_program(Handle pipe) = 0;
+
+  /// The next bytes from the pipe; none once the client has closed it.
+  virtual Result read_pipe(Handle pipe, std::string& bytes) = 0;
+
+  /// The relay's end of the pipe, for writing.
+  virtual Result open_pipe(std::string_view name, Handle& pipe) = 0;
+  virtual Result write_pipe(Handle pipe, std::string_view bytes) = 0;
+
+  /// Keeps Ctrl+C and Ctrl+Break in this console for the child (this
+  /// process stays); when the console closes, holds this process, a few
+  /// seconds at most, until report_done.
+  virtual void keep_console_events_for_child() = 0;
+  virtual void report_done() = 0;
 
   virtual Result close_handle(Handle handle) = 0;
 

@@ -5,10 +5,11 @@
 //   <name>.started      conhost and wt: the command line it started;
 //   wt.title            wt: the value of --title;
 //   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal;
-//   <name>.status       conhost and wt: the exit status of what it started,
-//                       or why it could not start it.
+//   <name>.status       conhost: the exit status of what it started; wt:
+//                       "started"; or why it could not start it.
 // conhost and wt then start that command line, as the real hosts do (wt in
-// the folder of --startingDirectory), and wait for it. With VORNALT_DOUBLE_DELAY_MS set it lingers
+// the folder of --startingDirectory). conhost waits for it; wt, like wt.exe
+// handing a tab to an open window, ends at once. With VORNALT_DOUBLE_DELAY_MS set it lingers
 // that long before it ends; last it writes "<name>.done".
 #include <cstdlib>
 #include <string>
@@ -41,8 +42,8 @@ void record(const std::wstring& path, std::string_view wtf8) {
   write_file(path, units.data(), units.size() * sizeof(char16_t));
 }
 
-DWORD start_and_wait(std::string_view line, const std::wstring& status_record,
-                     const std::wstring& folder = L"") {
+DWORD start(std::string_view line, const std::wstring& status_record, bool wait,
+            const std::wstring& folder = L"") {
   std::wstring command = wide(vornalt::to_utf16(line));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -52,8 +53,14 @@ DWORD start_and_wait(std::string_view line, const std::wstring& status_record,
     record(status_record, "CreateProcessW failed: " + std::to_string(GetLastError()));
     return 255;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
   DWORD status = 0;
+  if (!wait) {
+    record(status_record, "started");
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return status;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
   GetExitCodeProcess(process.hProcess, &status);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
@@ -99,7 +106,7 @@ int main() {
   if (_wcsicmp(name.c_str(), L"conhost") == 0) {
     const std::string client = vornalt::testing::conhost_reading(text);
     record(base + L".started", client);
-    status = start_and_wait(client, base + L".status");
+    status = start(client, base + L".status", true);
   } else if (_wcsicmp(name.c_str(), L"wt") == 0) {
     const vornalt::testing::WtReading reading =
         vornalt::testing::wt_reading(text, expand_environment);
@@ -107,7 +114,7 @@ int main() {
     if (reading.title) record(base + L".title", *reading.title);
     record(base + L".subcommands", std::to_string(reading.subcommands));
     const std::string folder = expand_environment(reading.starting_directory.value_or("."));
-    status = start_and_wait(reading.command, base + L".status", absolute_folder(folder));
+    status = start(reading.command, base + L".status", false, absolute_folder(folder));
   }
 
   wchar_t delay[32];

@@ -4,11 +4,15 @@
 //   <name>.argv     its C runtime's argv, each word ended by a NUL unit;
 //   <name>.title    its console's title;
 //   <name>.cwd      its current folder;
-// and last "<name>.done".
+//   <name>.parent   the process id of its parent, in decimal;
+// and last "<name>.done", after VORNALT_DOUBLE_DELAY_MS milliseconds when
+// that is set.
 #include <cwchar>
 #include <string>
 
 #include "windows_support.h"
+// After <windows.h>, which it needs.
+#include <tlhelp32.h>
 
 namespace {
 
@@ -20,6 +24,19 @@ void write_file(const std::wstring& path, const std::wstring& text) {
   WriteFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
             nullptr);
   CloseHandle(file);
+}
+
+DWORD parent_process_id() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  DWORD parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  }
+  CloseHandle(snapshot);
+  return parent;
 }
 
 }  // namespace
@@ -42,6 +59,9 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring folder(32768, L'\0');
   folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
   write_file(base + L".cwd", folder);
+  write_file(base + L".parent", std::to_wstring(parent_process_id()));
+  wchar_t delay[32];
+  if (GetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", delay, 32) > 0) Sleep(_wtoi(delay));
   write_file(base + L".done", L"done");
   return 0;
 }

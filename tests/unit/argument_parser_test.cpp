@@ -90,6 +90,11 @@ LaunchRequest with_folder(LaunchRequest request, std::string folder) {
   return request;
 }
 
+LaunchRequest exit_code(LaunchRequest request) {
+  request.exit_code = true;
+  return request;
+}
+
 LaunchRequest dry_run(LaunchRequest request) {
   request.dry_run = true;
   return request;
@@ -129,6 +134,10 @@ TEST(ParseArguments, BuildsTheRequest) {
       {{"wt", "--Dir", "", "x"}, with_folder(request("wt", "cmd", "", "x"), "")},
       {{"wt", "/d", "..", "-d", "D", "x"}, with_folder(request("wt", "cmd", "", "x"), "D")},
       {{"wt", "/dir", "-q", "x"}, with_folder(request("wt", "cmd", "", "x"), "-q")},
+      {{"wt", "-e", "x"}, exit_code(request("wt", "cmd", "", "x"))},
+      {{"wt", "--EXIT-CODE", "x"}, exit_code(request("wt", "cmd", "", "x"))},
+      {{"wt", "/e", "x"}, exit_code(request("wt", "cmd", "", "x"))},
+      {{"wt", "/exit-code", "x"}, exit_code(request("wt", "cmd", "", "x"))},
       {{"wt", "-n", "x"}, dry_run(request("wt", "cmd", "", "x"))},
       {{"wt", "--DRY-RUN", "x"}, dry_run(request("wt", "cmd", "", "x"))},
       {{"wt", "/n", "x"}, dry_run(request("wt", "cmd", "", "x"))},

@@ -178,8 +178,7 @@ TEST(EndToEnd, VersionOnly) {
 TEST(EndToEnd, AnEmptyWordIsInThePowershellScript) {
   for (const char* target : {"conhost", "wt"}) {
     Sandbox sandbox;
-    const Outcome outcome =
-        sandbox.run({target, "-q", "-w", "-s", "pwsh", "Write-Output", "", "end"});
+    const Outcome outcome = sandbox.run({target, "-q", "-s", "pwsh", "Write-Output", "", "end"});
     EXPECT_EQ(outcome.status, 0u);
     const std::optional<std::u16string> line = sandbox.received(L"pwsh");
     ASSERT_TRUE(line.has_value()) << target;
@@ -262,22 +261,109 @@ TEST(EndToEnd, ConhostRunsTheCommandThroughCmd) {
             u"conhost.exe cmd.exe /c title A ^& echo X^>x.txt && mkdir \"made by cmd\"");
 }
 
-TEST(EndToEnd, WaitReturnsOnlyAfterTheHostHasEnded) {
+// Every stand-in and the recording program linger 2.5 s. With conhost, -w
+// waits for conhost.exe; with wt, whose wt.exe ends at once, for the command.
+TEST(EndToEnd, WaitReturnsOnlyAfterTheCommandHasEnded) {
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"2500");
-  {
-    Sandbox sandbox;
-    const Outcome waited = sandbox.run({"wt", "-w", "x"});
-    EXPECT_EQ(waited.status, 0u);
-    EXPECT_TRUE(exists(sandbox.path(L"wt.done")));
-  }
-  {
-    Sandbox sandbox;
-    const Outcome not_waited = sandbox.run({"wt", "x"});
-    EXPECT_EQ(not_waited.status, 0u);
-    EXPECT_FALSE(exists(sandbox.path(L"wt.done")));
-    EXPECT_TRUE(sandbox.received(L"wt").has_value());
+  for (const char* target : {"conhost", "wt"}) {
+    for (bool wait : {true, false}) {
+      Sandbox sandbox;
+      sandbox.add_double(L"probe");
+      const Outcome outcome =
+          sandbox.run(wait ? std::initializer_list<std::string>{target, "-w", "probe.exe"}
+                           : std::initializer_list<std::string>{target, "probe.exe"});
+      EXPECT_EQ(outcome.status, 0u);
+      EXPECT_EQ(outcome.err, "");
+      EXPECT_EQ(exists(sandbox.path(L"probe.done")), wait) << target;
+      if (std::string(target) == "conhost") {
+        EXPECT_EQ(exists(sandbox.path(L"conhost.done")), wait);
+      }
+      EXPECT_TRUE(sandbox.wait_for(sandbox.path(L"probe.done")));
+    }
   }
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
+}
+
+// The process id after "Shell PID: ", if the output has that line.
+std::optional<std::string> shell_pid(const std::string& out) {
+  const std::size_t at = out.find("\nShell PID: ");
+  if (at == std::string::npos) return std::nullopt;
+  const std::size_t start = at + 12;
+  return out.substr(start, out.find('\n', start) - start);
+}
+
+TEST(EndToEnd, ExitCodeHandsBackTheCommandsStatus) {
+  const struct {
+    std::string code;
+    DWORD status;
+  } cases[] = {{"7", 7}, {"0", 0}, {"-1073741510", 0xC000013A}};
+  for (const char* target : {"conhost", "wt"}) {
+    for (const auto& c : cases) {
+      Sandbox sandbox;
+      const Outcome outcome = sandbox.run({target, "-e", "cmd", "/c", "exit", c.code});
+      EXPECT_EQ(outcome.status, c.status) << target << " " << c.code;
+      EXPECT_EQ(outcome.err, "");
+      EXPECT_TRUE(shell_pid(outcome.out).has_value()) << outcome.out;
+      EXPECT_FALSE(has_carriage_return(outcome));
+    }
+  }
+}
+
+TEST(EndToEnd, TheShellPidIsTheProcessThatRanTheCommand) {
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    sandbox.add_double(L"probe");
+    const Outcome outcome = sandbox.run({target, "-e", "probe.exe"});
+    EXPECT_EQ(outcome.status, 0u);
+    const std::optional<std::u16string> parent = sandbox.record(L"probe.parent", L"probe.done");
+    ASSERT_TRUE(parent.has_value()) << target;
+    // The shell, cmd.exe, started the recording program.
+    EXPECT_EQ(shell_pid(outcome.out), to_wtf8(*parent)) << outcome.out;
+    const std::string launched = outcome.out.substr(outcome.out.find("Launched '"));
+    EXPECT_TRUE(is_launch_line(launched.substr(0, launched.find('\n') + 1), target));
+  }
+}
+
+TEST(EndToEnd, TheRelayTakesTheShellFromTheSystemNotTheCurrentFolder) {
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    sandbox.add_double(L"probe");
+    CopyFileW((testing::g_doubles + L"\\probe.exe").c_str(), sandbox.path(L"cmd.exe").c_str(),
+              FALSE);
+    const Outcome outcome = sandbox.run({target, "-e", "-q", "probe.exe", "a"});
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_TRUE(exists(sandbox.path(L"probe.done"))) << target;
+    EXPECT_FALSE(exists(sandbox.path(L"cmd.done"))) << target;
+  }
+}
+
+TEST(EndToEnd, TheRelayRunsTheCommandWithoutItsFirstVornalt) {
+  // Started by hand, or long after: no pipe to report to.
+  for (const char* id : {"x", "0123456789abcdef0123456789abcdef"}) {
+    Sandbox sandbox;
+    sandbox.add_double(L"probe");
+    const Outcome outcome =
+        sandbox.run(u"\"" + to_u16(sandbox.path(L"vornalt.exe")) + u"\" --vornalt-relay " +
+                    to_utf16(id) + u" cmd.exe /c probe.exe \"a b\" ^&");
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(sandbox.record(L"probe.argv", L"probe.done"),
+              u"probe.exe" + std::u16string(1, u'\0') + u"a b" + std::u16string(1, u'\0') + u"&" +
+                  std::u16string(1, u'\0'));
+  }
+}
+
+TEST(EndToEnd, AShellThatCannotStartIsReported) {
+  // No pwsh.exe in the system folders or on PATH.
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    const Outcome outcome = sandbox.run({target, "-e", "-q", "-s", "pwsh", "x"});
+    EXPECT_EQ(outcome.status, 1u);
+    EXPECT_EQ(outcome.out, "");
+    const HRESULT code{static_cast<std::int32_t>(0x80070002)};
+    EXPECT_EQ(outcome.err, "Failed to start the shell in the new console: " +
+                               debug_form(Error(code), system_message(code)) + "\n");
+  }
 }
 
 TEST(EndToEnd, QuietLaunchPrintsNothing) {

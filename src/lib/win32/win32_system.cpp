@@ -4,6 +4,7 @@
 
 #include "../command_line.h"
 #include "../wtf8.h"
+#include "win32_text.h"
 #include "windows_support.h"
 
 namespace vornalt {
@@ -40,15 +41,6 @@ void write_file(HANDLE handle, std::string_view bytes) {
     if (!WriteFile(handle, bytes.data(), size, &written, nullptr) || written == 0) return;
     bytes.remove_prefix(written);
   }
-}
-
-std::wstring wide_string(std::string_view wtf8) {
-  const std::u16string units = to_utf16(wtf8);
-  return {units.begin(), units.end()};
-}
-
-std::string narrow(std::wstring_view text) {
-  return to_wtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
 // GetSystemDirectoryW and GetWindowsDirectoryW: asked with too small a
@@ -91,10 +83,12 @@ std::string system_message(HRESULT shown_code) {
   return message;
 }
 
-std::vector<std::string> process_arguments() {
+std::string own_command_line() {
   const auto* line = reinterpret_cast<const char16_t*>(GetCommandLineW());
-  return split_command_line(to_wtf8(line != nullptr ? std::u16string_view(line) : u""));
+  return to_wtf8(line != nullptr ? std::u16string_view(line) : u"");
 }
+
+std::vector<std::string> process_arguments() { return split_command_line(own_command_line()); }
 
 Win32System::Output Win32System::open_output(std::uint32_t std_handle) {
   Output output;
@@ -105,9 +99,6 @@ Win32System::Output Win32System::open_output(std::uint32_t std_handle) {
   output.console = GetConsoleMode(handle, &mode) != 0;
   return output;
 }
-
-Win32System::Win32System()
-    : out_(open_output(STD_OUTPUT_HANDLE)), err_(open_output(STD_ERROR_HANDLE)) {}
 
 void Win32System::write(Stream stream, std::string_view text) {
   const Output& output = stream == Stream::out ? out_ : err_;
@@ -127,19 +118,27 @@ std::optional<ConsoleWindow> Win32System::console_window() {
   return ConsoleWindow{info.srWindow.Left, info.srWindow.Right};
 }
 
-Result Win32System::program_folder(std::string& folder) {
-  std::wstring path(MAX_PATH, L'\0');
+std::string Win32System::process_command_line() { return own_command_line(); }
+
+Result Win32System::program_path(std::string& path) {
+  std::wstring file(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD size = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD size = GetModuleFileNameW(nullptr, file.data(), static_cast<DWORD>(file.size()));
     if (size == 0) return check_win32_bool(FALSE);
-    if (size < path.size()) {
-      path.resize(size);
+    if (size < file.size()) {
+      file.resize(size);
       break;
     }
-    path.resize(path.size() * 2);  // cut short: try again with more room
+    file.resize(file.size() * 2);  // cut short: try again with more room
   }
-  folder = narrow(std::wstring_view(path).substr(0, path.find_last_of(L'\\')));
+  path = narrow(file);
   return {};
+}
+
+Result Win32System::program_folder(std::string& folder) {
+  const Result found = program_path(folder);
+  if (found.ok()) folder.resize(folder.find_last_of('\\'));
+  return found;
 }
 
 Result Win32System::system_folder(std::string& folder) {
@@ -209,9 +208,10 @@ Result Win32System::create_process(std::string_view application, std::u16string&
   PROCESS_INFORMATION process{};
   const std::wstring program = wide_string(application);
   const std::wstring folder = wide_string(options.folder);
-  const BOOL created = CreateProcessW(
-      program.c_str(), wide(command_line), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-      folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+  const BOOL created =
+      CreateProcessW(program.c_str(), wide(command_line), nullptr, nullptr, FALSE,
+                     options.new_console ? CREATE_NEW_CONSOLE : 0, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &process);
   const Result result = check_win32_bool(created);
   if (result.ok()) {
     info.process = process.hProcess;
@@ -224,6 +224,13 @@ Result Win32System::create_process(std::string_view application, std::u16string&
 
 WAIT_EVENT Win32System::wait_for_single_object(Handle handle, std::uint32_t timeout) {
   return WAIT_EVENT{WaitForSingleObject(handle, timeout)};
+}
+
+Result Win32System::exit_code(Handle process, std::uint32_t& status) {
+  DWORD code = 0;
+  const Result result = check_win32_bool(GetExitCodeProcess(process, &code));
+  if (result.ok()) status = code;
+  return result;
 }
 
 Result Win32System::close_handle(Handle handle) { return check_win32_bool(CloseHandle(handle)); }

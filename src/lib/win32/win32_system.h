@@ -1,6 +1,7 @@
 // The real Windows behind the System interface.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ Result check_win32_bool(int result);
 /// The system's message for a shown code, by FormatMessageW; empty if none.
 std::string system_message(HRESULT shown_code);
 
+/// This process's command line, GetCommandLineW, as WTF-8.
+std::string own_command_line();
+
 /// The argument list of this process, split from GetCommandLineW.
 std::vector<std::string> process_arguments();
 
@@ -23,8 +27,14 @@ class Win32System final : public System {
  public:
   Win32System();
 
+  ~Win32System() override;
+  Win32System(const Win32System&) = delete;
+  Win32System& operator=(const Win32System&) = delete;
+
   void write(Stream stream, std::string_view text) override;
   std::optional<ConsoleWindow> console_window() override;
+  std::string process_command_line() override;
+  Result program_path(std::string& path) override;
   Result program_folder(std::string& folder) override;
   Result system_folder(std::string& folder) override;
   Result windows_folder(std::string& folder) override;
@@ -34,8 +44,19 @@ class Win32System final : public System {
   Result create_process(std::string_view application, std::u16string& command_line,
                         const StartOptions& options, ProcessInformation& info) override;
   WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override;
+  Result exit_code(Handle process, std::uint32_t& status) override;
   Result close_handle(Handle handle) override;
   std::string error_message(HRESULT shown_code) override;
+  Result random_bytes(std::array<std::uint8_t, 16>& bytes) override;
+  Result create_pipe(std::string_view name, Handle& pipe) override;
+  Result wait_for_client(Handle pipe, Handle process, std::uint32_t timeout,
+                         ClientWait& outcome) override;
+  bool client_runs_this_program(Handle pipe) override;
+  Result read_pipe(Handle pipe, std::string& bytes) override;
+  Result open_pipe(std::string_view name, Handle& pipe) override;
+  Result write_pipe(Handle pipe, std::string_view bytes) override;
+  void keep_console_events_for_child() override;
+  void report_done() override;
 
  private:
   struct Output {
@@ -46,6 +67,9 @@ class Win32System final : public System {
 
   Output out_;
   Output err_;
+  /// The relay's pipe: its wait for the client, and its reads.
+  struct PipeIo;
+  std::unique_ptr<PipeIo> pipe_io_;
 };
 
 }  // namespace vornalt

@@ -8,3 +8,5 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <bcrypt.h>
