@@ -5,11 +5,7 @@
 
 #include <optional>
 
-#include "console_command_line.h"
 #include "windows_support.h"
-// After <windows.h>, which it needs.
-#include <shellapi.h>
-
 #include "wtf8.h"
 
 namespace vornalt {
@@ -164,34 +160,6 @@ TEST(Win32System, InvalidOrMissingHandlesAreNoConsole) {
     EXPECT_FALSE(system.console_window().has_value());
   }
   SetStdHandle(STD_OUTPUT_HANDLE, saved);
-}
-
-// wt.exe splits its command line with CommandLineToArgvW and then turns
-// "\;" into ";".
-TEST(ComposeCommandLine, WtReadsBackTheTitleThroughCommandLineToArgvW) {
-  const std::string pieces[] = {"a",  " ",    "\\", "\"",   ";",
-                                "\t", "日本", "😀",  "\\\\", "\xED\xA0\x80"};
-  for (const auto& a : pieces) {
-    for (const auto& b : pieces) {
-      for (const auto& c : pieces) {
-        const std::string title = a + b + c;
-        const LaunchRequest request{"wt", "cmd", title, "x", false, false};
-        const std::u16string line = to_utf16(compose_command_line(request));
-        int count = 0;
-        wchar_t** args = CommandLineToArgvW(reinterpret_cast<const wchar_t*>(line.c_str()), &count);
-        ASSERT_NE(args, nullptr);
-        ASSERT_GE(count, 5);
-        EXPECT_STREQ(args[3], L"--title");
-        std::u16string seen;
-        for (const wchar_t* p = args[4]; *p != L'\0'; ++p) {
-          if (p[0] == L'\\' && p[1] == L';') continue;
-          seen += static_cast<char16_t>(*p);
-        }
-        LocalFree(args);
-        EXPECT_EQ(to_wtf8(seen), title) << compose_command_line(request);
-      }
-    }
-  }
 }
 
 }  // namespace
