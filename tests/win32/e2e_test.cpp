@@ -197,6 +197,23 @@ TEST(EndToEnd, WaitReturnsOnlyAfterTheHostHasEnded) {
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
 }
 
+TEST(EndToEnd, APipedOutputEndsWhileTheHostLingers) {
+  // The host inherits none of vornalt's handles: one end of this pipe in
+  // the host would keep the reader waiting until the new window closed.
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"2500");
+  Sandbox sandbox;
+  const Outcome outcome = sandbox.run({"wt", "x"}, {Streams::one_pipe, L""});
+  EXPECT_FALSE(exists(sandbox.path(L"wt.done"))) << "the pipe ended only with the host";
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
+  EXPECT_EQ(outcome.status, 0u);
+  const std::string start =
+      summary("wt", "cmd", "", "x") +
+      "cmdline:   wt.exe --window vornalt --title \"\" --startingDirectory . cmd.exe /c x\n";
+  ASSERT_TRUE(outcome.out.starts_with(start)) << outcome.out;
+  EXPECT_TRUE(is_launch_line(outcome.out.substr(start.size()), "wt")) << outcome.out;
+  EXPECT_TRUE(sandbox.received(L"wt").has_value());
+}
+
 TEST(EndToEnd, QuietLaunchPrintsNothing) {
   Sandbox sandbox;
   const Outcome outcome = sandbox.run({"WT", "-q", "x"});
