@@ -1,5 +1,6 @@
 #include "wtf8.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -96,6 +97,12 @@ std::size_t to_utf16_part(std::string_view wtf8, std::size_t& pos, char16_t* out
     }
   }
   return static_cast<std::size_t>(next - out);
+}
+
+std::size_t utf16_piece_size(std::u16string_view text, std::size_t limit) {
+  std::size_t size = std::min(text.size(), limit);
+  if (size < text.size() && is_high_surrogate(text[size - 1])) --size;
+  return size;
 }
 
 std::u16string to_utf16(std::string_view wtf8) {

@@ -52,6 +52,11 @@ std::u16string to_utf16(std::string_view wtf8);
 std::size_t to_utf16_part(std::string_view wtf8, std::size_t& pos, char16_t* out,
                           std::size_t capacity);
 
+/// The size of the first piece of `text` when at most `limit` units (at
+/// least 2) go at once: all of it if it fits; a high surrogate is never the
+/// last unit of a piece that more text follows, so no pair is split.
+std::size_t utf16_piece_size(std::u16string_view text, std::size_t limit);
+
 /// Valid UTF-8 for a pipe or file: every unpaired surrogate becomes U+FFFD.
 std::string to_utf8_lossy(std::string_view wtf8);
 

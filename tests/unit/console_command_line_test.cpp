@@ -111,7 +111,10 @@ TEST(EscapeTitleForCmd, ConhostKeepsItAndCmdTakesItLiterally) {
 }
 
 TEST(ComposeCommandLine, WtReadsBackTheTitle) {
-  const std::string pieces[] = {"a", " ", "\\", "\"", ";", "\t", "日本", "😀", "\\\\", "x"};
+  // wt.exe splits its command line with CommandLineToArgvW (the tested model
+  // of it here) and then turns "\;" into ";".
+  const std::string pieces[] = {"a",  " ",    "\\", "\"",   ";",
+                                "\t", "日本", "😀",  "\\\\", "\xED\xA0\x80"};
   std::vector<std::string> titles = {"", "C:\\work\\", "\"\"", "\\\"", ";;", "a\\;b", "\\"};
   for (const auto& a : pieces) {
     for (const auto& b : pieces) {

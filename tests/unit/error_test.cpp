@@ -17,7 +17,6 @@ TEST(Error, FromLastErrorCode) {
     EXPECT_EQ(static_cast<std::uint32_t>(error_from_win32(last_error).code().value), code)
         << last_error;
   }
-  EXPECT_EQ(error_from_win32(0).code(), CODE_WITHOUT_LAST_ERROR);
 }
 
 TEST(Error, ShownCodeAndTextForm) {

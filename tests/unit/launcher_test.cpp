@@ -38,6 +38,7 @@ TEST(LaunchProcess, StartsReportsAndClosesBothHandles) {
   for (const auto& c : cases) {
     testing::FakeSystem system;
     EXPECT_TRUE(launch_process("wt.exe x", request(c.wait, c.quiet), system));
+    EXPECT_EQ(system.application, "C:\\Windows\\System32\\wt.exe");  // as found
     EXPECT_EQ(system.out, c.out);
     EXPECT_EQ(system.err, "");
     EXPECT_EQ(system.calls, c.calls);
@@ -74,17 +75,44 @@ TEST(LaunchProcess, AFailedCloseIsIgnored) {
   EXPECT_EQ(system.calls.size(), 3u);
 }
 
-TEST(LaunchProcess, AFailedStartPrintsTheErrorWhateverQuietSays) {
-  for (bool quiet : {false, true}) {
-    testing::FakeSystem system;
-    system.create_result = error_from_win32(2);
-    EXPECT_FALSE(launch_process("conhost.exe x", request(true, quiet, "conhost"), system));
-    EXPECT_EQ(system.out, quiet ? "" : "cmdline:   conhost.exe x\n");
-    EXPECT_EQ(
-        system.err,
-        "Failed to launch 'conhost': Error { code: HRESULT(0x80070002), message: \"The system "
-        "cannot find the file specified.\" }\n");
-    EXPECT_EQ(system.calls, (Calls{"CreateProcessW", "FormatMessageW(HRESULT(0x80070002))"}));
+TEST(LaunchProcess, AFailedSearchOrStartPrintsTheErrorWhateverQuietSays) {
+  const struct {
+    std::vector<std::string> files;
+    std::uint32_t folder_error, environment_error, create_error;
+    std::string code;
+    Calls calls;
+  } cases[] = {
+      // The host found nowhere, or the search failed: nothing is started.
+      {{}, 0, 0, 0, "0x80070002", {}},
+      {{"C:\\Windows\\conhost.exe"}, 5, 0, 0, "0x80070005", {}},
+      {{"C:\\a\\conhost.exe"}, 0, 8, 0, "0x80070008", {}},
+      // The host found, and CreateProcessW failed.
+      {{"C:\\Windows\\System32\\conhost.exe"}, 0, 0, 2, "0x80070002", {"CreateProcessW"}},
+  };
+  for (const auto& c : cases) {
+    for (bool quiet : {false, true}) {
+      testing::FakeSystem system;
+      system.files = c.files;
+      if (c.folder_error != 0) system.folder_result = error_from_win32(c.folder_error);
+      if (c.environment_error != 0)
+        system.environment_result = error_from_win32(c.environment_error);
+      if (c.create_error != 0) system.create_result = error_from_win32(c.create_error);
+      EXPECT_FALSE(launch_process("conhost.exe x", request(true, quiet, "conhost"), system));
+      EXPECT_EQ(system.out, quiet ? "" : "cmdline:   conhost.exe x\n");
+      // Only a host found nowhere gets the line that says where it was looked for.
+      const std::string where =
+          c.calls.empty() && c.code == "0x80070002"
+              ? "Looked for conhost.exe in vornalt.exe's own folder, the system folder, the "
+                "Windows folder and the folders on PATH given by a full path, never in the "
+                "current folder\n"
+              : "";
+      EXPECT_EQ(system.err, "Failed to launch 'conhost': Error { code: HRESULT(" + c.code +
+                                "), message: \"The system cannot find the file specified.\" }\n" +
+                                where);
+      Calls calls = c.calls;
+      calls.push_back("FormatMessageW(HRESULT(" + c.code + "))");
+      EXPECT_EQ(system.calls, calls) << c.code;
+    }
   }
 }
 

@@ -1,20 +1,20 @@
 // What wt.exe reads back as the title of a composed command line: the
-// arguments split like CommandLineToArgvW (the program's own splitting agrees
-// wherever no `""` stands inside quotes, which the title escaping never
-// writes), then "\;" turned into ";". For tests and fuzz targets.
+// arguments split by the model of CommandLineToArgvW (checked against the
+// real function in platform_readers_test.cpp), then "\;" turned into ";".
+// For tests and fuzz targets.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "platform_readers.h"
 
 namespace vornalt::testing {
 
 /// The title, or nothing when the line has no "--title" in its place.
 inline std::optional<std::string> title_seen_by_wt(const std::string& line) {
-  const std::vector<std::string> args = split_command_line(line);
+  const std::vector<std::string> args = command_line_to_argv(line);
   if (args.size() < 5 || args[3] != "--title") return std::nullopt;
   std::string title;
   const std::string& raw = args[4];

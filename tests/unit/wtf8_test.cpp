@@ -63,5 +63,31 @@ TEST(Wtf8, LossyOutputReplacesOnlyUnpairedSurrogates) {
   for (const auto& [wtf8, utf8] : cases) EXPECT_EQ(to_utf8_lossy(wtf8), utf8);
 }
 
+TEST(Utf16PieceSize, NeverEndsAPieceBetweenTheHalvesOfAPair) {
+  // The console is written in pieces of 8192 units.
+  constexpr std::size_t LIMIT = 8192;
+  const auto text = [](std::size_t a_count, std::u16string after) {
+    return std::u16string(a_count, u'a') + after;
+  };
+  const struct {
+    std::u16string text;
+    std::size_t size;
+  } cases[] = {
+      {u"", 0},
+      {text(5, u""), 5},
+      {text(LIMIT - 1, {0xD83D, 0xDE00, u'b'}), LIMIT - 1},  // a pair across the end
+      {text(LIMIT - 2, {0xD83D, 0xDE00, u'b'}), LIMIT},      // a pair just before it
+      {text(LIMIT - 1, {0xD83D}), LIMIT},                    // the last unit: nothing follows
+      {text(LIMIT - 1, {0xD800, u'b'}), LIMIT - 1},          // a lone high surrogate waits too
+      {text(LIMIT - 1, {0xDC00, u'b'}), LIMIT},              // a lone low surrogate does not
+      {text(LIMIT, u""), LIMIT},                             // exact multiples
+      {text(2 * LIMIT, u""), LIMIT},
+      {text(LIMIT, {0xD83D, 0xDE00}), LIMIT},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(utf16_piece_size(c.text, LIMIT), c.size) << c.text.size();
+  }
+}
+
 }  // namespace
 }  // namespace vornalt

@@ -201,17 +201,58 @@ TEST(EndToEnd, HelpGoesToStandardOutputOnly) {
   EXPECT_FALSE(has_carriage_return(piped));
 }
 
+// A line as printed: the unpaired surrogate of the requests below shows as
+// U+FFFD.
+std::string printed(std::string line) {
+  for (std::size_t at; (at = line.find("\xED\xA0\x80")) != std::string::npos;) {
+    line.replace(at, 3, "\xEF\xBF\xBD");
+  }
+  return line;
+}
+
 TEST(EndToEnd, EveryTargetAndShellReachesTheHost) {
+  // The words of the requests below, quoted for cmd and for PowerShell.
+  const std::string cmd_words = "echo it's a^&b 日本 x\xED\xA0\x80y";
+  const std::string powershell_words = "echo 'it''s' 'a&b' 日本 x\xED\xA0\x80y";
+  // Base64 of the UTF-16LE bytes of "$host.UI.RawUI.WindowTitle = 'Grüße 😀' ; "
+  // and the PowerShell words, and of the words alone (the surrogate is the
+  // unit D800 there).
+  const std::string conhost_script =
+      "JABoAG8AcwB0AC4AVQBJAC4AUgBhAHcAVQBJAC4AVwBpAG4AZABvAHcAVABpAHQAbABlACAAPQAgACcARwByAPwA3wBl"
+      "ACAAPdgA3icAIAA7ACAAZQBjAGgAbwAgACcAaQB0ACcAJwBzACcAIAAnAGEAJgBiACcAIADlZSxnIAB4AADYeQA=";
+  const std::string wt_script =
+      "ZQBjAGgAbwAgACcAaQB0ACcAJwBzACcAIAAnAGEAJgBiACcAIADlZSxnIAB4AADYeQA=";
+  const std::string wt = "wt.exe --window vornalt --title \"Grüße 😀\" --startingDirectory . ";
   const struct {
-    std::string target, shell;
+    std::string target, shell, arguments, line;
     std::vector<std::wstring> hosts;  // the stand-ins that run, outermost first
   } cases[] = {
-      {"conhost", "cmd", {L"conhost"}},
-      {"conhost", "pwsh", {L"conhost", L"pwsh"}},
-      {"conhost", "powershell", {L"conhost", L"powershell"}},
-      {"wt", "cmd", {L"wt"}},
-      {"wt", "pwsh", {L"wt", L"pwsh"}},
-      {"wt", "powershell", {L"wt", L"powershell"}},
+      {"conhost",
+       "cmd",
+       cmd_words,
+       "conhost.exe cmd.exe /c title Grüße 😀 && " + cmd_words,
+       {L"conhost"}},
+      {"conhost",
+       "pwsh",
+       powershell_words,
+       "conhost.exe pwsh.exe -EncodedCommand " + conhost_script,
+       {L"conhost", L"pwsh"}},
+      {"conhost",
+       "powershell",
+       powershell_words,
+       "conhost.exe powershell.exe -EncodedCommand " + conhost_script,
+       {L"conhost", L"powershell"}},
+      {"wt", "cmd", cmd_words, wt + "cmd.exe /c " + cmd_words, {L"wt"}},
+      {"wt",
+       "pwsh",
+       powershell_words,
+       wt + "pwsh.exe -EncodedCommand " + wt_script,
+       {L"wt", L"pwsh"}},
+      {"wt",
+       "powershell",
+       powershell_words,
+       wt + "powershell.exe -EncodedCommand " + wt_script,
+       {L"wt", L"powershell"}},
   };
   for (const auto& c : cases) {
     Sandbox sandbox;
@@ -222,26 +263,19 @@ TEST(EndToEnd, EveryTargetAndShellReachesTheHost) {
     args.push_back(std::u16string{u'x', 0xD800, u'y'});
     const Outcome outcome = sandbox.run(command_line(args));
 
-    const LaunchRequest request =
-        std::get<Launch>(parse_arguments(std::vector<std::string>{
-                             "vornalt.exe", c.target, "-s", c.shell, "-t", "Grüße 😀", "echo",
-                             "it's", "a&b", "日本", "x\xED\xA0\x80y"}))
-            .request;
-    const std::string line = compose_command_line(request);
-    SCOPED_TRACE(line);
+    SCOPED_TRACE(c.line);
     EXPECT_EQ(outcome.status, 0u);
     EXPECT_EQ(outcome.err, "");
-    const std::string expected_start =
-        summary(c.target, c.shell, "Grüße 😀", to_utf8_lossy(request.arguments)) +
-        "cmdline:   " + to_utf8_lossy(line) + "\n";
+    const std::string expected_start = summary(c.target, c.shell, "Grüße 😀", printed(c.arguments)) +
+                                       "cmdline:   " + printed(c.line) + "\n";
     ASSERT_TRUE(outcome.out.starts_with(expected_start)) << outcome.out;
     EXPECT_TRUE(is_launch_line(outcome.out.substr(expected_start.size()), c.target)) << outcome.out;
     EXPECT_FALSE(has_carriage_return(outcome));
 
-    EXPECT_EQ(sandbox.received(c.hosts[0]), to_utf16(line));
+    EXPECT_EQ(sandbox.received(c.hosts[0]), to_utf16(c.line));
     if (c.hosts.size() > 1) {
       // The host started the shell with the encoded script as it was.
-      const std::string shell_line = line.substr(line.find(" " + c.shell + ".exe ") + 1);
+      const std::string shell_line = c.line.substr(c.line.find(" " + c.shell + ".exe ") + 1);
       EXPECT_EQ(sandbox.received(c.hosts[1]), to_utf16(shell_line));
     }
   }
@@ -364,6 +398,23 @@ TEST(EndToEnd, AShellThatCannotStartIsReported) {
     EXPECT_EQ(outcome.err, "Failed to start the shell in the new console: " +
                                debug_form(Error(code), system_message(code)) + "\n");
   }
+}
+
+TEST(EndToEnd, APipedOutputEndsWhileTheHostLingers) {
+  // The host inherits none of vornalt's handles: one end of this pipe in
+  // the host would keep the reader waiting until the new window closed.
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"2500");
+  Sandbox sandbox;
+  const Outcome outcome = sandbox.run({"wt", "x"}, {Streams::one_pipe, L""});
+  EXPECT_FALSE(exists(sandbox.path(L"wt.done"))) << "the pipe ended only with the host";
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
+  EXPECT_EQ(outcome.status, 0u);
+  const std::string start =
+      summary("wt", "cmd", "", "x") +
+      "cmdline:   wt.exe --window vornalt --title \"\" --startingDirectory . cmd.exe /c x\n";
+  ASSERT_TRUE(outcome.out.starts_with(start)) << outcome.out;
+  EXPECT_TRUE(is_launch_line(outcome.out.substr(start.size()), "wt")) << outcome.out;
+  EXPECT_TRUE(sandbox.received(L"wt").has_value());
 }
 
 TEST(EndToEnd, QuietLaunchPrintsNothing) {

@@ -23,8 +23,7 @@ bool is_usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HA
 void write_console(HANDLE handle, std::u16string_view text) {
   constexpr std::size_t PIECE = 8192;
   while (!text.empty()) {
-    std::size_t size = std::min(text.size(), PIECE);
-    if (size < text.size() && text[size - 1] >= 0xD800 && text[size - 1] <= 0xDBFF) --size;
+    const std::size_t size = utf16_piece_size(text, PIECE);
     DWORD written = 0;
     if (!WriteConsoleW(handle, wide(text), static_cast<DWORD>(size), &written, nullptr) ||
         written == 0) {
