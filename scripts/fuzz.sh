@@ -9,7 +9,8 @@ seconds=${1:-60}
 ./scripts/setup.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz >/dev/null
-for target in command_line parse_arguments compose_command_line wrap_text lower_case wtf8; do
+for target in command_line parse_arguments compose_command_line cmd_forms wrap_text lower_case wtf8 \
+  relay_report; do
   echo "fuzz_$target: ${seconds}s"
   tests/fuzz/run_fuzzer.sh "build/fuzz/tests/fuzz/fuzz_$target" "tests/fuzz/corpus/$target" "$seconds"
 done

@@ -5,6 +5,7 @@
 #include "cmd_round_trip.h"
 #include "platform_readers.h"
 #include "random_text.h"
+#include "relay_protocol.h"
 #include "wt_title.h"
 
 namespace vornalt {
@@ -147,6 +148,38 @@ TEST(ComposeCommandLine, WtReadsBackTheStartingFolder) {
       EXPECT_EQ(reading.subcommands, 1u) << line;
       EXPECT_EQ(reading.command.substr(0, 4), shell == std::string("cmd") ? "cmd." : "pwsh")
           << line;
+    }
+  }
+}
+
+// The relay gets back its own words, and after them exactly the line that
+// the host hands the shell without a relay.
+TEST(ComposeCommandLine, TheRelaysWordsComeBackThroughEitherHost) {
+  const std::string programs[] = {
+      "C:\\tools\\vornalt.exe",   "C:\\Program Files\\vornalt\\vornalt.exe",
+      "C:\\a;b\\;c\\vornalt.exe", "C:\\a\\;b c\\vornalt.exe",
+      "C:\\Grüße 日本 😀\\v.exe",  "\\\\server\\share\\x  y\\vornalt.exe"};
+  const auto as_it_is = [](std::string_view text) { return std::string(text); };
+  const auto shell_line = [&](const std::string& line) {
+    return line.starts_with("conhost.exe ") ? testing::conhost_reading(line)
+                                            : testing::wt_reading(line, as_it_is).command;
+  };
+  const std::string id = "0123456789abcdef0123456789abcdef";
+  for (const auto& program : programs) {
+    for (const char* target : {"conhost", "wt"}) {
+      for (const char* shell : {"cmd", "pwsh"}) {
+        for (const char* arguments : {"x", "\"my tools\\p.exe\" \"a b\" ^& a;b", "\"\""}) {
+          const LaunchRequest r = request(target, shell, "T", arguments);
+          const std::string line = compose_command_line(r, {"", program, id});
+          const std::optional<RelayLine> relay = read_relay_line(shell_line(line));
+          ASSERT_TRUE(relay.has_value()) << line;
+          EXPECT_EQ(relay->id, id) << line;
+          EXPECT_EQ(relay->shell_line, shell_line(compose_command_line(r))) << line;
+          EXPECT_EQ(relay->shell_program, std::string(shell) + ".exe") << line;
+          // The program name, read by the rule of the relay's own start.
+          EXPECT_EQ(testing::command_line_to_argv(shell_line(line))[0], program) << line;
+        }
+      }
     }
   }
 }

@@ -159,6 +159,64 @@ TEST(Run, DryRunPrintsWhatARunWouldAndStartsNothing) {
   EXPECT_EQ(r.status, 1);
 }
 
+TEST(Run, TheRelayWatchesTheCommandForExitCodeAndForWtsWait) {
+  const std::string relay =
+      "C:\\tools\\vornalt.exe --vornalt-relay " + std::string("0123456789abcdeffedcba9876543210 ");
+  const std::string wt = "wt.exe --window vornalt --title \"\" --startingDirectory . ";
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> reads;  // the relay's report
+    int status;
+    std::string line;  // as started
+    std::string err;
+  } cases[] = {
+      {{"conhost", "-e", "x"},
+       {"pid 5678\nstatus 7\n"},
+       7,
+       "conhost.exe " + relay + "cmd.exe /c title && x"},
+      {{"wt", "-e", "x"},
+       {"pid 5678\nstatus 3221225786\n"},
+       static_cast<int>(0xC000013A),
+       wt + relay + "cmd.exe /c x"},
+      {{"wt", "-e", "x"},
+       {"pid 5678\n"},
+       1,
+       wt + relay + "cmd.exe /c x",
+       "Error: The new console ended before it reported the command's exit status\n"},
+      // wt -w waits for the command through the relay; its status stays 0.
+      {{"wt", "-w", "x"}, {"pid 5678\nstatus 7\n"}, 0, wt + relay + "cmd.exe /c x"},
+      {{"wt", "-w", "x"},
+       {"pid 5678\n"},
+       0,
+       wt + relay + "cmd.exe /c x",
+       "Warning: The new console ended before it reported the command's exit status\n"},
+      // Otherwise the lines are as ever.
+      {{"conhost", "-w", "x"}, {}, 0, "conhost.exe cmd.exe /c title && x"},
+      {{"wt", "x"}, {}, 0, wt + "cmd.exe /c x"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin() + 1, "-q");
+    args.insert(args.begin(), "vornalt.exe");
+    testing::FakeSystem system;
+    system.pipe_reads = c.reads;
+    EXPECT_EQ(run(args, system), c.status) << c.line;
+    EXPECT_EQ(to_wtf8(system.command_line), c.line + std::string(1, '\0'));
+    EXPECT_EQ(system.err, c.err) << c.line;
+    EXPECT_EQ(system.pipe_name.empty(), c.reads.empty()) << c.line;
+  }
+  // Without the random id nothing starts.
+  testing::FakeSystem system;
+  system.random_result = error_from_win32(5);
+  system.message = "Access is denied.";
+  EXPECT_EQ(run(std::vector<std::string>{"vornalt.exe", "conhost", "-e", "x"}, system), 1);
+  EXPECT_EQ(system.err,
+            "Failed to launch 'conhost': Error { code: HRESULT(0x80070005), message: \"Access is "
+            "denied.\" }\n");
+  EXPECT_EQ(system.out, "");
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"FormatMessageW(HRESULT(0x80070005))"}));
+}
+
 TEST(Run, SummaryThenLaunch) {
   RunResult r = run_with({"WT", "-t", "My Title", "cmd", "/c", "echo", "a b"});
   EXPECT_EQ(r.status, 0);

@@ -1,0 +1,56 @@
+// Any bytes, cut into pieces anywhere: the report reader gives the same
+// answer however the bytes come, and takes a report as whole only when it
+// is exactly what the relay writes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "relay_protocol.h"
+
+namespace {
+
+using vornalt::RelayReportReader;
+using State = RelayReportReader::State;
+
+State final_state(const RelayReportReader& reader) {
+  return reader.has_partial_line() ? State::malformed : reader.state();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  // The first byte sets the size of the pieces.
+  const std::size_t piece = data[0] % 7 + 1;
+  const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+  RelayReportReader whole;
+  whole.take(bytes);
+  RelayReportReader pieces;
+  for (std::size_t at = 0; at < bytes.size(); at += piece) pieces.take(bytes.substr(at, piece));
+  const State state = final_state(whole);
+  FUZZ_CHECK(final_state(pieces) == state);
+  FUZZ_CHECK(pieces.pid() == whole.pid());
+
+  switch (state) {
+    case State::awaiting_pid:
+      FUZZ_CHECK(bytes.empty());
+      break;
+    case State::awaiting_status:
+      FUZZ_CHECK(vornalt::pid_message(*whole.pid()) == bytes);
+      break;
+    case State::ended:
+      FUZZ_CHECK(pieces.status() == whole.status());
+      FUZZ_CHECK(vornalt::pid_message(*whole.pid()) + vornalt::status_message(whole.status()) ==
+                 bytes);
+      break;
+    case State::failed:
+      FUZZ_CHECK(vornalt::failure_message(whole.failure().code()) == bytes);
+      break;
+    case State::malformed:
+      break;
+  }
+  return 0;
+}

@@ -1,0 +1,139 @@
+#include "relay_watch.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_system.h"
+
+namespace vornalt {
+namespace {
+
+using Waits = std::vector<ClientWait>;
+using Pieces = std::vector<std::string>;
+
+const Handle PIPE = reinterpret_cast<Handle>(0x50);
+const Handle HOST = reinterpret_cast<Handle>(0x10);
+
+struct WatchCase {
+  std::string target;
+  Waits waits;
+  Pieces pieces;
+  std::optional<std::uint32_t> status;
+  std::string out, problem;  // the problem after "Error: " or "Warning: "
+  std::uint32_t wt_status = 0;
+  bool vornalt = true;
+};
+
+TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
+  const std::string early = "The new console ended before it reported the command's exit status";
+  const WatchCase cases[] = {
+      {"conhost", {ClientWait::connected}, {"pid 5678\n", "status 3\n"}, 3, "Shell PID: 5678\n"},
+      {"wt",
+       {ClientWait::connected},
+       {"pi", "d 5678\nstatus 3221225786\n"},
+       0xC000013A,
+       "Shell PID: 5678\n"},
+      // wt.exe ends as soon as it has handed the command on.
+      {"wt",
+       {ClientWait::process_ended, ClientWait::connected},
+       {"pid 5678\nstatus 0\n"},
+       0,
+       "Shell PID: 5678\n"},
+      {"wt",
+       {ClientWait::process_ended},
+       {},
+       std::nullopt,
+       "",
+       "wt.exe failed with exit status 5",
+       5},
+      {"wt",
+       {ClientWait::timed_out},
+       {},
+       std::nullopt,
+       "",
+       "No relay reported from the new console within 30 seconds"},
+      {"conhost", {ClientWait::process_ended}, {}, std::nullopt, "", early},
+      // Anyone else's client, or anything but the whole report in order.
+      {"conhost",
+       {ClientWait::connected},
+       {"pid 5678\nstatus 3\n"},
+       std::nullopt,
+       "",
+       "A program other than vornalt.exe opened the relay's pipe",
+       0,
+       false},
+      {"conhost",
+       {ClientWait::connected},
+       {"pid 5678\n"},
+       std::nullopt,
+       "Shell PID: 5678\n",
+       early},
+      {"conhost", {ClientWait::connected}, {}, std::nullopt, "", early},
+      {"conhost",
+       {ClientWait::connected},
+       {"pid 5678\nstatus 3"},
+       std::nullopt,
+       "Shell PID: 5678\n",
+       "The relay's report could not be read"},
+      {"conhost",
+       {ClientWait::connected},
+       {"status 3\n"},
+       std::nullopt,
+       "",
+       "The relay's report could not be read"},
+      {"conhost",
+       {ClientWait::connected},
+       {"pid 5678\nstatus 3\n", "pid 1\n"},
+       std::nullopt,
+       "Shell PID: 5678\n",
+       "The relay's report could not be read"},
+  };
+  for (const auto& c : cases) {
+    for (bool exit_code : {true, false}) {
+      for (bool quiet : {false, true}) {
+        testing::FakeSystem system;
+        system.client_waits = c.waits;
+        system.pipe_reads = c.pieces;
+        system.exit_status = c.wt_status;
+        system.client_is_vornalt = c.vornalt;
+        const LaunchRequest request{
+            .target = c.target, .arguments = "x", .quiet = quiet, .exit_code = exit_code};
+        EXPECT_EQ(watch_relay(PIPE, HOST, request, system), c.status) << c.problem;
+        EXPECT_EQ(system.out, quiet ? "" : c.out) << c.problem;
+        EXPECT_EQ(system.err, c.problem.empty()
+                                  ? ""
+                                  : (exit_code ? "Error: " : "Warning: ") + c.problem + "\n");
+      }
+    }
+  }
+}
+
+TEST(WatchRelay, WaitsForWtsRelayOnlySoLongAndConhostsUntilItEnds) {
+  testing::FakeSystem system;
+  system.client_waits = {ClientWait::process_ended, ClientWait::timed_out};
+  const LaunchRequest wt{.target = "wt", .arguments = "x"};
+  EXPECT_EQ(watch_relay(PIPE, HOST, wt, system), std::nullopt);
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"WaitForClient(pipe,process,30000)",
+                                                    "GetExitCodeProcess(process)",
+                                                    "WaitForClient(pipe,none,30000)"}));
+  testing::FakeSystem conhost_system;
+  const LaunchRequest conhost{.target = "conhost", .arguments = "x"};
+  conhost_system.pipe_reads = {"pid 1\nstatus 2\n"};
+  EXPECT_EQ(watch_relay(PIPE, HOST, conhost, conhost_system), 2u);
+  EXPECT_EQ(conhost_system.calls.front(), "WaitForClient(pipe,process,4294967295)");
+}
+
+TEST(WatchRelay, AShellThatDidNotStartIsAFailureEitherWay) {
+  for (bool exit_code : {true, false}) {
+    testing::FakeSystem system;
+    system.pipe_reads = {"failed 2147942402\n"};
+    const LaunchRequest request{.target = "wt", .arguments = "x", .exit_code = exit_code};
+    EXPECT_EQ(watch_relay(PIPE, HOST, request, system), std::nullopt);
+    EXPECT_EQ(system.out, "");
+    EXPECT_EQ(system.err,
+              "Failed to start the shell in the new console: Error { code: HRESULT(0x80070002), "
+              "message: \"The system cannot find the file specified.\" }\n");
+  }
+}
+
+}  // namespace
+}  // namespace vornalt
