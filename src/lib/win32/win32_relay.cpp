@@ -44,8 +44,17 @@ constexpr DWORD READ_SIZE = 4096;
 }  // namespace
 
 Result Win32System::random_bytes(std::array<std::uint8_t, 16>& bytes) {
-  const NTSTATUS status = BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()),
-                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+  // Loaded only for the relay, so that every other run is spared the load;
+  // from the system folder alone, never from beside vornalt.exe.
+  HMODULE bcrypt = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (bcrypt == nullptr) return check_win32_bool(FALSE);
+  using GenRandom = LONG(WINAPI*)(void*, PUCHAR, ULONG, ULONG);
+  const auto generate = reinterpret_cast<GenRandom>(
+      reinterpret_cast<void*>(GetProcAddress(bcrypt, "BCryptGenRandom")));
+  if (generate == nullptr) return check_win32_bool(FALSE);
+  constexpr ULONG SYSTEM_PREFERRED_RNG = 0x00000002;  // BCRYPT_USE_SYSTEM_PREFERRED_RNG
+  const LONG status =
+      generate(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()), SYSTEM_PREFERRED_RNG);
   if (status >= 0) return {};
   // An NTSTATUS, as HRESULT_FROM_NT wraps it.
   return Error(HRESULT{static_cast<std::int32_t>(static_cast<std::uint32_t>(status) | 0x10000000)});

@@ -8,5 +8,3 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-// After <windows.h>, which it needs.
-#include <bcrypt.h>
