@@ -84,6 +84,19 @@ TEST(RealConhost, HardWordsReachTheProgram) {
   }
 }
 
+// The shell's exit status, all 32 bits of it, through the relay.
+void exit_codes_come_back(const char* target) {
+  const std::pair<const char*, DWORD> cases[] = {{"7", 7}, {"-1073741510", 0xC000013A}};
+  for (const auto& [code, status] : cases) {
+    testing::Sandbox sandbox(std::vector<std::wstring>{});
+    const testing::Outcome outcome = sandbox.run({target, "-e", "-q", "cmd", "/c", "exit", code});
+    EXPECT_EQ(outcome.status, status) << target << " " << code;
+    EXPECT_EQ(outcome.err, "");
+  }
+}
+
+TEST(RealConhost, TheExitCodeComesBack) { exit_codes_come_back("conhost"); }
+
 // Words that PowerShell must get through to the program unchanged. Windows
 // PowerShell itself drops an empty word and garbles one that holds a `"` or
 // ends in a backslash after a blank on their way to a program, whatever
@@ -127,6 +140,7 @@ TEST(RealWt, HardWordsReachTheProgram) {
     testing::Sandbox sandbox(std::vector<std::wstring>{});
     EXPECT_EQ(words_received(sandbox, {"wt"}, "probe.exe", words), words);
   }
+  exit_codes_come_back("wt");
 }
 
 }  // namespace
