@@ -9,8 +9,8 @@ namespace vornalt {
 namespace {
 
 void print_failure(const Error& error, const LaunchRequest& request, System& system) {
-  system.write(Stream::err, "Failed to launch '" + request.target + "': " +
-                                debug_form(error, system.error_message(error.shown_code())) + "\n");
+  system.write(Stream::err,
+               "Failed to launch '" + request.target + "': " + debug_form(error, system) + "\n");
 }
 
 // The host is named by the line's first word; the system's own search
@@ -31,6 +31,26 @@ void wait_for_host(Handle process, System& system) {
     system.write(Stream::err, "Warning: WaitForSingleObject returned unexpected status: " +
                                   to_string(event) + "\n");
   }
+}
+
+// After the start: the launch line, the relay's report when there is a
+// relay, the wait when asked; then the host's handles are closed.
+std::optional<std::uint32_t> follow_host(const ProcessInformation& info, Handle pipe,
+                                         const LaunchRequest& request, System& system) {
+  if (!request.quiet) {
+    system.write(Stream::out, "Launched '" + request.target +
+                                  "' with PID: " + std::to_string(info.process_id) + "\n");
+  }
+  std::optional<std::uint32_t> status;
+  if (pipe != nullptr) status = watch_relay(pipe, info.process, request, system);
+  // With wt, the relay's report was the wait.
+  if (request.wait && (pipe == nullptr || request.target == "conhost")) {
+    wait_for_host(info.process, system);
+  }
+  // A handle that will not close changes nothing for the user.
+  (void)system.close_handle(info.process);
+  (void)system.close_handle(info.thread);
+  return status;
 }
 
 }  // namespace
@@ -59,21 +79,10 @@ LaunchOutcome launch_process(std::string_view command_line, const LaunchRequest&
   if (request.target == "conhost") options.folder = placement.folder;
   const Result started = system.create_process(host, buffer, options, info);
   LaunchOutcome outcome{.started = started.ok()};
-  if (!started.ok()) {
-    print_failure(started.error(), request, system);
+  if (started.ok()) {
+    outcome.command_status = follow_host(info, pipe, request, system);
   } else {
-    if (!request.quiet) {
-      system.write(Stream::out, "Launched '" + request.target +
-                                    "' with PID: " + std::to_string(info.process_id) + "\n");
-    }
-    if (pipe != nullptr) outcome.command_status = watch_relay(pipe, info.process, request, system);
-    // With wt, the relay's report was the wait.
-    if (request.wait && (pipe == nullptr || request.target == "conhost")) {
-      wait_for_host(info.process, system);
-    }
-    // A handle that will not close changes nothing for the user.
-    (void)system.close_handle(info.process);
-    (void)system.close_handle(info.thread);
+    print_failure(started.error(), request, system);
   }
   if (pipe != nullptr) (void)system.close_handle(pipe);
   return outcome;

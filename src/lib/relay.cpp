@@ -45,9 +45,8 @@ int run_relay(System& system) {
     const Error error = started.error();
     report(system, pipe, failure_message(error.code()));
     close(system, pipe);
-    system.write(Stream::err,
-                 "Failed to start '" + line->shell_program +
-                     "': " + debug_form(error, system.error_message(error.shown_code())) + "\n");
+    system.write(Stream::err, "Failed to start '" + line->shell_program +
+                                  "': " + debug_form(error, system) + "\n");
     system.report_done();
     return 1;
   }

@@ -24,9 +24,7 @@ bool wait_for_relay(Handle pipe, Handle host, const LaunchRequest& request, Syst
         pipe, host, conhost ? INFINITE_TIMEOUT : RELAY_CONNECT_TIMEOUT_MS, outcome);
     if (!waited.ok()) {
       const Error error = waited.error();
-      report_problem("Waiting for the relay failed: " +
-                         debug_form(error, system.error_message(error.shown_code())),
-                     request, system);
+      report_problem("Waiting for the relay failed: " + debug_form(error, system), request, system);
       return false;
     }
     if (outcome == ClientWait::connected) return true;
@@ -76,8 +74,7 @@ std::optional<std::uint32_t> watch_relay(Handle pipe, Handle host, const LaunchR
   if (state == State::failed) {
     const Error error = reader.failure();
     system.write(Stream::err, "Failed to start the shell in the new console: " +
-                                  debug_form(error, system.error_message(error.shown_code())) +
-                                  "\n");
+                                  debug_form(error, system) + "\n");
   } else if (state == State::malformed) {
     report_problem("The relay's report could not be read", request, system);
   } else {

@@ -26,8 +26,7 @@ bool needs_relay(const LaunchRequest& request) {
 }
 
 void print_error(std::string_view what, const Error& error, System& system) {
-  system.write(Stream::err, std::string(what) + ": " +
-                                debug_form(error, system.error_message(error.shown_code())) + "\n");
+  system.write(Stream::err, std::string(what) + ": " + debug_form(error, system) + "\n");
 }
 
 // Everything that must hold before anything starts; false after the line

@@ -138,4 +138,9 @@ class System {
   virtual std::string error_message(HRESULT shown_code) = 0;
 };
 
+/// The debug form of `error`, with the system's message for it.
+inline std::string debug_form(const Error& error, System& system) {
+  return debug_form(error, system.error_message(error.shown_code()));
+}
+
 }  // namespace vornalt
