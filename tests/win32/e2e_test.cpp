@@ -167,14 +167,6 @@ TEST(EndToEnd, ADryRunPrintsWhatARunWouldAndStartsNothing) {
   }
 }
 
-TEST(EndToEnd, VersionOnly) {
-  Sandbox sandbox;
-  const Outcome outcome = sandbox.run({"--version", "wt", "x"});
-  EXPECT_EQ(outcome.status, 0u);
-  EXPECT_EQ(outcome.out, "vornalt Console Launcher, v1.0.0\n");
-  EXPECT_EQ(outcome.err, "");
-}
-
 TEST(EndToEnd, AnEmptyWordIsInThePowershellScript) {
   for (const char* target : {"conhost", "wt"}) {
     Sandbox sandbox;
@@ -187,12 +179,15 @@ TEST(EndToEnd, AnEmptyWordIsInThePowershellScript) {
   }
 }
 
-TEST(EndToEnd, HelpGoesToStandardOutputOnly) {
+TEST(EndToEnd, HelpAndVersionGoToStandardOutputOnly) {
   Sandbox sandbox;
-  for (const char* flag : {"-h", "--help", "/h", "/help", "/?"}) {
+  for (const char* flag : {"-h", "--help", "/h", "/help", "/?", "--version", "/version"}) {
     const Outcome outcome = sandbox.run({flag, "wt", "x"});
     EXPECT_EQ(outcome.status, 0u);
-    EXPECT_EQ(outcome.out, help_screen()) << flag;
+    EXPECT_EQ(outcome.out, std::string(flag).ends_with("version")
+                               ? "vornalt Console Launcher, v1.0.0\n"
+                               : help_screen())
+        << flag;
     EXPECT_EQ(outcome.err, "");
   }
   const Outcome piped = sandbox.run({"--help"}, {Streams::one_pipe, L""});
