@@ -5,7 +5,8 @@ namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
-// Returns the position after the program's name.
+}  // namespace
+
 std::size_t split_program_name(std::string_view line, std::string& name) {
   bool in_quotes = false;
   std::size_t pos = 0;
@@ -21,6 +22,8 @@ std::size_t split_program_name(std::string_view line, std::string& name) {
   }
   return pos;
 }
+
+namespace {
 
 // Reads one argument starting at `pos`, which is not a blank.
 std::size_t split_argument(std::string_view line, std::size_t pos, std::string& arg) {

@@ -21,4 +21,8 @@ namespace vornalt {
 /// The C runtimes disagree on `""`, so the program does this itself.
 std::vector<std::string> split_command_line(std::string_view line);
 
+/// The program's name at the start of `line`, appended to `name` by the
+/// program-name rule above; returns the position after it.
+std::size_t split_program_name(std::string_view line, std::string& name);
+
 }  // namespace vornalt

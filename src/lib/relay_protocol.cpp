@@ -1,5 +1,7 @@
 #include "relay_protocol.h"
 
+#include "command_line.h"
+
 namespace vornalt {
 namespace {
 
@@ -14,33 +16,11 @@ std::size_t skip_blanks(std::string_view line, std::size_t pos) {
   return pos;
 }
 
-// The end of the program's name at the start of `line`: the first blank or
-// tab outside quotes.
-std::size_t program_name_end(std::string_view line) {
-  bool in_quotes = false;
-  std::size_t pos = 0;
-  for (; pos < line.size(); ++pos) {
-    if (line[pos] == '"') in_quotes = !in_quotes;
-    if (!in_quotes && is_blank(line[pos])) break;
-  }
-  return pos;
-}
-
 std::string_view next_word(std::string_view line, std::size_t& pos) {
   pos = skip_blanks(line, pos);
   const std::size_t start = pos;
   while (pos < line.size() && !is_blank(line[pos])) ++pos;
   return line.substr(start, pos - start);
-}
-
-// The program's name as the program-name rule reads it: quotes only open
-// and close.
-std::string unquoted_name(std::string_view name) {
-  std::string out;
-  for (char c : name) {
-    if (c != '"') out += c;
-  }
-  return out;
 }
 
 // A number in plain decimal: no sign, no leading zero, at most 32 bits.
@@ -85,14 +65,14 @@ std::string failure_message(HRESULT code) {
 }
 
 std::optional<RelayLine> read_relay_line(std::string_view line) {
-  std::size_t pos = program_name_end(line);
+  std::string program;
+  std::size_t pos = split_program_name(line, program);
   if (next_word(line, pos) != RELAY_MARKER) return std::nullopt;
   RelayLine relay;
   relay.id = next_word(line, pos);
   relay.shell_line = line.substr(skip_blanks(line, pos));
   if (relay.shell_line.empty()) return std::nullopt;
-  relay.shell_program =
-      unquoted_name(relay.shell_line.substr(0, program_name_end(relay.shell_line)));
+  split_program_name(relay.shell_line, relay.shell_program);
   return relay;
 }
 
