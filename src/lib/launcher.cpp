@@ -9,8 +9,7 @@ namespace vornalt {
 namespace {
 
 void print_failure(const Error& error, const LaunchRequest& request, System& system) {
-  system.write(Stream::err,
-               "Failed to launch '" + request.target + "': " + debug_form(error, system) + "\n");
+  print_error("Failed to launch '" + request.target + "'", error, system);
 }
 
 // The host is named by the line's first word; the system's own search

@@ -45,8 +45,7 @@ int run_relay(System& system) {
     const Error error = started.error();
     report(system, pipe, failure_message(error.code()));
     close(system, pipe);
-    system.write(Stream::err, "Failed to start '" + line->shell_program +
-                                  "': " + debug_form(error, system) + "\n");
+    print_error("Failed to start '" + line->shell_program + "'", error, system);
     system.report_done();
     return 1;
   }

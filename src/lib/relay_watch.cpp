@@ -72,9 +72,7 @@ std::optional<std::uint32_t> watch_relay(Handle pipe, Handle host, const LaunchR
   const State state = reader.has_partial_line() ? State::malformed : reader.state();
   if (state == State::ended) return reader.status();
   if (state == State::failed) {
-    const Error error = reader.failure();
-    system.write(Stream::err, "Failed to start the shell in the new console: " +
-                                  debug_form(error, system) + "\n");
+    print_error("Failed to start the shell in the new console", reader.failure(), system);
   } else if (state == State::malformed) {
     report_problem("The relay's report could not be read", request, system);
   } else {

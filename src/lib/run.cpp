@@ -25,10 +25,6 @@ bool needs_relay(const LaunchRequest& request) {
   return request.exit_code || (request.wait && request.target == "wt");
 }
 
-void print_error(std::string_view what, const Error& error, System& system) {
-  system.write(Stream::err, std::string(what) + ": " + debug_form(error, system) + "\n");
-}
-
 // Everything that must hold before anything starts; false after the line
 // that says why not.
 bool prepare(const LaunchRequest& request, Placement& placement, System& system) {

@@ -143,4 +143,9 @@ inline std::string debug_form(const Error& error, System& system) {
   return debug_form(error, system.error_message(error.shown_code()));
 }
 
+/// "<what>: Error { … }" on standard error.
+inline void print_error(std::string_view what, const Error& error, System& system) {
+  system.write(Stream::err, std::string(what) + ": " + debug_form(error, system) + "\n");
+}
+
 }  // namespace vornalt
