@@ -42,20 +42,26 @@ void write_file(HANDLE handle, std::string_view bytes) {
   }
 }
 
-// GetSystemDirectoryW and GetWindowsDirectoryW: asked with too small a
-// buffer, they give the size needed, terminating NUL included.
-Result folder_from(UINT(WINAPI* get)(LPWSTR, UINT), std::string& folder) {
-  std::wstring text(MAX_PATH, L'\0');
+// A text from a call like GetSystemDirectoryW or GetFullPathNameW, which,
+// asked with too small a buffer, gives the size needed, terminating NUL
+// included; `get(buffer, size)` makes the call.
+template <typename Get>
+Result text_from(Get get, std::wstring& text) {
+  text.assign(MAX_PATH, L'\0');
   for (;;) {
-    const UINT size = get(text.data(), static_cast<UINT>(text.size()));
+    const auto size = static_cast<std::size_t>(get(text.data(), static_cast<DWORD>(text.size())));
     if (size == 0) return check_win32_bool(FALSE);
-    if (size < text.size()) {
-      text.resize(size);
-      folder = narrow(text);
-      return {};
-    }
+    const bool fits = size < text.size();
     text.resize(size);
+    if (fits) return {};
   }
+}
+
+Result folder_from(UINT(WINAPI* get)(LPWSTR, UINT), std::string& folder) {
+  std::wstring text;
+  const Result result = text_from(get, text);
+  if (result.ok()) folder = narrow(text);
+  return result;
 }
 
 }  // namespace
@@ -178,20 +184,16 @@ bool Win32System::is_regular_file(std::string_view path) {
 }
 
 Result Win32System::existing_folder(std::string_view path, std::string& full) {
+  full = std::string(path);
+  // An empty path fails without a last error.
+  if (path.empty()) return error_from_win32(ERROR_INVALID_NAME);
   const std::wstring given = wide_string(path);
-  std::wstring absolute(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD size = GetFullPathNameW(given.c_str(), static_cast<DWORD>(absolute.size()),
-                                        absolute.data(), nullptr);
-    if (size == 0) {
-      full = std::string(path);
-      // An empty path fails without a last error.
-      return given.empty() ? error_from_win32(ERROR_INVALID_NAME) : check_win32_bool(FALSE);
-    }
-    const bool fits = size < absolute.size();  // too small: the size needed, NUL included
-    absolute.resize(size);
-    if (fits) break;
-  }
+  std::wstring absolute;
+  const Result made =
+      text_from([&](LPWSTR buffer,
+                    DWORD size) { return GetFullPathNameW(given.c_str(), size, buffer, nullptr); },
+                absolute);
+  if (!made.ok()) return made;
   full = narrow(absolute);
   const DWORD attributes = GetFileAttributesW(absolute.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return check_win32_bool(FALSE);
