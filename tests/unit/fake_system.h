@@ -14,6 +14,9 @@ namespace vornalt::testing {
 
 class FakeSystem final : public System {
  public:
+  /// The handle of the relay's pipe, created or opened.
+  static inline const Handle PIPE = reinterpret_cast<Handle>(0x50);
+
   // What the calls answer.
   std::optional<ConsoleWindow> window;
   std::string program = "C:\\tools";
@@ -86,8 +89,8 @@ class FakeSystem final : public System {
     return std::find(folders.begin(), folders.end(), full) != folders.end() ? Result()
                                                                             : error_from_win32(3);
   }
-  Result create_process(std::string_view path, std::u16string& line,
-                        const StartOptions& options, ProcessInformation& info) override {
+  Result create_process(std::string_view path, std::u16string& line, const StartOptions& options,
+                        ProcessInformation& info) override {
     calls.push_back(options.new_console ? "CreateProcessW" : "CreateProcessW(this console)");
     application = path;
     command_line = line;
@@ -162,8 +165,6 @@ class FakeSystem final : public System {
     if (folder_result.ok()) result = folder;
     return folder_result;
   }
-  static inline const Handle PIPE = reinterpret_cast<Handle>(0x50);
-
   std::string name(Handle handle) const {
     if (handle == created.process) return "process";
     if (handle == created.thread) return "thread";

@@ -10,8 +10,7 @@ namespace {
 using Waits = std::vector<ClientWait>;
 using Pieces = std::vector<std::string>;
 
-const Handle PIPE = reinterpret_cast<Handle>(0x50);
-const Handle HOST = reinterpret_cast<Handle>(0x10);
+const Handle PIPE = testing::FakeSystem::PIPE;
 
 struct WatchCase {
   std::string target;
@@ -97,7 +96,8 @@ TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
         system.client_is_vornalt = c.vornalt;
         const LaunchRequest request{
             .target = c.target, .arguments = "x", .quiet = quiet, .exit_code = exit_code};
-        EXPECT_EQ(watch_relay(PIPE, HOST, request, system), c.status) << c.problem;
+        EXPECT_EQ(watch_relay(PIPE, system.created.process, request, system), c.status)
+            << c.problem;
         EXPECT_EQ(system.out, quiet ? "" : c.out) << c.problem;
         EXPECT_EQ(system.err, c.problem.empty()
                                   ? ""
@@ -111,14 +111,14 @@ TEST(WatchRelay, WaitsForWtsRelayOnlySoLongAndConhostsUntilItEnds) {
   testing::FakeSystem system;
   system.client_waits = {ClientWait::process_ended, ClientWait::timed_out};
   const LaunchRequest wt{.target = "wt", .arguments = "x"};
-  EXPECT_EQ(watch_relay(PIPE, HOST, wt, system), std::nullopt);
+  EXPECT_EQ(watch_relay(PIPE, system.created.process, wt, system), std::nullopt);
   EXPECT_EQ(system.calls, (std::vector<std::string>{"WaitForClient(pipe,process,30000)",
                                                     "GetExitCodeProcess(process)",
                                                     "WaitForClient(pipe,none,30000)"}));
   testing::FakeSystem conhost_system;
   const LaunchRequest conhost{.target = "conhost", .arguments = "x"};
   conhost_system.pipe_reads = {"pid 1\nstatus 2\n"};
-  EXPECT_EQ(watch_relay(PIPE, HOST, conhost, conhost_system), 2u);
+  EXPECT_EQ(watch_relay(PIPE, conhost_system.created.process, conhost, conhost_system), 2u);
   EXPECT_EQ(conhost_system.calls.front(), "WaitForClient(pipe,process,4294967295)");
 }
 
@@ -127,7 +127,7 @@ TEST(WatchRelay, AShellThatDidNotStartIsAFailureEitherWay) {
     testing::FakeSystem system;
     system.pipe_reads = {"failed 2147942402\n"};
     const LaunchRequest request{.target = "wt", .arguments = "x", .exit_code = exit_code};
-    EXPECT_EQ(watch_relay(PIPE, HOST, request, system), std::nullopt);
+    EXPECT_EQ(watch_relay(PIPE, system.created.process, request, system), std::nullopt);
     EXPECT_EQ(system.out, "");
     EXPECT_EQ(system.err,
               "Failed to start the shell in the new console: Error { code: HRESULT(0x80070002), "

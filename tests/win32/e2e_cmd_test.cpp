@@ -144,8 +144,7 @@ bool expect_words_arrive(const Case& c) {
       // relay, after the relay's own three words (the path has no blank).
       std::u16string started = sandbox.record(L"conhost.started", L"conhost.done").value_or(u"");
       const std::wstring vornalt = sandbox.path(L"vornalt.exe");
-      const std::u16string relay =
-          std::u16string(vornalt.begin(), vornalt.end()) + u" --vornalt-relay ";
+      const std::u16string relay = testing::to_u16(vornalt) + u" --vornalt-relay ";
       if (c.relay) {
         EXPECT_TRUE(started.starts_with(relay)) << to_wtf8(started);
         started.erase(0, relay.size() + 33);  // and the id and a blank

@@ -24,6 +24,7 @@ bool take_arguments(int argc, char** argv);
 std::vector<std::string> split_at_nul(std::u16string_view units);
 
 inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
+inline std::u16string to_u16(std::wstring_view text) { return {text.begin(), text.end()}; }
 
 /// `args` quoted so that the C runtime's splitting gives them back, after
 /// the program name "vornalt.exe".

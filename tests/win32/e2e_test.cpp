@@ -25,9 +25,8 @@ using testing::exists;
 using testing::Outcome;
 using testing::Sandbox;
 using testing::Streams;
+using testing::to_u16;
 using testing::utf16_args;
-
-std::u16string to_u16(const std::wstring& text) { return {text.begin(), text.end()}; }
 
 std::string help_screen() { return std::string(BANNER) + wrap_text(HELP_TEXT, 80) + "\n"; }
 
@@ -77,7 +76,7 @@ TEST(EndToEnd, UsageErrorsGiveTheMessageAndTheHelpScreen) {
 // The line for a folder that cannot be used, with the system's own message.
 std::string folder_failure(const std::wstring& folder, std::uint32_t last_error) {
   const Error error = error_from_win32(last_error);
-  return "Failed to use folder '" + to_wtf8(std::u16string(folder.begin(), folder.end())) +
+  return "Failed to use folder '" + to_wtf8(to_u16(folder)) +
          "': " + debug_form(error, system_message(error.shown_code())) + "\n";
 }
 
