@@ -20,6 +20,8 @@ constexpr Forms WAIT_OPTION{"-w", "--wait", "/w", "/wait"};
 constexpr Forms QUIET_OPTION{"-q", "--quiet", "/q", "/quiet"};
 constexpr Forms EXIT_CODE_OPTION{"-e", "--exit-code", "/e", "/exit-code"};
 constexpr Forms DRY_RUN_OPTION{"-n", "--dry-run", "/n", "/dry-run"};
+constexpr Forms KEEP_OPTION{"-k", "--keep", "/k", "/keep"};
+constexpr Forms VARIABLE_OPTION{"-v", "--var", "/v", "/var"};
 
 template <typename List>
 bool is_one_of(std::string_view text, const List& list) {
@@ -74,6 +76,17 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
     } else if (is_one_of(option, DRY_RUN_OPTION)) {
       request.dry_run = true;
       ++k;
+    } else if (is_one_of(option, KEEP_OPTION)) {
+      request.keep = true;
+      ++k;
+    } else if (is_one_of(option, VARIABLE_OPTION)) {
+      if (k + 1 >= n) return UsageError{"Missing value after variable option"};
+      std::optional<Variable> variable = parse_variable(args[k + 1]);
+      if (!variable) {
+        return UsageError{"Invalid variable '" + args[k + 1] + "' (expected NAME=VALUE)"};
+      }
+      add_variable(request.variables, std::move(*variable));
+      k += 2;
     } else {
       // The first word that is no option starts the command; everything
       // from here on belongs to it, whatever it looks like. "--" ends the

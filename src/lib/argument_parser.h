@@ -6,6 +6,9 @@
 #include <span>
 #include <string>
 #include <variant>
+#include <vector>
+
+#include "environment.h"
 
 namespace vornalt {
 
@@ -25,6 +28,10 @@ struct LaunchRequest {
   bool exit_code = false;
   /// Compose and print everything, but start nothing.
   bool dry_run = false;
+  /// Keep the window open after the command, until a key is pressed.
+  bool keep = false;
+  /// The command's environment changes, one per name, in the order given.
+  std::vector<Variable> variables;
 
   bool operator==(const LaunchRequest&) const = default;
 };

@@ -66,6 +66,10 @@ bool needs_cmd_s(const LaunchRequest& request) { return request.arguments.starts
 
 }  // namespace
 
+bool relay_takes_variables(const LaunchRequest& request) {
+  return request.target == "wt" && !request.variables.empty();
+}
+
 std::string escape_title_for_cmd(std::string_view title) {
   std::string out;
   out.reserve(title.size() + 8);
@@ -148,8 +152,16 @@ std::string compose_command_line(const LaunchRequest& request, const Placement& 
     line += ' ';
     line += RELAY_MARKER;
     line += ' ';
-    line += placement.relay_id;
+    line += placement.relay_id.empty() ? NO_RELAY_ID : placement.relay_id;
     line += ' ';
+    if (request.keep) {
+      line += RELAY_KEEP;
+      line += ' ';
+    }
+    if (relay_takes_variables(request)) {
+      line += RELAY_VARIABLES;
+      line += ' ';
+    }
   }
   if (!cmd) {
     line += request.shell;

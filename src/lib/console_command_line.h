@@ -13,11 +13,17 @@ namespace vornalt {
 struct Placement {
   /// The absolute folder to start in; empty: the current folder.
   std::string folder;
-  /// When the command's end is watched: the full path of vornalt.exe and
-  /// the run's id, which go before the shell as the relay's words.
+  /// When the relay runs: the full path of vornalt.exe, and the run's id
+  /// when there is a pipe to the relay, which go before the shell as the
+  /// relay's words.
   std::string relay_program;
   std::string relay_id;
 };
+
+/// Whether the command's variables go to it over the relay's pipe: wt.exe
+/// has no way to pass them, and what environment a Windows Terminal tab
+/// gets depends on its version. conhost.exe hands its own environment on.
+bool relay_takes_variables(const LaunchRequest& request);
 
 /// One of six forms, by target and shell:
 ///   conhost.exe cmd.exe /c title {title} && {arguments}
@@ -31,8 +37,10 @@ struct Placement {
 /// "conhost.exe " is exactly what conhost.exe hands to the shell. A folder
 /// in `placement` replaces wt's "." (word_for_wt); conhost is started in it.
 /// A relay in `placement` puts `"<relay_program>" --vornalt-relay <id>`
-/// before the shell, written for the host, which hands the relay exactly
-/// those words and then the shell's line as it would have handed it on.
+/// (the id "-" without a pipe), `--keep` for -k and `--variables` when
+/// relay_takes_variables, before the shell, written for the host, which
+/// hands the relay exactly those words and then the shell's line as it
+/// would have handed it on.
 std::string compose_command_line(const LaunchRequest& request, const Placement& placement = {});
 
 /// The length, in UTF-16 units, of the text that cmd.exe reads after "/c "

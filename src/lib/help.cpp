@@ -38,6 +38,10 @@ const std::string_view HELP_TEXT =
     "    Wait for the command and exit with its exit status\n"
     "  -w, --wait, /w, /wait\n"
     "    Wait for the launched console to finish\n"
+    "  -k, --keep, /k, /keep\n"
+    "    Keep the window open when the command has ended, until a key is pressed\n"
+    "  -v, --var, /v, /var  [NAME=VALUE]\n"
+    "    Set a variable for the command (NAME= removes it); may be repeated\n"
     "  -n, --dry-run, /n, /dry-run\n"
     "    Print what would be started, but start nothing\n"
     "  --\n"
@@ -53,7 +57,8 @@ const std::string_view HELP_TEXT =
     "  vornalt.exe conhost -s powershell -t \"My Title\" Get-ChildItem -Recurse\n"
     "  vornalt.exe wt --title \"Plain Title\" cmd /c echo Hello '&&' pause\n"
     "  vornalt.exe conhost -d C:\\src\\app -e cmd /c build.bat\n"
-    "  vornalt.exe wt -n -s pwsh Write-Output '' end\n";
+    "  vornalt.exe wt -n -s pwsh Write-Output '' end\n"
+    "  vornalt.exe wt -w -k -v BUILD_CONFIG=Release cmd /c build.bat\n";
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "launcher.h"
 
+#include "environment.h"
 #include "host_search.h"
 #include "relay_protocol.h"
 #include "relay_watch.h"
@@ -34,14 +35,14 @@ void wait_for_host(Handle process, System& system) {
 
 // After the start: the launch line, the relay's report when there is a
 // relay, the wait when asked; then the host's handles are closed.
-std::optional<std::uint32_t> follow_host(const ProcessInformation& info, Handle pipe,
-                                         const LaunchRequest& request, System& system) {
+RelayOutcome follow_host(const ProcessInformation& info, Handle pipe, const LaunchRequest& request,
+                         System& system) {
   if (!request.quiet) {
     system.write(Stream::out, "Launched '" + request.target +
                                   "' with PID: " + std::to_string(info.process_id) + "\n");
   }
-  std::optional<std::uint32_t> status;
-  if (pipe != nullptr) status = watch_relay(pipe, info.process, request, system);
+  RelayOutcome relay;
+  if (pipe != nullptr) relay = watch_relay(pipe, info.process, request, system);
   // With wt, the relay's report was the wait.
   if (request.wait && (pipe == nullptr || request.target == "conhost")) {
     wait_for_host(info.process, system);
@@ -49,7 +50,26 @@ std::optional<std::uint32_t> follow_host(const ProcessInformation& info, Handle 
   // A handle that will not close changes nothing for the user.
   (void)system.close_handle(info.process);
   (void)system.close_handle(info.thread);
-  return status;
+  return relay;
+}
+
+// wt.exe is told its folder on its line; conhost.exe hands its folder and
+// its environment on to the shell.
+Result start_host(const std::string& host, std::u16string& line, const LaunchRequest& request,
+                  const Placement& placement, System& system, ProcessInformation& info) {
+  StartOptions options;
+  std::u16string environment;
+  if (request.target == "conhost") {
+    options.folder = placement.folder;
+    if (!request.variables.empty()) {
+      std::vector<std::string> strings;
+      const Result read = system.environment_strings(strings);
+      if (!read.ok()) return read;
+      environment = environment_block(strings, request.variables);
+      options.environment = environment;
+    }
+  }
+  return system.create_process(host, line, options, info);
 }
 
 }  // namespace
@@ -73,13 +93,12 @@ LaunchOutcome launch_process(std::string_view command_line, const LaunchRequest&
     }
   }
   ProcessInformation info;
-  // wt.exe is told its folder on its line.
-  StartOptions options;
-  if (request.target == "conhost") options.folder = placement.folder;
-  const Result started = system.create_process(host, buffer, options, info);
+  const Result started = start_host(host, buffer, request, placement, system, info);
   LaunchOutcome outcome{.started = started.ok()};
   if (started.ok()) {
-    outcome.command_status = follow_host(info, pipe, request, system);
+    const RelayOutcome relay = follow_host(info, pipe, request, system);
+    outcome.command_status = relay.status;
+    outcome.relay_failed = relay.failed;
   } else {
     print_failure(started.error(), request, system);
   }

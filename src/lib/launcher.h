@@ -17,6 +17,8 @@ struct LaunchOutcome {
   bool started = false;
   /// The shell's exit status, when a relay watched it and reported it.
   std::optional<std::uint32_t> command_status;
+  /// The watch of the relay printed an error after the start.
+  bool relay_failed = false;
 
   explicit operator bool() const { return started; }
 };

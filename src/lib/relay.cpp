@@ -1,5 +1,7 @@
 #include "relay.h"
 
+#include <cstdio>
+
 #include "host_search.h"
 #include "relay_protocol.h"
 #include "wtf8.h"
@@ -17,6 +19,93 @@ void close(System& system, Handle& handle) {
   handle = nullptr;
 }
 
+// The pipe to the first vornalt, and what it sent.
+struct Connection {
+  Handle pipe = nullptr;
+  std::vector<Variable> variables;
+  /// Why the command must not run.
+  std::optional<std::string> refusal;
+};
+
+std::vector<Variable> read_variables(Handle pipe, System& system, bool& complete) {
+  RelayVariablesReader reader;
+  std::string bytes;
+  while (reader.state() == RelayVariablesReader::State::reading &&
+         system.read_pipe(pipe, bytes).ok() && !bytes.empty()) {
+    reader.take(bytes);
+  }
+  complete = reader.state() == RelayVariablesReader::State::complete;
+  return reader.variables();
+}
+
+// Without a pipe the window is the user's and the command runs, unless it
+// needs the variables that only the pipe brings. A pipe is believed only
+// when the program that made it is this one, and only with its whole
+// message.
+Connection connect(const RelayLine& line, System& system) {
+  Connection connection;
+  Handle pipe = nullptr;
+  if (!is_relay_id(line.id) || !system.open_pipe(relay_pipe_name(line.id), pipe).ok()) {
+    if (line.variables) {
+      connection.refusal = "The vornalt.exe that opened this window could not be reached";
+    }
+    return connection;
+  }
+  if (!system.server_runs_this_program(pipe)) {
+    connection.refusal = "A program other than vornalt.exe made the relay's pipe";
+  } else {
+    bool complete = false;
+    connection.variables = read_variables(pipe, system, complete);
+    if (!complete) connection.refusal = "The variables from vornalt.exe could not be read";
+  }
+  if (connection.refusal) {
+    close(system, pipe);
+  } else {
+    connection.pipe = pipe;
+  }
+  return connection;
+}
+
+// The shell inherits them.
+std::optional<std::string> apply(const std::vector<Variable>& variables, System& system) {
+  for (const Variable& variable : variables) {
+    const Result set = system.set_environment_variable(variable.name, variable.value);
+    if (!set.ok()) {
+      return "Failed to set the variable '" + variable.name +
+             "': " + debug_form(set.error(), system);
+    }
+  }
+  return std::nullopt;
+}
+
+// "3", or "-1073741510 (0xC000013A)" for an NTSTATUS, as cmd's %ERRORLEVEL%
+// and PowerShell's $LASTEXITCODE show it.
+std::string status_text(std::uint32_t status) {
+  if (status < 0x80000000) return std::to_string(status);
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(status));
+  return std::to_string(static_cast<std::int32_t>(status)) + " (" + hex + ")";
+}
+
+// -k: the window stays until a key is pressed there. Keys pressed while the
+// command ran were meant for it. A console whose input cannot be read must
+// not keep the relay for ever.
+void pause(std::string_view said, System& system) {
+  system.write(Stream::out, std::string(said) + "Press any key to close this window.");
+  Result waited = system.discard_console_input();
+  if (waited.ok()) waited = system.wait_for_key_press();
+  system.write(Stream::out, waited.ok() ? std::string("\n")
+                                        : " No key can be read in this console: " +
+                                              debug_form(waited.error(), system) + "\n");
+}
+
+int refuse(std::string_view why, const RelayLine& line, System& system) {
+  system.write(Stream::err, "Error: " + std::string(why) + "; the command does not run\n");
+  system.report_done();
+  if (line.keep) pause("", system);
+  return 1;
+}
+
 }  // namespace
 
 bool is_relay(std::span<const std::string> args) {
@@ -29,10 +118,13 @@ int run_relay(System& system) {
     system.write(Stream::err, "Error: The relay was given no command\n");
     return 1;
   }
-  Handle pipe = nullptr;
-  if (is_relay_id(line->id) && !system.open_pipe(relay_pipe_name(line->id), pipe).ok()) {
-    pipe = nullptr;
+  Connection connection = connect(*line, system);
+  if (!connection.refusal) connection.refusal = apply(connection.variables, system);
+  if (connection.refusal) {
+    close(system, connection.pipe);
+    return refuse(*connection.refusal, *line, system);
   }
+  Handle pipe = connection.pipe;
   system.keep_console_events_for_child();
 
   std::string shell;
@@ -45,8 +137,9 @@ int run_relay(System& system) {
     const Error error = started.error();
     report(system, pipe, failure_message(error.code()));
     close(system, pipe);
-    print_error("Failed to start '" + line->shell_program + "'", error, system);
+    print_error("Error: Failed to start '" + line->shell_program + "'", error, system);
     system.report_done();
+    if (line->keep) pause("", system);
     return 1;
   }
   report(system, pipe, pid_message(info.process_id));
@@ -60,6 +153,11 @@ int run_relay(System& system) {
   close(system, info.process);
   close(system, info.thread);
   system.report_done();
+  if (line->keep) {
+    pause(known ? "The command ended with exit status " + status_text(status) + ". "
+                : "The command ended; its exit status could not be read. ",
+          system);
+  }
   return static_cast<int>(status);
 }
 

@@ -1,6 +1,9 @@
 #include "relay_protocol.h"
 
+#include <algorithm>
+
 #include "command_line.h"
+#include "wtf8.h"
 
 namespace vornalt {
 namespace {
@@ -8,6 +11,8 @@ namespace {
 constexpr std::string_view HEX = "0123456789abcdef";
 // "status 4294967295" is the longest line that can be right.
 constexpr std::size_t LONGEST_LINE = 17;
+// "unset 4294967295" is the longest line of the variables.
+constexpr std::size_t LONGEST_VARIABLES_LINE = 16;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -33,6 +38,27 @@ std::optional<std::uint32_t> parse_decimal(std::string_view text) {
   }
   if (value > 0xFFFFFFFF) return std::nullopt;
   return static_cast<std::uint32_t>(value);
+}
+
+// The value after `word` and one blank in `line`, if that is all it holds.
+std::optional<std::uint32_t> value_after(std::string_view line, std::string_view word) {
+  if (!line.starts_with(word) || line.size() <= word.size() || line[word.size()] != ' ') {
+    return std::nullopt;
+  }
+  return parse_decimal(line.substr(word.size() + 1));
+}
+
+// Exactly the bytes that to_wtf8 gives for some UTF-16, so that the
+// variable arrives as the vornalt that sent it had it.
+bool is_wtf8(std::string_view text) { return to_wtf8(to_utf16(text)) == text; }
+
+void append_record(std::string& out, std::string_view kind, std::string_view payload) {
+  out += kind;
+  out += ' ';
+  out += std::to_string(payload.size());
+  out += '\n';
+  out += payload;
+  out += '\n';
 }
 
 }  // namespace
@@ -64,12 +90,34 @@ std::string failure_message(HRESULT code) {
   return "failed " + std::to_string(static_cast<std::uint32_t>(code.value)) + "\n";
 }
 
+std::string variables_message(std::span<const Variable> variables) {
+  std::string out = "vars " + std::to_string(variables.size()) + "\n";
+  for (const Variable& variable : variables) {
+    if (variable.value) {
+      append_record(out, "set", variable.name + "=" + *variable.value);
+    } else {
+      append_record(out, "unset", variable.name);
+    }
+  }
+  return out;
+}
+
 std::optional<RelayLine> read_relay_line(std::string_view line) {
   std::string program;
   std::size_t pos = split_program_name(line, program);
   if (next_word(line, pos) != RELAY_MARKER) return std::nullopt;
   RelayLine relay;
   relay.id = next_word(line, pos);
+  // An option is taken only where it may stand; a later word of that name
+  // is the shell's.
+  for (auto [option, flag] :
+       {std::pair{RELAY_KEEP, &relay.keep}, std::pair{RELAY_VARIABLES, &relay.variables}}) {
+    std::size_t after = pos;
+    if (next_word(line, after) == option) {
+      *flag = true;
+      pos = after;
+    }
+  }
   relay.shell_line = line.substr(skip_blanks(line, pos));
   if (relay.shell_line.empty()) return std::nullopt;
   split_program_name(relay.shell_line, relay.shell_program);
@@ -108,6 +156,83 @@ void RelayReportReader::take_line(std::string_view line) {
     next = State::ended;
   }
   state_ = next;
+}
+
+void RelayVariablesReader::take(std::string_view bytes) {
+  for (std::size_t at = 0; at < bytes.size() && state_ != State::malformed;) {
+    if (state_ == State::complete || ++taken_ > RELAY_VARIABLES_LIMIT) {
+      state_ = State::malformed;
+      return;
+    }
+    const char c = bytes[at++];
+    switch (part_) {
+      case Part::line:
+        if (c != '\n') {
+          text_ += c;
+          if (text_.size() > LONGEST_VARIABLES_LINE) state_ = State::malformed;
+        } else {
+          take_line(text_);
+          text_.clear();
+        }
+        break;
+      case Part::payload:
+        text_ += c;
+        if (text_.size() == payload_size_) part_ = Part::payload_end;
+        break;
+      case Part::payload_end:
+        if (c != '\n') {
+          state_ = State::malformed;
+          return;
+        }
+        take_payload(text_);
+        text_.clear();
+        part_ = Part::line;
+        break;
+    }
+  }
+}
+
+void RelayVariablesReader::take_line(std::string_view line) {
+  if (!records_left_) {
+    const std::optional<std::uint32_t> count = value_after(line, "vars");
+    if (!count) {
+      state_ = State::malformed;
+      return;
+    }
+    records_left_ = *count;
+    if (*count == 0) state_ = State::complete;
+    return;
+  }
+  std::optional<std::uint32_t> size = value_after(line, "set");
+  setting_ = size.has_value();
+  if (!setting_) size = value_after(line, "unset");
+  // Every record holds at least a name.
+  if (!size || *size == 0) {
+    state_ = State::malformed;
+    return;
+  }
+  payload_size_ = *size;
+  part_ = Part::payload;
+}
+
+void RelayVariablesReader::take_payload(std::string_view payload) {
+  std::optional<Variable> variable;
+  if (setting_) {
+    variable = parse_variable(payload);
+  } else if (payload.find_first_of(std::string_view("=\0", 2)) == std::string_view::npos) {
+    variable = Variable{std::string(payload), std::nullopt};
+  }
+  const bool repeated =
+      variable && std::any_of(variables_.begin(), variables_.end(), [&](const Variable& earlier) {
+        return same_variable_name(earlier.name, variable->name);
+      });
+  // "set" of NAME= would be an unset written otherwise.
+  if (!variable || repeated || !is_wtf8(payload) || (setting_ && !variable->value)) {
+    state_ = State::malformed;
+    return;
+  }
+  variables_.push_back(std::move(*variable));
+  if (--*records_left_ == 0) state_ = State::complete;
 }
 
 }  // namespace vornalt

@@ -1,19 +1,34 @@
 // What the relay and the vornalt that started it say to each other. To
-// learn how the command ended, vornalt puts a second vornalt.exe between
-// the console host and the shell:
-//   "<vornalt.exe>" --vornalt-relay <id> <the shell's line>
-// That relay starts the shell in the new console, waits for it, and
-// reports over the pipe named by the id, one line at a time:
+// learn how the command ended, or to hand it variables, vornalt puts a
+// second vornalt.exe between the console host and the shell:
+//   "<vornalt.exe>" --vornalt-relay <id> [--keep] [--variables] <the shell's line>
+// That relay starts the shell in the new console and waits for it. The id
+// names the pipe between the two, or is "-" when there is none; --keep
+// makes the relay wait for a key before the window closes, and --variables
+// says that the command must not run without the variables from the pipe.
+//
+// Over the pipe, first the vornalt that made it sends the command's
+// variables, once it knows that its client runs vornalt.exe:
+//   "vars <n>\n", then n records, each a line and as many bytes as it says,
+//   and a line end:
+//   "set <length>\n<NAME=VALUE>\n" or "unset <length>\n<NAME>\n"
+//   (WTF-8, so that every unit of a value arrives, an unpaired surrogate
+//   too; lengths in bytes; each name once).
+// Then the relay reports, one line at a time:
 //   "pid <n>\n" then "status <n>\n", or "failed <n>\n" when the shell could
-//   not start (n: the HRESULT's 32 bits); each n in plain decimal.
+//   not start (n: the HRESULT's 32 bits).
+// Every number is plain decimal.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "environment.h"
 #include "error.h"
 
 namespace vornalt {
@@ -21,6 +36,12 @@ namespace vornalt {
 /// The word after the program's name that makes vornalt.exe the relay. It
 /// is no target, so that nobody types it by chance.
 inline constexpr std::string_view RELAY_MARKER = "--vornalt-relay";
+
+/// The relay's id word when there is no pipe (--keep alone).
+inline constexpr std::string_view NO_RELAY_ID = "-";
+/// The relay's options, after its id.
+inline constexpr std::string_view RELAY_KEEP = "--keep";
+inline constexpr std::string_view RELAY_VARIABLES = "--variables";
 
 /// A run's id: 32 lower-case hexadecimal digits of 128 random bits.
 std::string relay_id(const std::array<std::uint8_t, 16>& random);
@@ -33,17 +54,26 @@ std::string pid_message(std::uint32_t pid);
 std::string status_message(std::uint32_t status);
 std::string failure_message(HRESULT code);
 
+/// The variables as the vornalt that made the pipe sends them. The names
+/// must be distinct (add_variable).
+std::string variables_message(std::span<const Variable> variables);
+
 /// The relay's command line, as the host handed it on.
 struct RelayLine {
   std::string id;             // the word after the marker, as it came
+  bool keep = false;          // --keep
+  bool variables = false;     // --variables
   std::string shell_line;     // the rest: exactly the line for the shell
   std::string shell_program;  // its first word, by the program-name rule
+
+  bool operator==(const RelayLine&) const = default;
 };
 
 /// Nothing when `line` is no relay's line (its second word is not the
 /// marker) or holds no shell. The program's name is read by the
-/// program-name rule; the marker and the id are words without quotes; the
-/// rest starts at the next word and is taken as it is.
+/// program-name rule; the marker, the id and the options (each at most
+/// once, in the order above) are words without quotes; the rest starts at
+/// the next word and is taken as it is.
 std::optional<RelayLine> read_relay_line(std::string_view line);
 
 /// Reads the relay's report as it comes, in pieces of any size. Anything
@@ -74,5 +104,38 @@ class RelayReportReader {
   std::optional<std::uint32_t> pid_;
   std::uint32_t value_ = 0;
 };
+
+/// Reads the variables on the relay's side, in pieces of any size, as
+/// strictly as the report: anything but one "vars" line and exactly its
+/// records, each name once and valid, with nothing after them, makes them
+/// malformed for good, and the command does not run with them.
+class RelayVariablesReader {
+ public:
+  enum class State { reading, complete, malformed };
+
+  void take(std::string_view bytes);
+
+  State state() const { return state_; }
+  /// Once complete: the variables, in the order sent.
+  const std::vector<Variable>& variables() const { return variables_; }
+
+ private:
+  enum class Part { line, payload, payload_end };
+  void take_line(std::string_view line);
+  void take_payload(std::string_view payload);
+
+  State state_ = State::reading;
+  Part part_ = Part::line;
+  std::string text_;                         // the line or the record's bytes so far
+  std::optional<std::size_t> records_left_;  // from the "vars" line on
+  bool setting_ = false;                     // the record sets, not unsets
+  std::size_t payload_size_ = 0;
+  std::size_t taken_ = 0;  // all bytes so far, against RELAY_VARIABLES_LIMIT
+  std::vector<Variable> variables_;
+};
+
+/// The most bytes the variables may take: far more than the longest
+/// command line that can carry them.
+inline constexpr std::size_t RELAY_VARIABLES_LIMIT = std::size_t{1} << 20;
 
 }  // namespace vornalt

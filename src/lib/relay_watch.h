@@ -13,12 +13,22 @@ namespace vornalt {
 /// command on (conhost.exe's end says at once that it never will).
 inline constexpr std::uint32_t RELAY_CONNECT_TIMEOUT_MS = 30000;
 
-/// Waits for the relay that `host` starts to report through `pipe`: prints
-/// "Shell PID: <n>" when the shell has started (unless quiet), and returns
-/// the shell's exit status once it has ended. Returns nothing after a line
-/// on standard error that says what went wrong instead: "Error: …" with
-/// `exit_code`, otherwise "Warning: …" (the start itself succeeded).
-std::optional<std::uint32_t> watch_relay(Handle pipe, Handle host, const LaunchRequest& request,
-                                         System& system);
+/// What the watch of the relay came to.
+struct RelayOutcome {
+  /// The shell's exit status, once the relay has reported it.
+  std::optional<std::uint32_t> status;
+  /// A line "Error: …" was printed: the run ends with status 1.
+  bool failed = false;
+};
+
+/// Waits for the relay that `host` starts to open `pipe`, makes sure that
+/// it runs this program, sends it the command's variables (none unless
+/// relay_takes_variables), and reads its report: prints "Shell PID: <n>"
+/// when the shell has started (unless quiet), and, for -e and wt's -w,
+/// waits for the shell's exit status. Whatever goes wrong gets a line on
+/// standard error: "Error: …" with -e, or while variables are on their way
+/// (the relay does not run the command without them), otherwise
+/// "Warning: …" (the start itself succeeded).
+RelayOutcome watch_relay(Handle pipe, Handle host, const LaunchRequest& request, System& system);
 
 }  // namespace vornalt

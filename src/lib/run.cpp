@@ -16,14 +16,28 @@ void print_summary(const LaunchRequest& request, const Placement& placement, Sys
   system.write(Stream::out, "Shell:     " + request.shell + "\n");
   system.write(Stream::out, "Title:     " + request.title + "\n");
   if (request.folder) system.write(Stream::out, "Folder:    " + placement.folder + "\n");
+  if (!request.variables.empty()) {
+    // The names only: a value may be a secret.
+    std::string names;
+    for (const Variable& variable : request.variables) {
+      if (!names.empty()) names += ", ";
+      names += variable.name;
+    }
+    system.write(Stream::out, "Variables: " + names + "\n");
+  }
   system.write(Stream::out, "Arguments: " + request.arguments + "\n");
 }
 
-// The command's end is watched through the relay for -e, and for wt's -w:
-// wt.exe itself ends as soon as it has handed the command on.
-bool needs_relay(const LaunchRequest& request) {
-  return request.exit_code || (request.wait && request.target == "wt");
+// The first vornalt talks to the relay over a pipe to learn the command's
+// end, for -e and for wt's -w (wt.exe itself ends as soon as it has handed
+// the command on), and to hand it variables that wt.exe cannot carry.
+bool needs_pipe(const LaunchRequest& request) {
+  return request.exit_code || (request.wait && request.target == "wt") ||
+         relay_takes_variables(request);
 }
+
+// -k alone needs the relay in the window, but nothing from it.
+bool needs_relay(const LaunchRequest& request) { return needs_pipe(request) || request.keep; }
 
 // Everything that must hold before anything starts; false after the line
 // that says why not.
@@ -42,12 +56,12 @@ bool prepare(const LaunchRequest& request, Placement& placement, System& system)
   if (needs_relay(request)) {
     std::array<std::uint8_t, 16> random{};
     Result ready = system.program_path(placement.relay_program);
-    if (ready.ok()) ready = system.random_bytes(random);
+    if (ready.ok() && needs_pipe(request)) ready = system.random_bytes(random);
     if (!ready.ok()) {
       print_error("Failed to launch '" + request.target + "'", ready.error(), system);
       return false;
     }
-    placement.relay_id = relay_id(random);
+    if (needs_pipe(request)) placement.relay_id = relay_id(random);
   }
   return true;
 }
@@ -58,7 +72,7 @@ int run_launch(const LaunchRequest& request, System& system) {
   if (!request.quiet) print_summary(request, placement, system);
   const std::string command_line = compose_command_line(request, placement);
   const LaunchOutcome outcome = launch_process(command_line, request, system, placement);
-  if (!outcome.started) return 1;
+  if (!outcome.started || outcome.relay_failed) return 1;
   if (!request.exit_code || request.dry_run) return 0;
   // All 32 bits of the shell's status; 1 when none came, after the line
   // that said why.

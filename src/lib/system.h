@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "error.h"
 
@@ -45,6 +46,8 @@ struct StartOptions {
   /// A console of its own (a host), or this process's (the shell under the
   /// relay).
   bool new_console = true;
+  /// An environment block (environment_block); empty: this process's.
+  std::u16string_view environment;
 };
 
 /// How the wait for the relay to open its end of the pipe ended.
@@ -83,6 +86,14 @@ class System {
   /// An environment variable's value, or nothing when it is not set.
   virtual Result environment_variable(std::string_view name, std::optional<std::string>& value) = 0;
 
+  /// This process's environment, "NAME=VALUE" each, as the system keeps it.
+  virtual Result environment_strings(std::vector<std::string>& strings) = 0;
+
+  /// Sets a variable of this process, which the programs it starts get;
+  /// none removes it.
+  virtual Result set_environment_variable(std::string_view name,
+                                          const std::optional<std::string>& value) = 0;
+
   /// Whether `path` names a file that is not a folder.
   virtual bool is_regular_file(std::string_view path) = 0;
 
@@ -105,7 +116,7 @@ class System {
   virtual Result random_bytes(std::array<std::uint8_t, 16>& bytes) = 0;
 
   /// The first vornalt's end of the relay's pipe: a new pipe of that name
-  /// (failing if one exists), inbound, for one local client, already
+  /// (failing if one exists), both ways, for one local client, already
   /// waiting for it.
   virtual Result create_pipe(std::string_view name, Handle& pipe) = 0;
 
@@ -115,13 +126,15 @@ class System {
   virtual Result wait_for_client(Handle pipe, Handle process, std::uint32_t timeout,
                                  ClientWait& outcome) = 0;
 
-  /// Whether the pipe's client is a process of this same program file.
+  /// Whether the pipe's client, or the process that made the pipe, is a
+  /// process of this same program file.
   virtual bool client_runs_this_program(Handle pipe) = 0;
+  virtual bool server_runs_this_program(Handle pipe) = 0;
 
   /// The next bytes from the pipe; none once the client has closed it.
   virtual Result read_pipe(Handle pipe, std::string& bytes) = 0;
 
-  /// The relay's end of the pipe, for writing.
+  /// The relay's end of the pipe, both ways.
   virtual Result open_pipe(std::string_view name, Handle& pipe) = 0;
   virtual Result write_pipe(Handle pipe, std::string_view bytes) = 0;
 
@@ -130,6 +143,12 @@ class System {
   /// seconds at most, until report_done.
   virtual void keep_console_events_for_child() = 0;
   virtual void report_done() = 0;
+
+  /// Drops the key presses that came before, in this console's input.
+  virtual Result discard_console_input() = 0;
+  /// Waits for a key press in this console; Ctrl+C or Ctrl+Break ends the
+  /// wait as well.
+  virtual Result wait_for_key_press() = 0;
 
   virtual Result close_handle(Handle handle) = 0;
 

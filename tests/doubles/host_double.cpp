@@ -3,6 +3,7 @@
 // (platform_readers.h). Beside itself it records, as raw UTF-16LE:
 //   <name>.cmdline      the command line it was given;
 //   <name>.started      conhost and wt: the command line it started;
+//   <name>.pid          conhost and wt: the process id of what it started;
 //   wt.title            wt: the value of --title;
 //   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal;
 //   <name>.status       conhost: the exit status of what it started; wt:
@@ -53,6 +54,8 @@ DWORD start(std::string_view line, const std::wstring& status_record, bool wait,
     record(status_record, "CreateProcessW failed: " + std::to_string(GetLastError()));
     return 255;
   }
+  const std::wstring base = status_record.substr(0, status_record.size() - 7);  // less ".status"
+  record(base + L".pid", std::to_string(process.dwProcessId));
   DWORD status = 0;
   if (!wait) {
     record(status_record, "started");
@@ -92,9 +95,14 @@ std::string expand_environment(std::string_view text) {
   return vornalt::to_wtf8(std::u16string(expanded.begin(), expanded.end()));
 }
 
+// The real hosts own the console rather than run in it, so Ctrl+C there is
+// not theirs; a handler, unlike the "ignore" flag, is not inherited.
+BOOL WINAPI ignore_console_event(DWORD) { return TRUE; }
+
 }  // namespace
 
 int main() {
+  SetConsoleCtrlHandler(ignore_console_event, TRUE);
   const std::wstring line = GetCommandLineW();
   const std::string text = vornalt::to_wtf8(std::u16string(line.begin(), line.end()));
   const std::wstring path = module_path();

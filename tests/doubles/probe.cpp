@@ -5,6 +5,7 @@
 //   <name>.title    its console's title;
 //   <name>.cwd      its current folder;
 //   <name>.parent   the process id of its parent, in decimal;
+//   <name>.env      its environment, each string ended by a NUL unit;
 // and last "<name>.done", after VORNALT_DOUBLE_DELAY_MS milliseconds when
 // that is set.
 #include <cwchar>
@@ -60,6 +61,11 @@ int wmain(int argc, wchar_t** argv) {
   folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
   write_file(base + L".cwd", folder);
   write_file(base + L".parent", std::to_wstring(parent_process_id()));
+  wchar_t* environment = GetEnvironmentStringsW();
+  const wchar_t* end = environment;
+  while (*end != L'\0') end += std::wcslen(end) + 1;
+  write_file(base + L".env", std::wstring(static_cast<const wchar_t*>(environment), end));
+  FreeEnvironmentStringsW(environment);
   wchar_t delay[32];
   if (GetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", delay, 32) > 0) Sleep(_wtoi(delay));
   write_file(base + L".done", L"done");

@@ -53,6 +53,20 @@ TEST(ParseArguments, ReportsEveryUsageError) {
       {{"wt", "-q", "/TITLE"}, "Missing value after title option"},
       {{"wt", "-s", "Bash", "x"}, "Unknown shell 'bash' (expected 'cmd', 'pwsh' or 'powershell')"},
       {{"wt", "-s", "-q", "x"}, "Unknown shell '-q' (expected 'cmd', 'pwsh' or 'powershell')"},
+      {{"wt", "-v"}, "Missing value after variable option"},
+      {{"wt", "-k", "/VAR"}, "Missing value after variable option"},
+      {{"wt", "-v", "A=1"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-k"}, "Missing command (nothing after target/options)"},
+      // Echoed as typed: case and all.
+      {{"wt", "-v", "Path", "x"}, "Invalid variable 'Path' (expected NAME=VALUE)"},
+      {{"wt", "-v", "", "x"}, "Invalid variable '' (expected NAME=VALUE)"},
+      {{"wt", "-v", "=C:=C:\\", "x"}, "Invalid variable '=C:=C:\\' (expected NAME=VALUE)"},
+      {{"wt", "-v", "=", "x"}, "Invalid variable '=' (expected NAME=VALUE)"},
+      {{"wt", "-v", std::string("A\0B=1", 5), "x"},
+       "Invalid variable '" + std::string("A\0B=1", 5) + "' (expected NAME=VALUE)"},
+      {{"wt", "-v", std::string("A=1\0", 4), "x"},
+       "Invalid variable '" + std::string("A=1\0", 4) + "' (expected NAME=VALUE)"},
+      {{"wt", "-v", "A=1", "-v", "B", "x"}, "Invalid variable 'B' (expected NAME=VALUE)"},
       // The first failing check decides.
       {{"wt", "-s", "bad"}, "Unknown shell 'bad' (expected 'cmd', 'pwsh' or 'powershell')"},
       {{"bad", "-s"}, "Unknown target 'bad' (expected 'wt' or 'conhost')"},
@@ -100,6 +114,16 @@ LaunchRequest dry_run(LaunchRequest request) {
   return request;
 }
 
+LaunchRequest keep(LaunchRequest request) {
+  request.keep = true;
+  return request;
+}
+
+LaunchRequest with_variables(LaunchRequest request, std::vector<Variable> variables) {
+  request.variables = std::move(variables);
+  return request;
+}
+
 struct LaunchCase {
   std::vector<std::string> args;
   LaunchRequest expected;
@@ -142,7 +166,24 @@ TEST(ParseArguments, BuildsTheRequest) {
       {{"wt", "--DRY-RUN", "x"}, dry_run(request("wt", "cmd", "", "x"))},
       {{"wt", "/n", "x"}, dry_run(request("wt", "cmd", "", "x"))},
       {{"wt", "/dry-run", "x"}, dry_run(request("wt", "cmd", "", "x"))},
+      {{"wt", "-k", "x"}, keep(request("wt", "cmd", "", "x"))},
+      {{"wt", "--KEEP", "x"}, keep(request("wt", "cmd", "", "x"))},
+      {{"wt", "/k", "x"}, keep(request("wt", "cmd", "", "x"))},
+      {{"wt", "/keep", "-k", "x"}, keep(request("wt", "cmd", "", "x"))},
+      {{"wt", "-v", "A=1", "x"}, with_variables(request("wt", "cmd", "", "x"), {{"A", "1"}})},
+      {{"wt", "--Var", "A=", "x"},
+       with_variables(request("wt", "cmd", "", "x"), {{"A", std::nullopt}})},
+      {{"wt", "/v", "A==", "x"}, with_variables(request("wt", "cmd", "", "x"), {{"A", "="}})},
+      // A value exactly as typed.
+      {{"wt", "/VAR", "A= a=\"%b%\" \n\xED\xA0\x80 ", "x"},
+       with_variables(request("wt", "cmd", "", "x"), {{"A", " a=\"%b%\" \n\xED\xA0\x80 "}})},
+      // Names without case: the last one wins, in the first one's place.
+      {{"wt", "-v", "A=1", "-v", "b=2", "-v", "a=3", "-v", "B=", "x"},
+       with_variables(request("wt", "cmd", "", "x"), {{"a", "3"}, {"B", std::nullopt}})},
+      {{"wt", "-v", "Grüße=1", "-v", "GRÜSSE=2", "-v", "GRÜßE=3", "x"},
+       with_variables(request("wt", "cmd", "", "x"), {{"GRÜßE", "3"}, {"GRÜSSE", "2"}})},
       // The value after an option is the next argument, whatever it is.
+      {{"wt", "-v", "-q=1", "x"}, with_variables(request("wt", "cmd", "", "x"), {{"-q", "1"}})},
       {{"wt", "-t", "-q", "x"}, request("wt", "cmd", "-q", "x")},
       {{"wt", "-t", "", "x"}, request("wt", "cmd", "", "x")},
       // Repeats: the last value wins; flags stay set.

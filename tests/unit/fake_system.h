@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "environment.h"
 #include "system.h"
 
 namespace vornalt::testing {
@@ -47,6 +48,11 @@ class FakeSystem final : public System {
   /// The answers of wait_for_client, in turn; then timed out.
   std::vector<ClientWait> client_waits{ClientWait::connected};
   bool client_is_vornalt = true;
+  bool server_is_vornalt = true;
+  std::vector<std::string> environment{"=C:=C:\\work", "Path=C:\\Windows"};
+  Result environment_strings_result;
+  Result set_variable_result;
+  Result console_input_result;  // discarding it and waiting for a key
   /// What read_pipe gives, piece by piece; then the end.
   std::vector<std::string> pipe_reads;
   Result write_result;
@@ -62,6 +68,8 @@ class FakeSystem final : public System {
   std::vector<std::string> probed;  // the paths asked about, in order
   std::string pipe_name;            // created or opened
   std::string pipe_written;
+  std::u16string start_environment;     // as passed to create_process
+  std::vector<Variable> variables_set;  // by set_environment_variable, in order
 
   void write(Stream stream, std::string_view text) override {
     (stream == Stream::out ? out : err) += text;
@@ -80,6 +88,17 @@ class FakeSystem final : public System {
     if (name == "PATH") value = path_variable;
     return environment_result;
   }
+  Result environment_strings(std::vector<std::string>& strings) override {
+    calls.push_back("GetEnvironmentStringsW");
+    strings = environment;
+    return environment_strings_result;
+  }
+  Result set_environment_variable(std::string_view name,
+                                  const std::optional<std::string>& value) override {
+    calls.push_back("SetEnvironmentVariableW");
+    if (set_variable_result.ok()) variables_set.push_back({std::string(name), value});
+    return set_variable_result;
+  }
   bool is_regular_file(std::string_view path) override {
     probed.emplace_back(path);
     return std::find(files.begin(), files.end(), path) != files.end();
@@ -95,6 +114,7 @@ class FakeSystem final : public System {
     application = path;
     command_line = line;
     start_folder = options.folder;
+    start_environment = options.environment;
     if (create_result.ok()) info = options.new_console ? created : shell;
     return create_result;
   }
@@ -125,6 +145,7 @@ class FakeSystem final : public System {
     return {};
   }
   bool client_runs_this_program(Handle) override { return client_is_vornalt; }
+  bool server_runs_this_program(Handle) override { return server_is_vornalt; }
   Result read_pipe(Handle pipe, std::string& bytes) override {
     calls.push_back("ReadFile(" + name(pipe) + ")");
     bytes.clear();
@@ -147,6 +168,14 @@ class FakeSystem final : public System {
   }
   void keep_console_events_for_child() override { calls.push_back("SetConsoleCtrlHandler"); }
   void report_done() override { calls.push_back("ReportDone"); }
+  Result discard_console_input() override {
+    calls.push_back("FlushConsoleInputBuffer");
+    return console_input_result;
+  }
+  Result wait_for_key_press() override {
+    calls.push_back("ReadConsoleInputW");
+    return console_input_result;
+  }
   WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override {
     calls.push_back("WaitForSingleObject(" + name(handle) + "," + std::to_string(timeout) + ")");
     return wait_result;

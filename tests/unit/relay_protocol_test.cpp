@@ -91,6 +91,90 @@ TEST(RelayReportReader, ReadsWhatTheRelayWrites) {
   }
 }
 
+using VariablesState = RelayVariablesReader::State;
+
+struct VariablesCase {
+  std::vector<std::string> pieces;  // as the pipe gives them
+  VariablesState state;
+  std::vector<Variable> variables;  // once complete
+};
+
+TEST(RelayVariablesReader, TakesExactlyTheRecordsOfTheVarsLine) {
+  const std::string big(70000, 'v');
+  const VariablesCase cases[] = {
+      {{"vars 0\n"}, VariablesState::complete, {}},
+      {{"vars 2\nset 3\nA=1\nunset 1\nB\n"},
+       VariablesState::complete,
+       {{"A", "1"}, {"B", std::nullopt}}},
+      // Every byte of a value: line ends, NUL-free control characters, an
+      // unpaired surrogate, `=`; in pieces of any size.
+      {{"vars 1\nset 1", "4\nA= \n\r=\"%x%\"\xED\xA0", "\x80\n"},
+       VariablesState::complete,
+       {{"A", " \n\r=\"%x%\"\xED\xA0\x80"}}},
+      {{"vars 1\nset 70002\nA=" + big + "\n"}, VariablesState::complete, {{"A", big}}},
+      // Short: it ended before its records, or inside one.
+      {{}, VariablesState::reading, {}},
+      {{"vars 1\n"}, VariablesState::reading, {}},
+      {{"vars 1\nset 3\nA="}, VariablesState::reading, {}},
+      {{"vars 1\nset 3\nA=1"}, VariablesState::reading, {}},
+      // Long: a record longer than it said, a line longer than any right
+      // one, more after the last record.
+      {{"vars 1\nset 3\nA=12\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 00000000000000003\n"}, VariablesState::malformed, {}},
+      {{"vars 0\n", "x"}, VariablesState::malformed, {}},
+      {{"vars 1\nunset 1\nB\nunset 1\nC\n"}, VariablesState::malformed, {}},
+      // Out of order, repeated, or not what the sender writes.
+      {{"set 3\nA=1\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nvars 1\n"}, VariablesState::malformed, {}},
+      {{"vars 2\nset 3\nA=1\nset 3\na=2\n"}, VariablesState::malformed, {}},
+      {{"vars 2\nset 3\nA=1\nunset 1\na\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 2\nA=\n"}, VariablesState::malformed, {}},  // an unset, written as a set
+      {{"vars 1\nset 2\n=A\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 1\nA\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nunset 3\nA=1\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 0\n\n"}, VariablesState::malformed, {}},
+      {{std::string("vars 1\nset 3\nA=\0\n", 17)}, VariablesState::malformed, {}},
+      {{"vars 1\nset 3\nA=\xFF\n"}, VariablesState::malformed, {}},
+      // A pair written as two surrogates is not what the sender writes.
+      {{"vars 1\nset 8\nA=\xED\xA0\xBD\xED\xB8\x80\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nSET 3\nA=1\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 3 \nA=1\n"}, VariablesState::malformed, {}},
+      {{"vars 01\n"}, VariablesState::malformed, {}},
+      {{"vars -1\n"}, VariablesState::malformed, {}},
+      {{"vars 1\r\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 3\nA=1\r"}, VariablesState::malformed, {}},
+      // More than any command line can carry.
+      {{"vars 100000\n", std::string(RELAY_VARIABLES_LIMIT, 'x')}, VariablesState::malformed, {}},
+  };
+  for (const auto& c : cases) {
+    RelayVariablesReader reader;
+    std::string all;
+    for (const auto& piece : c.pieces) {
+      reader.take(piece);
+      all += piece;
+    }
+    EXPECT_EQ(reader.state(), c.state) << all.substr(0, 80);
+    if (c.state == VariablesState::complete) {
+      EXPECT_EQ(reader.variables(), c.variables) << all.substr(0, 80);
+    }
+  }
+}
+
+TEST(RelayVariablesReader, ReadsWhatTheFirstVornaltSends) {
+  const std::vector<Variable> variables = {
+      {"A", "1"}, {"b", std::nullopt}, {"Grüße", "=\n\xED\xB0\x80😀"}, {"C", ""}};
+  // "C=" is no variable that -v makes; the message carries it anyway.
+  const std::string message = variables_message(variables);
+  EXPECT_EQ(message.substr(0, 31), "vars 4\nset 3\nA=1\nunset 1\nb\nset ");
+  RelayVariablesReader reader;
+  for (char c : message) reader.take(std::string_view(&c, 1));
+  EXPECT_EQ(reader.state(), VariablesState::malformed);  // the empty value
+  RelayVariablesReader three;
+  three.take(variables_message(std::span(variables).first(3)));
+  EXPECT_EQ(three.state(), VariablesState::complete);
+  EXPECT_EQ(three.variables(), std::vector<Variable>(variables.begin(), variables.begin() + 3));
+}
+
 TEST(RelayId, ThirtyTwoLowerCaseHexDigits) {
   const std::array<std::uint8_t, 16> random{0x00, 0x01, 0x7F, 0x80, 0xA5, 0xFF, 0x10, 0x32,
                                             0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE, 0x0F, 0xF0};
@@ -108,21 +192,30 @@ TEST(RelayId, ThirtyTwoLowerCaseHexDigits) {
   }
 }
 
-TEST(ReadRelayLine, CutsTheRelaysOwnThreeWords) {
+TEST(ReadRelayLine, CutsTheRelaysOwnWords) {
   const struct {
     std::string line;
     std::optional<RelayLine> relay;
   } cases[] = {
       {"C:\\v\\vornalt.exe --vornalt-relay 0123 cmd.exe /c title  && x",
-       RelayLine{"0123", "cmd.exe /c title  && x", "cmd.exe"}},
+       RelayLine{"0123", false, false, "cmd.exe /c title  && x", "cmd.exe"}},
       {"\"C:\\Program Files\\vornalt.exe\" --vornalt-relay id pwsh.exe -EncodedCommand QQA=",
-       RelayLine{"id", "pwsh.exe -EncodedCommand QQA=", "pwsh.exe"}},
+       RelayLine{"id", false, false, "pwsh.exe -EncodedCommand QQA=", "pwsh.exe"}},
       // The program-name rule: quotes only open and close, also in the
       // shell's name; the rest is taken as it is.
       {"C:\\a\" b\"\\v.exe\t--vornalt-relay  id \t cmd.exe /s /c \" \"a b\" \" ",
-       RelayLine{"id", "cmd.exe /s /c \" \"a b\" \" ", "cmd.exe"}},
+       RelayLine{"id", false, false, "cmd.exe /s /c \" \"a b\" \" ", "cmd.exe"}},
       {"v --vornalt-relay id \"C:\\my shell\\x.exe\" y",
-       RelayLine{"id", "\"C:\\my shell\\x.exe\" y", "C:\\my shell\\x.exe"}},
+       RelayLine{"id", false, false, "\"C:\\my shell\\x.exe\" y", "C:\\my shell\\x.exe"}},
+      // The options, each once and in their order; after them, the shell's.
+      {"v --vornalt-relay - --keep cmd.exe /c x",
+       RelayLine{"-", true, false, "cmd.exe /c x", "cmd.exe"}},
+      {"v --vornalt-relay id --keep --variables cmd.exe --keep",
+       RelayLine{"id", true, true, "cmd.exe --keep", "cmd.exe"}},
+      {"v --vornalt-relay id --variables --keep", RelayLine{"id", false, true, "--keep", "--keep"}},
+      {"v --vornalt-relay id --keep --keep x", RelayLine{"id", true, false, "--keep x", "--keep"}},
+      {"v --vornalt-relay id --KEEP x", RelayLine{"id", false, false, "--KEEP x", "--KEEP"}},
+      {"v --vornalt-relay id --keep", std::nullopt},
       {"v --vornalt-relay  cmd.exe", std::nullopt},  // the id taken, nothing to run
       {"v --vornalt-relay id ", std::nullopt},
       {"v --vornalt-relay", std::nullopt},
@@ -130,12 +223,7 @@ TEST(ReadRelayLine, CutsTheRelaysOwnThreeWords) {
       {"\"v --vornalt-relay\" id cmd.exe", std::nullopt},
   };
   for (const auto& c : cases) {
-    const std::optional<RelayLine> relay = read_relay_line(c.line);
-    ASSERT_EQ(relay.has_value(), c.relay.has_value()) << c.line;
-    if (!relay) continue;
-    EXPECT_EQ(relay->id, c.relay->id) << c.line;
-    EXPECT_EQ(relay->shell_line, c.relay->shell_line) << c.line;
-    EXPECT_EQ(relay->shell_program, c.relay->shell_program) << c.line;
+    EXPECT_EQ(read_relay_line(c.line), c.relay) << c.line;
   }
 }
 

@@ -30,10 +30,10 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "pid 5678\nstatus 3\n",
        "",
        "C:\\Windows\\System32\\cmd.exe",
-       {"CreateFileW(pipe)", "SetConsoleCtrlHandler", "CreateProcessW(this console)",
-        "WriteFile(pipe)", "WaitForSingleObject(shell,4294967295)", "GetExitCodeProcess(shell)",
-        "WriteFile(pipe)", "CloseHandle(pipe)", "CloseHandle(shell)", "CloseHandle(shell thread)",
-        "ReportDone"}},
+       {"CreateFileW(pipe)", "ReadFile(pipe)", "SetConsoleCtrlHandler",
+        "CreateProcessW(this console)", "WriteFile(pipe)", "WaitForSingleObject(shell,4294967295)",
+        "GetExitCodeProcess(shell)", "WriteFile(pipe)", "CloseHandle(pipe)", "CloseHandle(shell)",
+        "CloseHandle(shell thread)", "ReportDone"}},
       // Never a shell from vornalt.exe's own folder (or the current one).
       {"C:\\tools\\vornalt.exe --vornalt-relay " + ID + " pwsh.exe -EncodedCommand QQA=",
        {"C:\\tools\\pwsh.exe", "D:\\pwsh\\pwsh.exe"},
@@ -72,19 +72,19 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        {},
        1,
        "failed 2147942402\n",
-       "Failed to start 'pwsh.exe': Error { code: HRESULT(0x80070002), message: \"The system "
-       "cannot find the file specified.\" }\n",
+       "Error: Failed to start 'pwsh.exe': Error { code: HRESULT(0x80070002), message: \"The "
+       "system cannot find the file specified.\" }\n",
        "",
-       {"CreateFileW(pipe)", "SetConsoleCtrlHandler", "WriteFile(pipe)", "CloseHandle(pipe)",
-        "FormatMessageW(HRESULT(0x80070002))", "ReportDone"}},
+       {"CreateFileW(pipe)", "ReadFile(pipe)", "SetConsoleCtrlHandler", "WriteFile(pipe)",
+        "CloseHandle(pipe)", "FormatMessageW(HRESULT(0x80070002))", "ReportDone"}},
       {"v --vornalt-relay " + ID + " cmd.exe /c x",
        {"C:\\Windows\\cmd.exe"},
        {},
        error_from_win32(5),
        1,
        "failed 2147942405\n",
-       "Failed to start 'cmd.exe': Error { code: HRESULT(0x80070005), message: \"The system "
-       "cannot find the file specified.\" }\n",
+       "Error: Failed to start 'cmd.exe': Error { code: HRESULT(0x80070005), message: \"The "
+       "system cannot find the file specified.\" }\n",
        "C:\\Windows\\cmd.exe",
        {}},
       {"v --vornalt-relay " + ID,
@@ -103,6 +103,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
     system.files = c.files;
     system.path_variable = ".;D:\\pwsh";
     system.pipe_result = c.pipe_result;
+    system.pipe_reads = {"vars 0\n"};
     system.create_result = c.create_result;
     system.exit_status = 3;
     EXPECT_EQ(run_relay(system), c.status) << c.line;
@@ -129,6 +130,7 @@ TEST(RunRelay, AShellWithoutAStatusEndsTheReportShort) {
     testing::FakeSystem system;
     system.own_command_line = "v --vornalt-relay " + ID + " cmd.exe /c x";
     system.files = {"C:\\Windows\\System32\\cmd.exe"};
+    system.pipe_reads = {"vars 0\n"};
     if (wait_fails) {
       system.wait_result = WAIT_EVENT{0xFFFFFFFF};
     } else {
@@ -137,6 +139,158 @@ TEST(RunRelay, AShellWithoutAStatusEndsTheReportShort) {
     EXPECT_EQ(run_relay(system), 1);
     EXPECT_EQ(system.pipe_written, "pid 5678\n");
   }
+}
+
+// The variables arrive before the shell starts, and only from a pipe that
+// this program made; a command that needs them does not run without them.
+TEST(RunRelay, SetsTheVariablesOrRunsNothing) {
+  const std::string refused = "; the command does not run\n";
+  const Calls ran = {"CreateFileW(pipe)",       "ReadFile(pipe)",
+                     "SetEnvironmentVariableW", "SetEnvironmentVariableW",
+                     "SetConsoleCtrlHandler",   "CreateProcessW(this console)"};
+  const struct {
+    std::string options;  // after the id
+    std::string id = ID;
+    std::vector<std::string> reads = {};
+    Result pipe_result = {};
+    bool server_is_vornalt = true;
+    Result set_result = {};
+    std::string err = "";
+    Calls calls = {};  // the first calls
+  } cases[] = {
+      {"--variables", ID, {"vars 2\nset 5\nA=1 2\nunset 1\nB\n"}, {}, true, {}, "", ran},
+      // In pieces, and without --variables too: the pipe is what counts.
+      {"", ID, {"vars 2\nset 5\nA=1", " 2\nuns", "et 1\nB\n"}, {}, true, {}, "", {}},
+      {"--variables",
+       "-",
+       {},
+       {},
+       true,
+       {},
+       "Error: The vornalt.exe that opened this window could not be reached" + refused,
+       {"ReportDone"}},
+      {"--variables",
+       ID,
+       {},
+       error_from_win32(2),
+       true,
+       {},
+       "Error: The vornalt.exe that opened this window could not be reached" + refused,
+       {"CreateFileW(pipe)", "ReportDone"}},
+      // Nothing is read from, or said to, a pipe that some other program made.
+      {"",
+       ID,
+       {"vars 0\n"},
+       {},
+       false,
+       {},
+       "Error: A program other than vornalt.exe made the relay's pipe" + refused,
+       {"CreateFileW(pipe)", "CloseHandle(pipe)", "ReportDone"}},
+      {"--variables",
+       ID,
+       {"vars 2\nset 5\nA=1 2\n"},
+       {},
+       true,
+       {},
+       "Error: The variables from vornalt.exe could not be read" + refused,
+       {"CreateFileW(pipe)", "ReadFile(pipe)", "ReadFile(pipe)", "CloseHandle(pipe)",
+        "ReportDone"}},
+      {"--variables",
+       ID,
+       {"vars 1\nset 3\nA=1\nx"},
+       {},
+       true,
+       {},
+       "Error: The variables from vornalt.exe could not be read" + refused,
+       {}},
+      {"--variables",
+       ID,
+       {"vars 2\nset 5\nA=1 2\nunset 1\nB\n"},
+       {},
+       true,
+       error_from_win32(203),
+       "Error: Failed to set the variable 'A': Error { code: HRESULT(0x800700CB), message: \"The "
+       "system cannot find the file specified.\" }" +
+           refused,
+       {"CreateFileW(pipe)", "ReadFile(pipe)", "SetEnvironmentVariableW",
+        "FormatMessageW(HRESULT(0x800700CB))", "CloseHandle(pipe)", "ReportDone"}},
+  };
+  for (const auto& c : cases) {
+    const std::string line = "v --vornalt-relay " + c.id + " " + c.options + " cmd.exe /c x";
+    testing::FakeSystem system;
+    system.own_command_line = line;
+    system.files = {"C:\\Windows\\System32\\cmd.exe"};
+    system.pipe_reads = c.reads;
+    system.pipe_result = c.pipe_result;
+    system.server_is_vornalt = c.server_is_vornalt;
+    system.set_variable_result = c.set_result;
+    system.exit_status = 3;
+    const bool runs = c.err.empty();
+    EXPECT_EQ(run_relay(system), runs ? 3 : 1) << line;
+    EXPECT_EQ(system.err, c.err) << line;
+    EXPECT_EQ(system.pipe_written, runs ? "pid 5678\nstatus 3\n" : "") << line;
+    EXPECT_EQ(system.application, runs ? "C:\\Windows\\System32\\cmd.exe" : "") << line;
+    if (runs) {
+      EXPECT_EQ(system.variables_set, (std::vector<Variable>{{"A", "1 2"}, {"B", std::nullopt}}));
+    }
+    if (!c.calls.empty()) {
+      EXPECT_EQ(Calls(system.calls.begin(),
+                      system.calls.begin() + std::min(system.calls.size(), c.calls.size())),
+                c.calls)
+          << line;
+    }
+  }
+}
+
+// -k: the status goes to the first vornalt before the window waits for a key;
+// the keys pressed while the command ran are not that key.
+TEST(RunRelay, KeepsTheWindowUntilAKeyIsPressed) {
+  const std::string press = "Press any key to close this window.";
+  const Result unreadable = error_from_win32(6);
+  const std::string no_key =
+      " No key can be read in this console: Error { code: HRESULT(0x80070006), message: \"The "
+      "system cannot find the file specified.\" }\n";
+  const struct {
+    std::uint32_t status;
+    Result console;
+    std::string out;
+  } cases[] = {
+      {0, {}, "The command ended with exit status 0. " + press + "\n"},
+      {3, {}, "The command ended with exit status 3. " + press + "\n"},
+      {0xC000013A,
+       {},
+       "The command ended with exit status -1073741510 (0xC000013A). " + press + "\n"},
+      {0x7FFFFFFF, {}, "The command ended with exit status 2147483647. " + press + "\n"},
+      {3, unreadable, "The command ended with exit status 3. " + press + no_key},
+  };
+  for (const auto& c : cases) {
+    testing::FakeSystem system;
+    system.own_command_line = "v --vornalt-relay " + ID + " --keep cmd.exe /c x";
+    system.files = {"C:\\Windows\\System32\\cmd.exe"};
+    system.pipe_reads = {"vars 0\n"};
+    system.exit_status = c.status;
+    system.console_input_result = c.console;
+    EXPECT_EQ(run_relay(system), static_cast<int>(c.status));
+    EXPECT_EQ(system.out, c.out);
+    EXPECT_EQ(system.pipe_written, "pid 5678\nstatus " + std::to_string(c.status) + "\n");
+    const Calls last(system.calls.end() - 5, system.calls.end());
+    EXPECT_EQ(last, (Calls{"CloseHandle(shell)", "CloseHandle(shell thread)", "ReportDone",
+                           "FlushConsoleInputBuffer",
+                           c.console.ok() ? "ReadConsoleInputW"
+                                          : "FormatMessageW(HRESULT(0x80070006))"}));
+  }
+  // It waits after a failure too, so that the line can be read.
+  testing::FakeSystem system;
+  system.own_command_line = "v --vornalt-relay - --keep --variables cmd.exe /c x";
+  EXPECT_EQ(run_relay(system), 1);
+  EXPECT_EQ(system.out, press + "\n");
+  EXPECT_EQ(system.calls.back(), "ReadConsoleInputW");
+  testing::FakeSystem without_keep;
+  without_keep.own_command_line = "v --vornalt-relay - cmd.exe /c x";
+  without_keep.files = {"C:\\Windows\\System32\\cmd.exe"};
+  EXPECT_EQ(run_relay(without_keep), 0);
+  EXPECT_EQ(without_keep.out, "");
+  EXPECT_EQ(without_keep.calls.back(), "ReportDone");
 }
 
 TEST(IsRelay, OnlyTheMarkerAsTheSecondWord) {

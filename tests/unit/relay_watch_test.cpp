@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
+#include "relay_protocol.h"
 
 namespace vornalt {
 namespace {
@@ -88,16 +89,23 @@ TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
   };
   for (const auto& c : cases) {
     for (bool exit_code : {true, false}) {
+      // Without -e, only wt's -w waits for the command through the relay.
+      if (!exit_code && c.target == "conhost") continue;
       for (bool quiet : {false, true}) {
         testing::FakeSystem system;
         system.client_waits = c.waits;
         system.pipe_reads = c.pieces;
         system.exit_status = c.wt_status;
         system.client_is_vornalt = c.vornalt;
-        const LaunchRequest request{
-            .target = c.target, .arguments = "x", .quiet = quiet, .exit_code = exit_code};
-        EXPECT_EQ(watch_relay(PIPE, system.created.process, request, system), c.status)
-            << c.problem;
+        const LaunchRequest request{.target = c.target,
+                                    .arguments = "x",
+                                    .wait = !exit_code,
+                                    .quiet = quiet,
+                                    .exit_code = exit_code};
+        const RelayOutcome outcome = watch_relay(PIPE, system.created.process, request, system);
+        EXPECT_EQ(outcome.status, c.status) << c.problem;
+        // Only an error ends the run with 1; the status is -e's to give.
+        EXPECT_EQ(outcome.failed, exit_code && !c.problem.empty()) << c.problem;
         EXPECT_EQ(system.out, quiet ? "" : c.out) << c.problem;
         EXPECT_EQ(system.err, c.problem.empty()
                                   ? ""
@@ -111,27 +119,99 @@ TEST(WatchRelay, WaitsForWtsRelayOnlySoLongAndConhostsUntilItEnds) {
   testing::FakeSystem system;
   system.client_waits = {ClientWait::process_ended, ClientWait::timed_out};
   const LaunchRequest wt{.target = "wt", .arguments = "x"};
-  EXPECT_EQ(watch_relay(PIPE, system.created.process, wt, system), std::nullopt);
+  EXPECT_EQ(watch_relay(PIPE, system.created.process, wt, system).status, std::nullopt);
   EXPECT_EQ(system.calls, (std::vector<std::string>{"WaitForClient(pipe,process,30000)",
                                                     "GetExitCodeProcess(process)",
                                                     "WaitForClient(pipe,none,30000)"}));
   testing::FakeSystem conhost_system;
   const LaunchRequest conhost{.target = "conhost", .arguments = "x"};
   conhost_system.pipe_reads = {"pid 1\nstatus 2\n"};
-  EXPECT_EQ(watch_relay(PIPE, conhost_system.created.process, conhost, conhost_system), 2u);
+  EXPECT_EQ(watch_relay(PIPE, conhost_system.created.process, conhost, conhost_system).status, 2u);
   EXPECT_EQ(conhost_system.calls.front(), "WaitForClient(pipe,process,4294967295)");
 }
 
-TEST(WatchRelay, AShellThatDidNotStartIsAFailureEitherWay) {
+TEST(WatchRelay, AShellThatDidNotStartIsAnErrorWithExitCodeOtherwiseAWarning) {
   for (bool exit_code : {true, false}) {
     testing::FakeSystem system;
     system.pipe_reads = {"failed 2147942402\n"};
-    const LaunchRequest request{.target = "wt", .arguments = "x", .exit_code = exit_code};
-    EXPECT_EQ(watch_relay(PIPE, system.created.process, request, system), std::nullopt);
+    const LaunchRequest request{
+        .target = "wt", .shell = "pwsh", .arguments = "x", .wait = true, .exit_code = exit_code};
+    const RelayOutcome outcome = watch_relay(PIPE, system.created.process, request, system);
+    EXPECT_EQ(outcome.status, std::nullopt);
+    EXPECT_EQ(outcome.failed, exit_code);
     EXPECT_EQ(system.out, "");
-    EXPECT_EQ(system.err,
-              "Failed to start the shell in the new console: Error { code: HRESULT(0x80070002), "
-              "message: \"The system cannot find the file specified.\" }\n");
+    EXPECT_EQ(system.err, std::string(exit_code ? "Error: " : "Warning: ") +
+                              "Failed to start 'pwsh.exe' in the new console: Error { code: "
+                              "HRESULT(0x80070002), message: \"The system cannot find the file "
+                              "specified.\" }\n");
+  }
+}
+
+// The variables go to the relay once it is known to be this program; until
+// the shell has started with them, whatever goes wrong is an error: the
+// command does not run without them.
+TEST(WatchRelay, SendsTheVariablesAndWaitsForTheShellToStartWithThem) {
+  const std::vector<Variable> variables{{"A", "1"}, {"B", std::nullopt}};
+  const std::string sent = variables_message(variables);
+  const std::string early = "The new console ended before it reported the command's exit status";
+  const struct {
+    std::string target;
+    bool wait;
+    Pieces pieces;
+    std::string written, out, err;
+    bool failed;
+    bool vornalt = true;
+    Result write_result = {};
+  } cases[] = {
+      // Without -w or -e the report matters only until the shell started.
+      {"wt", false, {"pid 5678\n", "status 3\n"}, sent, "Shell PID: 5678\n", "", false},
+      {"wt", false, {}, sent, "", "Error: " + early + "\n", true},
+      {"wt",
+       false,
+       {},
+       "",
+       "",
+       "Error: A program other than vornalt.exe opened the relay's pipe\n",
+       true,
+       false},
+      {"wt",
+       false,
+       {},
+       "",
+       "",
+       "Error: Sending the variables to the relay failed: Error { code: HRESULT(0x800700E8), "
+       "message: \"The system cannot find the file specified.\" }\n",
+       true,
+       true,
+       error_from_win32(232)},
+      // Once the shell has started, or could not, they were there.
+      {"wt", true, {"pid 5678\n"}, sent, "Shell PID: 5678\n", "Warning: " + early + "\n", false},
+      {"wt",
+       true,
+       {"failed 2147942402\n"},
+       sent,
+       "",
+       "Warning: Failed to start 'cmd.exe' in the new console: Error { code: HRESULT(0x80070002), "
+       "message: \"The system cannot find the file specified.\" }\n",
+       false},
+      // conhost.exe hands its environment on: nothing goes over the pipe.
+      {"conhost", true, {"pid 5678\nstatus 3\n"}, "vars 0\n", "Shell PID: 5678\n", "", false},
+  };
+  for (const auto& c : cases) {
+    testing::FakeSystem system;
+    system.pipe_reads = c.pieces;
+    system.client_is_vornalt = c.vornalt;
+    system.write_result = c.write_result;
+    LaunchRequest request{.target = c.target, .arguments = "x", .wait = c.wait};
+    request.exit_code = c.target == "conhost";
+    request.variables = variables;
+    const RelayOutcome outcome = watch_relay(PIPE, system.created.process, request, system);
+    EXPECT_EQ(outcome.failed, c.failed) << c.err;
+    EXPECT_EQ(system.pipe_written, c.written) << c.err;
+    EXPECT_EQ(system.out, c.out) << c.err;
+    EXPECT_EQ(system.err, c.err);
+    // Without -w the status is not waited for.
+    EXPECT_EQ(system.pipe_reads.size(), c.pieces.size() > 1 && !c.wait ? 1u : 0u) << c.err;
   }
 }
 

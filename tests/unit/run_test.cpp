@@ -217,6 +217,76 @@ TEST(Run, TheRelayWatchesTheCommandForExitCodeAndForWtsWait) {
   EXPECT_EQ(system.calls, (std::vector<std::string>{"FormatMessageW(HRESULT(0x80070005))"}));
 }
 
+// An environment block of these strings.
+std::u16string block(std::initializer_list<std::u16string_view> strings) {
+  std::u16string out;
+  for (std::u16string_view string : strings) (out += string) += u'\0';
+  return out + u'\0';
+}
+
+// The names, never the values, in the summary; the values reach the command
+// through conhost.exe's environment, or over the relay's pipe past wt.exe,
+// never on a command line.
+TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
+  const std::string relay = "C:\\tools\\vornalt.exe --vornalt-relay ";
+  const std::string id = "0123456789abcdeffedcba9876543210 ";
+  const std::string wt = "wt.exe --window vornalt --title \"\" --startingDirectory . ";
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> reads;  // the relay's report
+    int status;
+    std::string line;            // as started
+    std::u16string environment;  // as started
+    std::string written, err;    // to the relay, and on standard error
+  } cases[] = {
+      {{"conhost", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"},
+       {},
+       0,
+       "conhost.exe cmd.exe /c title && x",
+       block({u"=C:=C:\\work", u"SECRET=s3 cr3t"})},
+      {{"wt", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"},
+       {"pid 5678\n"},
+       0,
+       wt + relay + id + "--variables cmd.exe /c x",
+       u"",
+       "vars 2\nset 14\nSECRET=s3 cr3t\nunset 4\nPath\n"},
+      // The command does not run without them.
+      {{"wt", "-v", "SECRET=s3 cr3t", "x"},
+       {},
+       1,
+       wt + relay + id + "--variables cmd.exe /c x",
+       u"",
+       "vars 1\nset 14\nSECRET=s3 cr3t\n",
+       "Error: The new console ended before it reported the command's exit status\n"},
+      // -k alone: the relay with no pipe.
+      {{"wt", "-k", "x"}, {}, 0, wt + relay + "- --keep cmd.exe /c x", u""},
+      {{"conhost", "-k", "-e", "-v", "A=1", "x"},
+       {"pid 5678\nstatus 7\n"},
+       7,
+       "conhost.exe " + relay + id + "--keep cmd.exe /c title && x",
+       block({u"=C:=C:\\work", u"A=1", u"Path=C:\\Windows"}),
+       "vars 0\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin() + 1, "-q");
+    args.insert(args.begin(), "vornalt.exe");
+    testing::FakeSystem system;
+    system.pipe_reads = c.reads;
+    EXPECT_EQ(run(args, system), c.status) << c.line;
+    EXPECT_EQ(to_wtf8(system.command_line), c.line + std::string(1, '\0'));
+    EXPECT_EQ(system.start_environment, c.environment) << c.line;
+    EXPECT_EQ(system.pipe_written, c.written) << c.line;
+    EXPECT_EQ(system.err, c.err) << c.line;
+  }
+  for (const char* dry : {"-w", "-n"}) {
+    RunResult r = run_with({"conhost", dry, "-v", "B=1", "-v", "a=", "-v", "b=2", "x"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.system.out.substr(0, r.system.out.find("cmdline:")),
+              "Target:    conhost\nShell:     cmd\nTitle:     \nVariables: b, a\nArguments: x\n");
+  }
+}
+
 TEST(Run, SummaryThenLaunch) {
   RunResult r = run_with({"WT", "-t", "My Title", "cmd", "/c", "echo", "a b"});
   EXPECT_EQ(r.status, 0);

@@ -28,9 +28,17 @@ namespace {
 
 // Set once the relay's status is out; the handler holds the process for it.
 HANDLE g_report_done = nullptr;
+// Set by Ctrl+C or Ctrl+Break once the command is over: they end the wait
+// for a key.
+HANDLE g_interrupted = nullptr;
 
 BOOL WINAPI keep_for_child(DWORD event) {
-  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) return TRUE;
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+    if (g_report_done != nullptr && WaitForSingleObject(g_report_done, 0) == WAIT_OBJECT_0) {
+      SetEvent(g_interrupted);
+    }
+    return TRUE;
+  }
   // The console is closing (or the user logging off): the system ends this
   // process once the handler returns, and at the latest about five seconds
   // after the event. The shell gets the event too and ends; wait until its
@@ -40,6 +48,21 @@ BOOL WINAPI keep_for_child(DWORD event) {
 }
 
 constexpr DWORD READ_SIZE = 4096;
+
+// Waits for an overlapped ReadFile or WriteFile begun on `handle`.
+Result overlapped_result(HANDLE handle, OVERLAPPED& io, BOOL done, DWORD& transferred) {
+  if (!done && GetLastError() != ERROR_IO_PENDING) return check_win32_bool(FALSE);
+  return check_win32_bool(GetOverlappedResult(handle, &io, &transferred, TRUE));
+}
+
+HANDLE open_console_input() {
+  return CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+bool is_key_press(const INPUT_RECORD& record) {
+  return record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown;
+}
 
 }  // namespace
 
@@ -65,12 +88,13 @@ Result Win32System::create_pipe(std::string_view name, Handle& pipe) {
   io->event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (io->event == nullptr) return check_win32_bool(FALSE);
   // The default security lets only this user, SYSTEM and the administrators
-  // write to it.
+  // write to it; a client that may only read it gets nothing before it is
+  // known to run this program.
   HANDLE created =
       CreateNamedPipeW(wide_string(name).c_str(),
-                       PIPE_ACCESS_INBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+                       PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
                        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                       1, 0, READ_SIZE, 0, nullptr);
+                       1, READ_SIZE, READ_SIZE, 0, nullptr);
   if (created == INVALID_HANDLE_VALUE) return check_win32_bool(FALSE);
   io->connect.hEvent = io->event;
   if (!ConnectNamedPipe(created, &io->connect)) {
@@ -114,15 +138,13 @@ Result Win32System::wait_for_client(Handle pipe, Handle process, std::uint32_t t
   return {};
 }
 
-bool Win32System::client_runs_this_program(Handle pipe) {
-  ULONG id = 0;
-  if (!GetNamedPipeClientProcessId(pipe, &id)) return false;
-  HANDLE client = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-  if (client == nullptr) return false;
+bool Win32System::runs_this_program(unsigned long id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) return false;
   std::wstring image(32768, L'\0');
   auto size = static_cast<DWORD>(image.size());
-  const BOOL named = QueryFullProcessImageNameW(client, 0, image.data(), &size);
-  CloseHandle(client);
+  const BOOL named = QueryFullProcessImageNameW(process, 0, image.data(), &size);
+  CloseHandle(process);
   std::string own;
   if (!named || !program_path(own).ok()) return false;
   const std::wstring own_image = wide_string(own);
@@ -130,23 +152,35 @@ bool Win32System::client_runs_this_program(Handle pipe) {
                               static_cast<int>(own_image.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool Win32System::client_runs_this_program(Handle pipe) {
+  ULONG id = 0;
+  return GetNamedPipeClientProcessId(pipe, &id) && runs_this_program(id);
+}
+
+bool Win32System::server_runs_this_program(Handle pipe) {
+  ULONG id = 0;
+  return GetNamedPipeServerProcessId(pipe, &id) && runs_this_program(id);
+}
+
 Result Win32System::read_pipe(Handle pipe, std::string& bytes) {
   bytes.resize(READ_SIZE);
   DWORD got = 0;
   while (got == 0) {
-    OVERLAPPED read{};
-    read.hEvent = pipe_io_->event;
-    ResetEvent(read.hEvent);
-    BOOL done = ReadFile(pipe, bytes.data(), READ_SIZE, nullptr, &read);
-    if (done || GetLastError() == ERROR_IO_PENDING) {
-      done = GetOverlappedResult(pipe, &read, &got, TRUE);
+    Result read;
+    if (pipe_io_ != nullptr) {
+      OVERLAPPED io{};
+      io.hEvent = pipe_io_->event;
+      ResetEvent(io.hEvent);
+      const BOOL done = ReadFile(pipe, bytes.data(), READ_SIZE, nullptr, &io);
+      read = overlapped_result(pipe, io, done, got);
+    } else {  // the relay's end
+      read = check_win32_bool(ReadFile(pipe, bytes.data(), READ_SIZE, &got, nullptr));
     }
-    if (!done) {
-      const DWORD error = GetLastError();
+    if (!read.ok()) {
       bytes.clear();
-      // The client has closed its end: the report is over.
-      if (error == ERROR_BROKEN_PIPE) return {};
-      return error_from_win32(error);
+      // The other end has closed the pipe: what it had to say is over.
+      if (read.error() == error_from_win32(ERROR_BROKEN_PIPE)) return {};
+      return read;
     }
   }
   bytes.resize(got);
@@ -155,8 +189,9 @@ Result Win32System::read_pipe(Handle pipe, std::string& bytes) {
 
 Result Win32System::open_pipe(std::string_view name, Handle& pipe) {
   // Identification only: the first vornalt must not act as this user.
-  HANDLE opened = CreateFileW(wide_string(name).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+  HANDLE opened =
+      CreateFileW(wide_string(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                  OPEN_EXISTING, SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
   if (opened == INVALID_HANDLE_VALUE) return check_win32_bool(FALSE);
   pipe = opened;
   return {};
@@ -164,9 +199,18 @@ Result Win32System::open_pipe(std::string_view name, Handle& pipe) {
 
 Result Win32System::write_pipe(Handle pipe, std::string_view bytes) {
   while (!bytes.empty()) {
+    const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
     DWORD written = 0;
-    const Result result = check_win32_bool(
-        WriteFile(pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    Result result;
+    if (pipe_io_ != nullptr) {
+      OVERLAPPED io{};
+      io.hEvent = pipe_io_->event;
+      ResetEvent(io.hEvent);
+      const BOOL done = WriteFile(pipe, bytes.data(), size, nullptr, &io);
+      result = overlapped_result(pipe, io, done, written);
+    } else {
+      result = check_win32_bool(WriteFile(pipe, bytes.data(), size, &written, nullptr));
+    }
     if (!result.ok()) return result;
     bytes.remove_prefix(written);
   }
@@ -177,11 +221,43 @@ void Win32System::keep_console_events_for_child() {
   // A handler, not SetConsoleCtrlHandler(NULL, TRUE): that flag would be
   // inherited, and the shell could not be interrupted.
   g_report_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  g_interrupted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(keep_for_child, TRUE);
 }
 
 void Win32System::report_done() {
   if (g_report_done != nullptr) SetEvent(g_report_done);
+}
+
+Result Win32System::discard_console_input() {
+  HANDLE input = open_console_input();
+  if (input == INVALID_HANDLE_VALUE) return check_win32_bool(FALSE);
+  const Result flushed = check_win32_bool(FlushConsoleInputBuffer(input));
+  CloseHandle(input);
+  return flushed;
+}
+
+Result Win32System::wait_for_key_press() {
+  HANDLE input = open_console_input();
+  if (input == INVALID_HANDLE_VALUE) return check_win32_bool(FALSE);
+  // The input handle is signalled while records wait in it.
+  HANDLE handles[] = {input, g_interrupted};
+  const DWORD count = g_interrupted != nullptr ? 2 : 1;
+  Result result;
+  for (;;) {
+    const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0 + 1) break;
+    if (woken != WAIT_OBJECT_0) {
+      result = check_win32_bool(FALSE);
+      break;
+    }
+    INPUT_RECORD record{};
+    DWORD got = 0;
+    result = check_win32_bool(ReadConsoleInputW(input, &record, 1, &got));
+    if (!result.ok() || (got == 1 && is_key_press(record))) break;
+  }
+  CloseHandle(input);
+  return result;
 }
 
 }  // namespace vornalt

@@ -1,6 +1,7 @@
 #include "win32_system.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "../command_line.h"
 #include "../wtf8.h"
@@ -178,6 +179,24 @@ Result Win32System::environment_variable(std::string_view name, std::optional<st
   return {};
 }
 
+Result Win32System::environment_strings(std::vector<std::string>& strings) {
+  wchar_t* block = GetEnvironmentStringsW();
+  if (block == nullptr) return check_win32_bool(FALSE);
+  strings.clear();
+  for (const wchar_t* entry = block; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+    strings.push_back(narrow(entry));
+  }
+  FreeEnvironmentStringsW(block);
+  return {};
+}
+
+Result Win32System::set_environment_variable(std::string_view name,
+                                             const std::optional<std::string>& value) {
+  const std::wstring text = value ? wide_string(*value) : std::wstring();
+  return check_win32_bool(
+      SetEnvironmentVariableW(wide_string(name).c_str(), value ? text.c_str() : nullptr));
+}
+
 bool Win32System::is_regular_file(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(wide_string(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -209,9 +228,13 @@ Result Win32System::create_process(std::string_view application, std::u16string&
   PROCESS_INFORMATION process{};
   const std::wstring program = wide_string(application);
   const std::wstring folder = wide_string(options.folder);
+  DWORD flags = options.new_console ? CREATE_NEW_CONSOLE : 0;
+  // CreateProcessW takes the block as it is, and may not change it.
+  std::u16string environment(options.environment);
+  if (!environment.empty()) flags |= CREATE_UNICODE_ENVIRONMENT;
   const BOOL created =
-      CreateProcessW(program.c_str(), wide(command_line), nullptr, nullptr, FALSE,
-                     options.new_console ? CREATE_NEW_CONSOLE : 0, nullptr,
+      CreateProcessW(program.c_str(), wide(command_line), nullptr, nullptr, FALSE, flags,
+                     environment.empty() ? nullptr : environment.data(),
                      folder.empty() ? nullptr : folder.c_str(), &startup, &process);
   const Result result = check_win32_bool(created);
   if (result.ok()) {

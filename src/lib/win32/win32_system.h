@@ -39,6 +39,9 @@ class Win32System final : public System {
   Result system_folder(std::string& folder) override;
   Result windows_folder(std::string& folder) override;
   Result environment_variable(std::string_view name, std::optional<std::string>& value) override;
+  Result environment_strings(std::vector<std::string>& strings) override;
+  Result set_environment_variable(std::string_view name,
+                                  const std::optional<std::string>& value) override;
   bool is_regular_file(std::string_view path) override;
   Result existing_folder(std::string_view path, std::string& full) override;
   Result create_process(std::string_view application, std::u16string& command_line,
@@ -52,11 +55,14 @@ class Win32System final : public System {
   Result wait_for_client(Handle pipe, Handle process, std::uint32_t timeout,
                          ClientWait& outcome) override;
   bool client_runs_this_program(Handle pipe) override;
+  bool server_runs_this_program(Handle pipe) override;
   Result read_pipe(Handle pipe, std::string& bytes) override;
   Result open_pipe(std::string_view name, Handle& pipe) override;
   Result write_pipe(Handle pipe, std::string_view bytes) override;
   void keep_console_events_for_child() override;
   void report_done() override;
+  Result discard_console_input() override;
+  Result wait_for_key_press() override;
 
  private:
   struct Output {
@@ -64,6 +70,8 @@ class Win32System final : public System {
     bool console = false;
   };
   static Output open_output(std::uint32_t std_handle);
+  /// Whether the process `id` runs this program's file.
+  bool runs_this_program(unsigned long id);
 
   Output out_;
   Output err_;

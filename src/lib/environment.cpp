@@ -1,0 +1,110 @@
+#include "environment.h"
+
+#include <algorithm>
+
+#include "unicode_tables.h"
+#include "wtf8.h"
+
+namespace vornalt {
+namespace {
+
+char32_t simple_lower(char32_t c) {
+  const auto& table = unicode::lower_simple;
+  const auto it =
+      std::lower_bound(table.begin(), table.end(), c,
+                       [](const auto& entry, char32_t value) { return entry.from < value; });
+  return it != table.end() && it->from == c ? it->to : c;
+}
+
+// What a character of a name is compared as. Windows upper-cases names to
+// compare them: a letter is compared as its capital, the least character
+// with the same lower-case form (so `a` and `A` as `A`, `é` as `É`), which
+// also puts `_` after the letters, as Windows does.
+char32_t comparison_key(char32_t c) {
+  if (c < 0x80) return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+  const char32_t lower = simple_lower(c);
+  char32_t key = lower;
+  for (const auto& entry : unicode::lower_simple) {
+    if (entry.to == lower) key = std::min(key, entry.from);
+  }
+  return key;
+}
+
+// <0, 0 or >0, as `a` sorts before, with or after `b`.
+int compare_names(std::string_view a, std::string_view b) {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    const DecodedChar x = decode_wtf8(a, i);
+    const DecodedChar y = decode_wtf8(b, j);
+    const char32_t kx = comparison_key(x.code);
+    const char32_t ky = comparison_key(y.code);
+    if (kx != ky) return kx < ky ? -1 : 1;
+    i += x.length;
+    j += y.length;
+  }
+  if (i < a.size()) return 1;
+  return j < b.size() ? -1 : 0;
+}
+
+bool is_changed(std::string_view entry, std::span<const Variable> changes) {
+  return std::any_of(changes.begin(), changes.end(), [&](const Variable& change) {
+    return same_variable_name(variable_name(entry), change.name);
+  });
+}
+
+}  // namespace
+
+std::optional<Variable> parse_variable(std::string_view text) {
+  const std::size_t equals = text.find('=');
+  if (equals == 0 || equals == std::string_view::npos) return std::nullopt;
+  if (text.find('\0') != std::string_view::npos) return std::nullopt;
+  Variable variable{std::string(text.substr(0, equals)), std::nullopt};
+  if (equals + 1 < text.size()) variable.value = std::string(text.substr(equals + 1));
+  return variable;
+}
+
+bool same_variable_name(std::string_view a, std::string_view b) { return compare_names(a, b) == 0; }
+
+void add_variable(std::vector<Variable>& variables, Variable change) {
+  for (Variable& earlier : variables) {
+    if (same_variable_name(earlier.name, change.name)) {
+      earlier = std::move(change);
+      return;
+    }
+  }
+  variables.push_back(std::move(change));
+}
+
+std::string_view variable_name(std::string_view entry) {
+  return entry.substr(0, entry.find('=', 1));
+}
+
+std::u16string environment_block(std::span<const std::string> environment,
+                                 std::span<const Variable> changes) {
+  std::vector<std::string> entries;
+  entries.reserve(environment.size() + changes.size());
+  for (const std::string& entry : environment) {
+    if (!entry.empty() && !is_changed(entry, changes)) entries.push_back(entry);
+  }
+  for (const Variable& change : changes) {
+    if (change.value) entries.push_back(change.name + "=" + *change.value);
+  }
+  std::stable_sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
+    const bool drive_a = a.starts_with('=');
+    const bool drive_b = b.starts_with('=');
+    if (drive_a != drive_b) return drive_a;
+    return compare_names(variable_name(a), variable_name(b)) < 0;
+  });
+  std::u16string block;
+  for (const std::string& entry : entries) {
+    block += to_utf16(entry);
+    block += u'\0';
+  }
+  // An empty block still needs its two NULs.
+  if (block.empty()) block += u'\0';
+  block += u'\0';
+  return block;
+}
+
+}  // namespace vornalt
