@@ -7,6 +7,7 @@
 // Usage: e2e_test <path of vornalt.exe> <folder of the stand-in hosts>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -349,6 +350,125 @@ TEST(EndToEnd, TheShellPidIsTheProcessThatRanTheCommand) {
     EXPECT_EQ(shell_pid(outcome.out), to_wtf8(*parent)) << outcome.out;
     const std::string launched = outcome.out.substr(outcome.out.find("Launched '"));
     EXPECT_TRUE(is_launch_line(launched.substr(0, launched.find('\n') + 1), target));
+  }
+}
+
+// The records of the strings that a stand-in or the recording program wrote,
+// each ended by a NUL unit.
+std::vector<std::u16string> strings_of(const std::u16string& record) {
+  std::vector<std::u16string> strings;
+  for (std::size_t start = 0, end; (end = record.find(u'\0', start)) != std::u16string::npos;
+       start = end + 1) {
+    strings.push_back(record.substr(start, end - start));
+  }
+  return strings;
+}
+
+TEST(EndToEnd, VariablesReachTheCommandThroughEitherHostAndNoCommandLine) {
+  // Each value holds the word "hush", which no command line may show.
+  const std::vector<std::u16string> values = {u" hush  blank ",
+                                              u"hush=x=y",
+                                              u"hush %PATH% %",
+                                              u"hush \"q\" '",
+                                              u"hush\nline\r",
+                                              u"hush Grüße 日本 😀",
+                                              std::u16string{u'h', u'u', u's', u'h', 0xD800, u'x'}};
+  SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", L"present");
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    sandbox.add_double(L"probe");
+    std::vector<std::u16string> args = {to_utf16(target), u"-w", u"-q"};
+    std::vector<std::u16string> expected;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const std::u16string set = u"VORNALT_E2E_" + to_utf16(std::to_string(i)) + u"=" + values[i];
+      args.insert(args.end(), {u"-v", set});
+      expected.push_back(set);
+    }
+    args.insert(args.end(), {u"-v", u"vornalt_e2e_removed=", u"probe.exe"});
+    const Outcome outcome = sandbox.run(command_line(args));
+    EXPECT_EQ(outcome.status, 0u) << target;
+    EXPECT_EQ(outcome.err, "");
+    const std::optional<std::u16string> environment = sandbox.record(L"probe.env", L"probe.done");
+    ASSERT_TRUE(environment.has_value()) << target;
+    std::vector<std::u16string> seen;
+    for (const std::u16string& string : strings_of(*environment)) {
+      if (string.starts_with(u"VORNALT_E2E_")) seen.push_back(string);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(seen, expected) << target;
+    for (const wchar_t* record :
+         {L"conhost.cmdline", L"conhost.started", L"wt.cmdline", L"wt.started", L"probe.cmdline"}) {
+      // The records are UTF-16LE.
+      const std::string text = testing::read_file(sandbox.path(record));
+      EXPECT_EQ(text.find("h\0u\0s\0h\0", 0, 8), std::string::npos)
+          << to_wtf8(to_u16(record)) << " " << target;
+    }
+  }
+  SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", nullptr);
+}
+
+// Puts a key press, or Ctrl+C, into the console of the process `id`, as a
+// user at its window would.
+DWORD act_on_console(const std::string& id, const wchar_t* action) {
+  std::wstring line =
+      L"console_input.exe " + testing::wide(to_utf16(id)) + L" " + std::wstring(action);
+  const std::wstring program = testing::g_doubles + L"\\console_input.exe";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return 0xDEAD;
+  }
+  DWORD status = 0xDEAD;
+  WaitForSingleObject(process.hProcess, 30000);
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return status;
+}
+
+// A process that this test holds, and ends if the test leaves it running.
+struct HeldProcess {
+  HANDLE handle;
+  explicit HeldProcess(const std::string& id)
+      : handle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                           FALSE, static_cast<DWORD>(std::stoul("0" + id)))) {}
+  ~HeldProcess() {
+    if (handle == nullptr) return;
+    TerminateProcess(handle, 1);
+    CloseHandle(handle);
+  }
+  bool running() const { return WaitForSingleObject(handle, 0) == WAIT_TIMEOUT; }
+};
+
+// -k -e: vornalt returns with the command's status while the window still
+// waits; a key there, or Ctrl+C, closes it, and the relay ends with that
+// same status, all 32 bits of it.
+TEST(EndToEnd, KeepHandsBackTheStatusAndTheWindowWaitsForAKey) {
+  for (const char* target : {"conhost", "wt"}) {
+    for (const wchar_t* action : {L"key", L"ctrl-c"}) {
+      Sandbox sandbox;
+      const std::wstring host = target == std::string("wt") ? L"wt" : L"conhost";
+      const Outcome outcome =
+          sandbox.run({target, "-k", "-e", "-q", "cmd", "/c", "exit", "-1073741510"});
+      EXPECT_EQ(outcome.status, 0xC000013Au) << target;
+      EXPECT_EQ(outcome.err, "");
+      const std::u16string pid_record =
+          sandbox.record(host + L".pid", host + L".pid").value_or(u"");
+      HeldProcess relay(to_wtf8(pid_record));
+      ASSERT_NE(relay.handle, nullptr) << target;
+      Sleep(500);
+      EXPECT_TRUE(relay.running()) << "the window did not wait: " << target;
+      EXPECT_EQ(act_on_console(to_wtf8(pid_record), action), 0u);
+      ASSERT_EQ(WaitForSingleObject(relay.handle, 30000), WAIT_OBJECT_0) << target;
+      DWORD status = 0;
+      GetExitCodeProcess(relay.handle, &status);
+      EXPECT_EQ(status, 0xC000013Au) << target;
+      if (host == L"conhost") {
+        EXPECT_EQ(sandbox.record(L"conhost.status", L"conhost.done"), u"3221225786");
+      }
+    }
   }
 }
 
