@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "unicode_tables.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -36,6 +37,11 @@ ByteSet trigger_bytes(const QuotingRule& rule) {
   };
   for (char32_t c : rule.special_chars) add(c);
   for (char32_t c : rule.quote_alternates) add(c);
+  if (rule.white_space_special) {
+    for (const unicode::CodeRange& range : unicode::white_space) {
+      for (char32_t c = range.first; c <= range.last; ++c) add(c);
+    }
+  }
   return set;
 }
 
@@ -47,7 +53,10 @@ bool needs_quoting(std::string_view word, const QuotingRule& rule, const ByteSet
     if (!triggers.has(byte)) continue;
     if (byte < 0x80) return true;
     const char32_t c = decode_wtf8(word, pos).code;
-    if (contains(rule.special_chars, c) || contains(rule.quote_alternates, c)) return true;
+    if (contains(rule.special_chars, c) || contains(rule.quote_alternates, c) ||
+        (rule.white_space_special && unicode::is_white_space(c))) {
+      return true;
+    }
   }
   return false;
 }

@@ -75,7 +75,23 @@ TEST(QuoteForPowershell, QuotesOnlyWordsWithSpecialCharacters) {
       {"it’s", "'it’’s'"},
       {"x’ & calc & ‘", "'x’’ & calc & ‘‘'"},
       {"‚‛", "'‚‚‛‛'"},
-      {"“a”", "“a”"},
+      // PowerShell separates words at every White_Space character and ends
+      // the statement at a line end; U+201C to U+201E open a string as `"`
+      // does. Inside single quotes all of them are literal.
+      {"a\nb", "'a\nb'"},
+      {"a\rb", "'a\rb'"},
+      {"a\u0085b", "'a\u0085b'"},
+      {"a\u00A0b", "'a\u00A0b'"},
+      {"a\u2028b", "'a\u2028b'"},
+      {"a\u3000b", "'a\u3000b'"},
+      {"\v\f", "'\v\f'"},
+      {"“a”", "'“a”'"},
+      {"x“”", "'x“”'"},
+      {"„$x", "'„$x'"},
+      {"it’s\n„", "'it’’s\n„'"},
+      // A dash only acts as `-`.
+      {"–x", "–x"},
+      {"a–b—c", "a–b—c"},
   };
   for (const auto& c : cases) EXPECT_EQ(quote_for_powershell(c.word), c.quoted) << c.word;
 }
