@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
+#include "unicode_tables.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -18,42 +20,68 @@ bool contains(std::span<const char32_t> list, char32_t c) {
   return std::find(list.begin(), list.end(), c) != list.end();
 }
 
-// A set of bytes, to test each byte of a word with one lookup.
-struct ByteSet {
-  std::array<bool, 256> members{};
-  void add(unsigned char byte) { members[byte] = true; }
-  bool has(unsigned char byte) const { return members[byte]; }
-};
+// The bytes that may begin a character that makes a word need quoting (the
+// ASCII specials themselves and the lead bytes of the non-ASCII ones), and
+// for each such lead byte the bytes that may follow it. One lookup passes
+// over most bytes of a word, and a second over a non-ASCII character that
+// only shares its lead byte with a special one (kana with U+3000, most of
+// U+0080 to U+00BF with U+00A0), without decoding it.
+struct TriggerBytes {
+  std::array<bool, 256> leads{};
+  // By lead byte less 0xC0, a bit for each following byte's low six bits.
+  std::array<std::uint64_t, 64> seconds{};
 
-// The bytes that may begin a character that makes a word need quoting: the
-// ASCII specials themselves, and the lead bytes of the non-ASCII ones.
-ByteSet trigger_bytes(const QuotingRule& rule) {
-  ByteSet set;
-  auto add = [&](char32_t c) {
+  void add(char32_t c) {
     std::string bytes;
     append_wtf8(bytes, c);
-    set.add(static_cast<unsigned char>(bytes[0]));
-  };
-  for (char32_t c : rule.special_chars) add(c);
-  for (char32_t c : rule.quote_alternates) add(c);
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    leads[lead] = true;
+    if (lead >= 0xC0) seconds[lead - 0xC0] |= std::uint64_t{1} << (bytes[1] & 0x3F);
+  }
+  bool has(unsigned char byte) const { return leads[byte]; }
+  bool has_pair(unsigned char lead, char second) const {
+    return ((seconds[lead - 0xC0] >> (second & 0x3F)) & 1) != 0;
+  }
+};
+
+TriggerBytes trigger_bytes(const QuotingRule& rule) {
+  TriggerBytes set;
+  for (char32_t c : rule.special_chars) set.add(c);
+  for (char32_t c : rule.quote_alternates) set.add(c);
+  if (rule.white_space_special) {
+    for (const unicode::CodeRange& range : unicode::white_space) {
+      for (char32_t c = range.first; c <= range.last; ++c) set.add(c);
+    }
+  }
   return set;
 }
 
-bool needs_quoting(std::string_view word, const QuotingRule& rule, const ByteSet& triggers) {
+// Built once: it takes longer than quoting a short word.
+const TriggerBytes& powershell_triggers() {
+  static const TriggerBytes TRIGGERS = trigger_bytes(POWERSHELL_QUOTING);
+  return TRIGGERS;
+}
+
+bool needs_quoting(std::string_view word, const QuotingRule& rule, const TriggerBytes& triggers) {
   // An empty word left bare would vanish from the joined text.
   if (word.empty()) return true;
   for (std::size_t pos = 0; pos < word.size(); ++pos) {
     const auto byte = static_cast<unsigned char>(word[pos]);
     if (!triggers.has(byte)) continue;
     if (byte < 0x80) return true;
+    // A lead byte with nothing after it decodes as U+FFFD.
+    if (pos + 1 == word.size() || !triggers.has_pair(byte, word[pos + 1])) continue;
     const char32_t c = decode_wtf8(word, pos).code;
-    if (contains(rule.special_chars, c) || contains(rule.quote_alternates, c)) return true;
+    if (contains(rule.special_chars, c) || contains(rule.quote_alternates, c) ||
+        (rule.white_space_special && unicode::is_white_space(c))) {
+      return true;
+    }
   }
   return false;
 }
 
 void append_quoted(std::string& out, std::string_view word, const QuotingRule& rule,
-                   const ByteSet& triggers) {
+                   const TriggerBytes& triggers) {
   if (!needs_quoting(word, rule, triggers)) {
     out += word;
     return;
@@ -124,7 +152,10 @@ std::string quote_argument(std::string_view word, const QuotingRule& rule) {
 }
 
 std::string quote_for_powershell(std::string_view word) {
-  return quote_argument(word, POWERSHELL_QUOTING);
+  std::string out;
+  out.reserve(word.size() + 2);
+  append_quoted(out, word, POWERSHELL_QUOTING, powershell_triggers());
+  return out;
 }
 
 void append_quoted_for_argv(std::string& out, std::string_view word) {
@@ -167,7 +198,7 @@ std::string quote_for_cmd(std::span<const std::string> words) {
 
 std::string quote_arguments(std::span<const std::string> words, std::string_view shell) {
   if (equals_ignoring_ascii_case(shell, "cmd")) return quote_for_cmd(words);
-  const ByteSet triggers = trigger_bytes(POWERSHELL_QUOTING);
+  const TriggerBytes& triggers = powershell_triggers();
   std::size_t size = words.size();
   for (const auto& word : words) size += word.size() + 2;
   std::string out;

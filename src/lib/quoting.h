@@ -9,8 +9,9 @@
 namespace vornalt {
 
 /// A PowerShell rule: a word holding any of `special_chars` or
-/// `quote_alternates` is wrapped in `quote_char`, with each `quote_char` and
-/// each alternate inside doubled.
+/// `quote_alternates` (or, with `white_space_special`, any Unicode
+/// White_Space character) is wrapped in `quote_char`, with each `quote_char`
+/// and each alternate inside doubled.
 struct QuotingRule {
   char32_t quote_char;
   std::span<const char32_t> special_chars;
@@ -18,17 +19,23 @@ struct QuotingRule {
   /// single-quoted string at any of U+2018 to U+201B, so these must be
   /// doubled like the apostrophe or a quoted word could break out.
   std::span<const char32_t> quote_alternates;
+  /// PowerShell separates words at every White_Space character, not only at
+  /// blanks and tabs, and ends the statement at a line feed or carriage
+  /// return: a bare word holding one would arrive as two, or run as code.
+  bool white_space_special;
 };
 
 namespace detail {
-inline constexpr std::array<char32_t, 9> POWERSHELL_SPECIALS{U' ', U'\t', U'\'', U'&', U'|',
-                                                             U'>', U'<',  U'^',  U'"'};
+// Operators, and the quotes that would open a string: U+201C to U+201E act
+// as `"`.
+inline constexpr std::array<char32_t, 10> POWERSHELL_SPECIALS{U'\'', U'&', U'|',   U'>',   U'<',
+                                                              U'^',  U'"', 0x201C, 0x201D, 0x201E};
 inline constexpr std::array<char32_t, 4> POWERSHELL_SINGLE_QUOTES{0x2018, 0x2019, 0x201A, 0x201B};
 }  // namespace detail
 
 /// pwsh and powershell: single quotes, inside which nothing is expanded.
 inline constexpr QuotingRule POWERSHELL_QUOTING{U'\'', detail::POWERSHELL_SPECIALS,
-                                                detail::POWERSHELL_SINGLE_QUOTES};
+                                                detail::POWERSHELL_SINGLE_QUOTES, true};
 
 /// `word` unchanged when it is not empty and holds no special character of
 /// `rule`, otherwise wrapped in the rule's quote character with that

@@ -121,6 +121,72 @@ std::size_t quote_depth_after(std::string_view text, std::size_t pos, std::size_
   return depth >= count / 2 ? depth - 1 : depth + 1;
 }
 
+// PowerShell's classes of characters outside quotes, listed by hand rather
+// than taken from the program's Unicode tables, so that a fault in those
+// shows.
+bool is_powershell_line_end(char32_t c) { return c == '\n' || c == '\r'; }
+
+bool is_powershell_blank(char32_t c) {
+  switch (c) {
+    case '\t':
+    case 0x0B:
+    case 0x0C:
+    case ' ':
+    case 0x85:
+    case 0xA0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000:
+      return true;
+    default:
+      return c >= 0x2000 && c <= 0x200A;
+  }
+}
+
+bool is_powershell_single_quote(char32_t c) { return c == '\'' || (c >= 0x2018 && c <= 0x201B); }
+bool is_powershell_double_quote(char32_t c) { return c == '"' || (c >= 0x201C && c <= 0x201E); }
+bool is_powershell_dash(char32_t c) { return c == '-' || (c >= 0x2013 && c <= 0x2015); }
+
+bool ends_powershell_command(char32_t c) {
+  return is_powershell_line_end(c) || c == ';' || c == '&' || c == '|';
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads the string whose opening quote ends before `pos`, up to and past its
+// closing quote; false when it is left open or closed ambiguously. A single-
+// quoted string's text goes to `text`.
+bool read_powershell_string(std::string_view line, std::size_t& pos, bool single,
+                            std::string& text) {
+  while (pos < line.size()) {
+    const DecodedChar c = decode_wtf8(line, pos);
+    pos += c.length;
+    if (!single && c.code == '`') {
+      if (pos < line.size()) pos += decode_wtf8(line, pos).length;
+      continue;
+    }
+    const bool quote =
+        single ? is_powershell_single_quote(c.code) : is_powershell_double_quote(c.code);
+    if (!quote) {
+      if (single) text.append(line, pos - c.length, c.length);
+      continue;
+    }
+    const DecodedChar next = pos < line.size() ? decode_wtf8(line, pos) : DecodedChar{0, 0};
+    const bool doubled =
+        single ? is_powershell_single_quote(next.code) : is_powershell_double_quote(next.code);
+    if (!doubled) return true;
+    // A pair of one quote stands for it; which a mixed pair gives is not
+    // known here.
+    if (next.code != c.code) return false;
+    if (single) text.append(line, pos - c.length, c.length);
+    pos += next.length;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::vector<std::string> command_line_to_argv(std::string_view line) {
@@ -282,6 +348,79 @@ std::optional<CmdPathReading> read_cmd_path(std::string_view composed, CmdQuotes
   path.crt_words.erase(path.crt_words.begin());
   path.argv_words.erase(path.argv_words.begin());
   return path;
+}
+
+PowershellReading powershell_reading(std::string_view line) {
+  using Kind = PowershellWord::Kind;
+  PowershellReading reading;
+  std::size_t pos = 0;
+  auto stop = [&](std::size_t start, std::size_t end) {
+    reading.words.push_back({Kind::code, std::string(line.substr(start, end - start))});
+    reading.complete = false;
+    return reading;
+  };
+  while (pos < line.size()) {
+    const DecodedChar first = decode_wtf8(line, pos);
+    if (is_powershell_blank(first.code)) {
+      pos += first.length;
+      continue;
+    }
+    if (ends_powershell_command(first.code)) {
+      reading.words.push_back({Kind::end, std::string(line.substr(pos, first.length))});
+      pos += first.length;
+      continue;
+    }
+    const std::size_t start = pos;
+    if (first.code == '#') {  // a comment, to the line's end
+      while (pos < line.size() && line[pos] != '\n' && line[pos] != '\r') ++pos;
+      reading.words.push_back({Kind::code, std::string(line.substr(start, pos - start))});
+      continue;
+    }
+    // A number (1kb, 0x10) arrives as its value.
+    bool code = is_digit(line[pos]) || first.code == '@' || first.code == '[' ||
+                ((first.code == '.' || first.code == '+') && pos + 1 < line.size() &&
+                 is_digit(line[pos + 1]));
+    std::size_t strings = 0;
+    bool bare = false;
+    std::string text;
+    while (pos < line.size()) {
+      const DecodedChar c = decode_wtf8(line, pos);
+      if (is_powershell_blank(c.code) || ends_powershell_command(c.code)) break;
+      pos += c.length;
+      if (is_powershell_single_quote(c.code) || is_powershell_double_quote(c.code)) {
+        const bool single = is_powershell_single_quote(c.code);
+        if (!read_powershell_string(line, pos, single, text)) return stop(start, pos);
+        ++strings;
+        code = code || !single;
+      } else if (c.code == '`') {
+        code = true;
+        if (pos == line.size()) break;
+        const DecodedChar escaped = decode_wtf8(line, pos);
+        pos += escaped.length;
+        // It joins the words on either side, or two lines.
+        if (is_powershell_blank(escaped.code) || is_powershell_line_end(escaped.code)) {
+          return stop(start, pos);
+        }
+      } else if (c.code < 0x80 && std::string_view("(){}<>,").find(static_cast<char>(c.code)) !=
+                                      std::string_view::npos) {
+        return stop(start, pos);
+      } else {
+        code = code || c.code == '$' || c.code == '#' || c.code == '@';
+        bare = true;
+        text.append(line, pos - c.length, c.length);
+      }
+    }
+    std::string written(line.substr(start, pos - start));
+    if (written == "--%") return stop(start, line.size());  // the rest goes as it is
+    if (code || strings > 1 || (strings == 1 && bare)) {
+      reading.words.push_back({Kind::code, std::move(written)});
+    } else if (strings == 0 && is_powershell_dash(first.code)) {
+      reading.words.push_back({Kind::parameter, std::move(written)});
+    } else {
+      reading.words.push_back({Kind::text, std::move(text)});
+    }
+  }
+  return reading;
 }
 
 }  // namespace vornalt::testing

@@ -1,12 +1,14 @@
 // How the programs on vornalt's path read a command line: CommandLineToArgvW,
-// conhost.exe, wt.exe and cmd.exe /c, as pure functions over WTF-8 text. The
-// stand-in hosts read their own command line with these, and the property
-// tests and fuzz targets pass composed lines through them.
+// conhost.exe, wt.exe, cmd.exe /c and PowerShell's words, as pure functions
+// over WTF-8 text. The stand-in hosts read their own command line with
+// these, and the property tests and fuzz targets pass composed lines
+// through them.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,5 +89,46 @@ struct CmdPathReading {
 /// Nothing when cmd's reading depends on the file system.
 std::optional<CmdPathReading> read_cmd_path(std::string_view composed,
                                             CmdQuotes quotes = CmdQuotes::windows);
+
+/// One word of a PowerShell script line read in argument mode, or what
+/// ends a command there.
+struct PowershellWord {
+  enum class Kind {
+    text,       // a literal: `text` is what PowerShell binds
+    parameter,  // a bare word that starts with a dash: a parameter's name
+    code,       // expanded, evaluated or run by PowerShell
+    end,        // a line end, `;`, `&` or `|`: what follows is another command
+  };
+  Kind kind = Kind::text;
+  std::string text;  // as written, for all but `text`
+  bool operator==(const PowershellWord&) const = default;
+};
+
+inline void PrintTo(const PowershellWord& word, std::ostream* out) {
+  static constexpr const char* KINDS[] = {"text", "parameter", "code", "end"};
+  *out << KINDS[static_cast<int>(word.kind)] << " [" << word.text << "]";
+}
+
+/// What PowerShell reads from a script line of commands and their words (as
+/// vornalt writes them: each word bare or in single quotes).
+struct PowershellReading {
+  std::vector<PowershellWord> words;
+  /// False when the reading stopped where it cannot follow PowerShell: a
+  /// group or script block, a redirection, an escaped blank or line end, a
+  /// string left open, or two different quotes doubled.
+  /// The last word is then what was read of the one it stopped in, as code.
+  bool complete = true;
+};
+
+/// Splits at White_Space outside quotes and ends a command at a line end,
+/// `;`, `&` or `|`. A string in single quotes (any of `'` and U+2018 to
+/// U+201B) is a literal, in which a doubled quote stands for itself; a bare
+/// word is one only when nothing in it is code (`$`, a backtick, `"` or
+/// U+201C to U+201E opening an expandable string, `@`, a leading digit, …),
+/// and a parameter when it starts with `-` or U+2013 to U+2015. A comment is
+/// one code word, to the line's end.
+/// It is exact for words that are a single-quoted string or bare, and
+/// reports anything else as code.
+PowershellReading powershell_reading(std::string_view line);
 
 }  // namespace vornalt::testing

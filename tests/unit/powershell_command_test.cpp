@@ -26,6 +26,11 @@ TEST(PowershellScript, SetsTheTitleOnlyForConhost) {
       {"conhost", "$(calc)", "x", "$host.UI.RawUI.WindowTitle = '$(calc)' ; x"},
       {"conhost", "Bob’s", "x", "$host.UI.RawUI.WindowTitle = 'Bob’’s' ; x"},
       {"conhost", "Grüße 日本", "x", "$host.UI.RawUI.WindowTitle = 'Grüße 日本' ; x"},
+      // A line end would end the assignment, a wide blank or a typographic
+      // double quote would break the literal.
+      {"conhost", "a\nb", "x", "$host.UI.RawUI.WindowTitle = 'a\nb' ; x"},
+      {"conhost", "a\u3000b", "x", "$host.UI.RawUI.WindowTitle = 'a\u3000b' ; x"},
+      {"conhost", "“x”", "x", "$host.UI.RawUI.WindowTitle = '“x”' ; x"},
       // Without a title there is nothing to set.
       {"conhost", "", "echo Hello", "echo Hello"},
       {"wt", "My Title", "echo Hello '&&' pause", "echo Hello '&&' pause"},

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "platform_readers.h"
+
 namespace vornalt {
 namespace {
 
@@ -75,7 +79,23 @@ TEST(QuoteForPowershell, QuotesOnlyWordsWithSpecialCharacters) {
       {"it’s", "'it’’s'"},
       {"x’ & calc & ‘", "'x’’ & calc & ‘‘'"},
       {"‚‛", "'‚‚‛‛'"},
-      {"“a”", "“a”"},
+      // PowerShell separates words at every White_Space character and ends
+      // the statement at a line end; U+201C to U+201E open a string as `"`
+      // does. Inside single quotes all of them are literal.
+      {"a\nb", "'a\nb'"},
+      {"a\rb", "'a\rb'"},
+      {"a\u0085b", "'a\u0085b'"},
+      {"a\u00A0b", "'a\u00A0b'"},
+      {"a\u2028b", "'a\u2028b'"},
+      {"a\u3000b", "'a\u3000b'"},
+      {"\v\f", "'\v\f'"},
+      {"“a”", "'“a”'"},
+      {"x“”", "'x“”'"},
+      {"„$x", "'„$x'"},
+      {"it’s\n„", "'it’’s\n„'"},
+      // A dash only acts as `-`.
+      {"–x", "–x"},
+      {"a–b—c", "a–b—c"},
   };
   for (const auto& c : cases) EXPECT_EQ(quote_for_powershell(c.word), c.quoted) << c.word;
 }
@@ -102,6 +122,65 @@ TEST(QuoteArguments, QuotesByShellAndJoinsWithOneBlank) {
   for (const auto& c : cases) {
     EXPECT_EQ(quote_arguments(c.words, c.shell), c.joined) << c.joined;
   }
+}
+
+// Characters that would split a bare word for PowerShell, end its command,
+// open a string in it or act as an operator: a word holding one must
+// arrive as typed.
+constexpr std::string_view REACTIVE_PIECES[] = {
+    " ",      "\t",     "\n",     "\r",     "\v",     "\f", "\u0085", "\u00A0",
+    "\u1680", "\u2000", "\u2028", "\u2029", "\u3000", "'",  "‘",      "’",
+    "‚",      "‛",      "\"",     "“",      "”",      "„",  "&",      "|"};
+// The rest; a bare word of them may be code by design ($x, -x, a;b).
+constexpr std::string_view OTHER_PIECES[] = {"$", "`", ";", "#",  "-", "–",
+                                             "a", "x", "é", "日", "😀"};
+
+TEST(QuoteArguments, PowershellReadsBackEveryWordThatWouldChange) {
+  using testing::PowershellWord;
+  std::mt19937 random(23);
+  std::size_t must_arrive_count = 0;
+  std::size_t checked = 0;
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<std::string> words;
+    std::vector<bool> must_arrive;
+    for (auto n = 1 + random() % 5; n > 0; --n) {
+      std::string word;
+      bool reactive = false;
+      for (auto k = random() % 5; k > 0; --k) {
+        const bool piece_reacts = random() % 3 == 0;
+        reactive = reactive || piece_reacts;
+        word += piece_reacts ? REACTIVE_PIECES[random() % std::size(REACTIVE_PIECES)]
+                             : OTHER_PIECES[random() % std::size(OTHER_PIECES)];
+      }
+      // An empty word left bare would vanish.
+      must_arrive.push_back(reactive || word.empty());
+      must_arrive_count += must_arrive.back() ? 1 : 0;
+      words.push_back(word);
+    }
+    const std::string line = quote_arguments(words, "pwsh");
+    const testing::PowershellReading reading = testing::powershell_reading(line);
+    SCOPED_TRACE(line);
+    // Up to the first bare word that reached past itself (`;`, a leading
+    // `#`, a backtick before the blank), which is code by design.
+    std::size_t k = 0;
+    for (; k < words.size() && k < reading.words.size(); ++k) {
+      const PowershellWord& got = reading.words[k];
+      if (must_arrive[k]) {
+        ASSERT_EQ(got, (PowershellWord{PowershellWord::Kind::text, words[k]})) << k;
+        ++checked;
+      } else if (got.kind == PowershellWord::Kind::end || got.text != words[k]) {
+        break;
+      }
+    }
+    if (k == words.size()) {
+      EXPECT_EQ(reading.words.size(), words.size());
+      EXPECT_TRUE(reading.complete);
+    } else if (k == reading.words.size()) {
+      EXPECT_FALSE(reading.complete);
+    }
+  }
+  // Bare words cut few cases short.
+  EXPECT_GT(checked, must_arrive_count * 3 / 4);
 }
 
 }  // namespace

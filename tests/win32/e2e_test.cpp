@@ -15,6 +15,7 @@
 #include "console_command_line.h"
 #include "e2e_sandbox.h"
 #include "help.h"
+#include "platform_readers.h"
 #include "win32_system.h"
 #include "wtf8.h"
 
@@ -167,15 +168,52 @@ TEST(EndToEnd, ADryRunPrintsWhatARunWouldAndStartsNothing) {
   }
 }
 
-TEST(EndToEnd, AnEmptyWordIsInThePowershellScript) {
+TEST(EndToEnd, EveryTypedWordIsInThePowershellScript) {
+  using testing::PowershellWord;
+  constexpr PowershellWord::Kind TEXT = PowershellWord::Kind::text;
+  // Each word as typed, and what PowerShell must take it for: that text, or
+  // (a word that starts with a dash) a parameter's name.
+  const std::vector<PowershellWord> words = {
+      {TEXT, "Write-Output"},
+      {TEXT, ""},
+      {TEXT, "a\nb"},
+      {TEXT, "a\rb"},
+      {TEXT, "a\u0085b"},
+      {TEXT, "a\u00A0b"},
+      {TEXT, "a\u2028b"},
+      {TEXT, "a\u3000b"},
+      {TEXT, "“x”"},
+      {TEXT, "„$HOME"},
+      {TEXT, "a–b"},
+      {PowershellWord::Kind::parameter, "–x"},
+      {TEXT, "it’s\r\n“1”\u00A0; calc"},
+      {TEXT, "\n"},
+      {TEXT, "x‘\u3000„`$y"},
+      {TEXT, "end"},
+  };
+  const std::string title = "T\n“x”\u3000";
   for (const char* target : {"conhost", "wt"}) {
     Sandbox sandbox;
-    const Outcome outcome = sandbox.run({target, "-q", "-s", "pwsh", "Write-Output", "", "end"});
+    std::vector<std::u16string> args = utf16_args({target, "-q", "-s", "pwsh", "-t", title});
+    for (const auto& word : words) args.push_back(to_utf16(word.text));
+    const Outcome outcome = sandbox.run(command_line(args));
     EXPECT_EQ(outcome.status, 0u);
     const std::optional<std::u16string> line = sandbox.received(L"pwsh");
     ASSERT_TRUE(line.has_value()) << target;
     const std::string encoded = to_wtf8(line->substr(line->rfind(u' ') + 1));
-    EXPECT_EQ(testing::decode_utf16le(testing::decode_base64(encoded)), "Write-Output '' end");
+    const std::string script = testing::decode_utf16le(testing::decode_base64(encoded));
+    // With conhost the script sets the title first.
+    std::vector<PowershellWord> expected;
+    if (std::string(target) == "conhost") {
+      expected = {{PowershellWord::Kind::code, "$host.UI.RawUI.WindowTitle"},
+                  {TEXT, "="},
+                  {TEXT, title},
+                  {PowershellWord::Kind::end, ";"}};
+    }
+    expected.insert(expected.end(), words.begin(), words.end());
+    const testing::PowershellReading reading = testing::powershell_reading(script);
+    EXPECT_TRUE(reading.complete) << script;
+    EXPECT_EQ(reading.words, expected) << script;
   }
 }
 
