@@ -4,7 +4,6 @@
 
 #include "windows_path.h"
 
-#include "win32_system.h"
 #include "wtf8.h"
 
 namespace vornalt::testing {
@@ -111,10 +110,30 @@ std::string environment_variable(const wchar_t* name) {
   return to_wtf8(std::u16string(value.begin(), value.end()));
 }
 
+std::string error_line(std::uint32_t code) {
+  // Wine's messages are its own.
+  const struct {
+    std::uint32_t code;
+    const char* windows;
+    const char* wine;
+  } messages[] = {
+      {0x80070002, "The system cannot find the file specified.", "File not found."},
+      {0x80070003, "The system cannot find the path specified.", "Path not found."},
+      {0x8007010B, "The directory name is invalid.", "Directory name invalid."},
+  };
+  char code_text[16];
+  std::snprintf(code_text, sizeof code_text, "0x%08X", static_cast<unsigned>(code));
+  for (const auto& m : messages) {
+    if (m.code == code) {
+      return std::string("Error { code: HRESULT(") + code_text + "), message: \"" +
+             (running_under_wine() ? m.wine : m.windows) + "\" }";
+    }
+  }
+  return std::string("no message known for ") + code_text;
+}
+
 std::string not_found_line(const std::string& target) {
-  const HRESULT code{static_cast<std::int32_t>(0x80070002)};
-  return "Failed to launch '" + target + "': " + debug_form(Error(code), system_message(code)) +
-         "\nLooked for " + target +
+  return "Failed to launch '" + target + "': " + error_line(0x80070002) + "\nLooked for " + target +
          ".exe in vornalt.exe's own folder, the system folder, the Windows folder and the folders "
          "on PATH given by a full path, never in the current folder" +
          (target == "wt" ? "; Windows Terminal may not be installed\n" : "\n");

@@ -3,6 +3,7 @@
 // runs with a raw UTF-16 command line.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,9 +42,12 @@ bool running_under_wine();
 /// An environment variable of this process; empty when it is not set.
 std::string environment_variable(const wchar_t* name);
 
-/// The failure line for a host found nowhere, with the system's own
-/// message (Wine's wording differs from Windows'), and the line that says
-/// where it was looked for.
+/// "Error { code: HRESULT(0x80070002), message: "…" }" for the few codes
+/// that the tests meet, with Windows' or Wine's own wording of the message.
+std::string error_line(std::uint32_t code);
+
+/// The failure line for a host found nowhere, and the line that says where
+/// it was looked for.
 std::string not_found_line(const std::string& target);
 
 std::string read_file(const std::wstring& path);
