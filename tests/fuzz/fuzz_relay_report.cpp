@@ -1,6 +1,7 @@
-// Any bytes, cut into pieces anywhere: the report reader gives the same
-// answer however the bytes come, and takes a report as whole only when it
-// is exactly what the relay writes.
+// Any bytes, cut into pieces anywhere, read both ways: the report reader and
+// the variables reader each give the same answer however the bytes come,
+// and take a report or the variables as whole only when they are exactly
+// what the relay, or the vornalt that made the pipe, writes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@
 namespace {
 
 using vornalt::RelayReportReader;
+using vornalt::RelayVariablesReader;
 using State = RelayReportReader::State;
 
 State final_state(const RelayReportReader& reader) {
@@ -51,6 +53,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     case State::malformed:
       break;
+  }
+
+  RelayVariablesReader variables;
+  variables.take(bytes);
+  RelayVariablesReader variables_in_pieces;
+  for (std::size_t at = 0; at < bytes.size(); at += piece) {
+    variables_in_pieces.take(bytes.substr(at, piece));
+  }
+  FUZZ_CHECK(variables_in_pieces.state() == variables.state());
+  if (variables.state() == RelayVariablesReader::State::complete) {
+    FUZZ_CHECK(variables_in_pieces.variables() == variables.variables());
+    FUZZ_CHECK(vornalt::variables_message(variables.variables()) == bytes);
   }
   return 0;
 }

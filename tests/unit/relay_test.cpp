@@ -20,6 +20,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
     Result create_result;
     int status;
     std::string written, err, application;
+    std::string shell_line;  // what the shell gets
     Calls calls;
   } cases[] = {
       {"C:\\tools\\vornalt.exe --vornalt-relay " + ID + " cmd.exe /c title  && x",
@@ -30,6 +31,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "pid 5678\nstatus 3\n",
        "",
        "C:\\Windows\\System32\\cmd.exe",
+       "cmd.exe /c title  && x",
        {"CreateFileW(pipe)", "ReadFile(pipe)", "SetConsoleCtrlHandler",
         "CreateProcessW(this console)", "WriteFile(pipe)", "WaitForSingleObject(shell,4294967295)",
         "GetExitCodeProcess(shell)", "WriteFile(pipe)", "CloseHandle(pipe)", "CloseHandle(shell)",
@@ -43,6 +45,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "pid 5678\nstatus 3\n",
        "",
        "D:\\pwsh\\pwsh.exe",
+       "pwsh.exe -EncodedCommand QQA=",
        {}},
       // Without its first vornalt, or started by hand, it still runs.
       {"vornalt --vornalt-relay " + ID + " cmd.exe /c x",
@@ -53,6 +56,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "",
        "",
        "C:\\Windows\\System32\\cmd.exe",
+       "cmd.exe /c x",
        {}},
       {"vornalt --vornalt-relay by-hand cmd.exe /c x",
        {"C:\\Windows\\System32\\cmd.exe"},
@@ -62,6 +66,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "",
        "",
        "C:\\Windows\\System32\\cmd.exe",
+       "cmd.exe /c x",
        {"SetConsoleCtrlHandler", "CreateProcessW(this console)",
         "WaitForSingleObject(shell,4294967295)", "GetExitCodeProcess(shell)", "CloseHandle(shell)",
         "CloseHandle(shell thread)", "ReportDone"}},
@@ -75,6 +80,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "Error: Failed to start 'pwsh.exe': Error { code: HRESULT(0x80070002), message: \"The "
        "system cannot find the file specified.\" }\n",
        "",
+       "",
        {"CreateFileW(pipe)", "ReadFile(pipe)", "SetConsoleCtrlHandler", "WriteFile(pipe)",
         "CloseHandle(pipe)", "FormatMessageW(HRESULT(0x80070002))", "ReportDone"}},
       {"v --vornalt-relay " + ID + " cmd.exe /c x",
@@ -86,6 +92,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "Error: Failed to start 'cmd.exe': Error { code: HRESULT(0x80070005), message: \"The "
        "system cannot find the file specified.\" }\n",
        "C:\\Windows\\cmd.exe",
+       "cmd.exe /c x",
        {}},
       {"v --vornalt-relay " + ID,
        {},
@@ -94,6 +101,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        1,
        "",
        "Error: The relay was given no command\n",
+       "",
        "",
        {}},
   };
@@ -113,8 +121,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
     EXPECT_EQ(system.application, c.application) << c.line;
     if (!c.application.empty()) {
       // The shell gets exactly the rest of the line.
-      EXPECT_EQ(to_wtf8(system.command_line),
-                c.line.substr(c.line.find(ID) + ID.size() + 1) + std::string(1, '\0'));
+      EXPECT_EQ(to_wtf8(system.command_line), c.shell_line + std::string(1, '\0')) << c.line;
     }
     if (!c.written.empty()) {
       EXPECT_EQ(system.pipe_name, "\\\\.\\pipe\\vornalt-" + ID) << c.line;
