@@ -43,7 +43,7 @@ const std::string_view HELP_TEXT =
     "  -v, --var, /v, /var  [NAME=VALUE]\n"
     "    Set a variable for the command (NAME= removes it); may be repeated\n"
     "  -n, --dry-run, /n, /dry-run\n"
-    "    Print what would be started, but start nothing\n"
+    "    Print what would be started and the host found, but start nothing\n"
     "  --\n"
     "    End of the options: the next argument starts the command\n"
     "\n"

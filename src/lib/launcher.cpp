@@ -79,10 +79,13 @@ LaunchOutcome launch_process(std::string_view command_line, const LaunchRequest&
   std::u16string buffer = to_utf16(command_line);
   buffer += u'\0';
   if (!request.quiet) system.write(Stream::out, "cmdline:   " + std::string(command_line) + "\n");
-  if (request.dry_run) return {.started = true};
-
   std::string host;
   if (!find_host(request, system, host)) return {};
+  // A dry run looks for the host as a run would, so that it fails as one.
+  if (request.dry_run) {
+    if (!request.quiet) system.write(Stream::out, "Host:      " + host + "\n");
+    return {.started = true};
+  }
   // The pipe waits before the host starts, so that the relay finds it.
   Handle pipe = nullptr;
   if (!placement.relay_id.empty()) {

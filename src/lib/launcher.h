@@ -23,8 +23,9 @@ struct LaunchOutcome {
   explicit operator bool() const { return started; }
 };
 
-/// Prints the command line (unless quiet); for a dry run, stops there.
-/// Otherwise finds the host program (find_host_program), starts it with the
+/// Prints the command line (unless quiet) and finds the host program
+/// (find_host_program); a dry run prints it (unless quiet) and stops there.
+/// Otherwise it starts the host with the
 /// command line in a new console (conhost in the placement's folder),
 /// reports the process id (unless quiet), waits when asked, and closes the
 /// handles. With a relay in the placement, it first opens the relay's pipe

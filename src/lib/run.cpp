@@ -7,9 +7,15 @@
 #include "launcher.h"
 #include "relay.h"
 #include "relay_protocol.h"
+#include "wtf8.h"
 
 namespace vornalt {
 namespace {
+
+// MAX_PATH less 2: the longest folder that CreateProcessW starts a program
+// in, its last backslash not counted, unless that program is made for long
+// paths, which the hosts and shells are not.
+constexpr std::size_t STARTING_FOLDER_LIMIT = 258;
 
 void print_summary(const LaunchRequest& request, const Placement& placement, System& system) {
   system.write(Stream::out, "Target:    " + request.target + "\n");
@@ -39,6 +45,47 @@ bool needs_pipe(const LaunchRequest& request) {
 // -k alone needs the relay in the window, but nothing from it.
 bool needs_relay(const LaunchRequest& request) { return needs_pipe(request) || request.keep; }
 
+// The folder of -d, made absolute; false after the line that says why it
+// cannot be used.
+bool use_folder(std::string_view given, Placement& placement, System& system) {
+  const Result found = system.existing_folder(given, placement.folder);
+  const std::string what = "Failed to use folder '" + placement.folder + "'";
+  if (!found.ok()) {
+    print_error(what, found.error(), system);
+    return false;
+  }
+  // Past the limit the start would fail with a message that names no folder.
+  std::size_t length = to_utf16(placement.folder).size();
+  if (placement.folder.ends_with('\\')) --length;
+  if (length > STARTING_FOLDER_LIMIT) {
+    system.write(Stream::err, what + ": it has " + std::to_string(length) +
+                                  " characters, over the " + std::to_string(STARTING_FOLDER_LIMIT) +
+                                  " that Windows allows for the folder a program starts in\n");
+    return false;
+  }
+  return true;
+}
+
+// wt.exe would hand the relay's own path on changed, and the relay would not
+// start: its short name may pass where its long one does not.
+bool name_the_relay_for_wt(std::string& path, System& system) {
+  const auto defined = [&](std::string_view name) {
+    std::optional<std::string> value;
+    return !system.environment_variable(name, value).ok() || value.has_value();
+  };
+  const std::optional<std::string> change = wt_change(path, defined);
+  if (!change) return true;
+  std::string short_path;
+  if (system.short_path(path, short_path).ok() && !wt_change(short_path, defined)) {
+    path = std::move(short_path);
+    return true;
+  }
+  system.write(Stream::err, "Error: wt.exe would not pass on the path of vornalt.exe, '" + path +
+                                "', as it is (" + *change +
+                                "), and the path has no short name that it would\n");
+  return false;
+}
+
 // Everything that must hold before anything starts; false after the line
 // that says why not.
 bool prepare(const LaunchRequest& request, Placement& placement, System& system) {
@@ -46,13 +93,7 @@ bool prepare(const LaunchRequest& request, Placement& placement, System& system)
     system.write(Stream::err, "Error: " + *refusal + "\n");
     return false;
   }
-  if (request.folder) {
-    const Result found = system.existing_folder(*request.folder, placement.folder);
-    if (!found.ok()) {
-      print_error("Failed to use folder '" + placement.folder + "'", found.error(), system);
-      return false;
-    }
-  }
+  if (request.folder && !use_folder(*request.folder, placement, system)) return false;
   if (needs_relay(request)) {
     std::array<std::uint8_t, 16> random{};
     Result ready = system.program_path(placement.relay_program);
@@ -62,6 +103,9 @@ bool prepare(const LaunchRequest& request, Placement& placement, System& system)
       return false;
     }
     if (needs_pipe(request)) placement.relay_id = relay_id(random);
+    if (request.target == "wt" && !name_the_relay_for_wt(placement.relay_program, system)) {
+      return false;
+    }
   }
   return true;
 }

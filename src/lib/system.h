@@ -94,6 +94,10 @@ class System {
   virtual Result set_environment_variable(std::string_view name,
                                           const std::optional<std::string>& value) = 0;
 
+  /// The short (8.3) form of an existing path; the path itself where the
+  /// volume keeps no short names.
+  virtual Result short_path(std::string_view path, std::string& short_path) = 0;
+
   /// Whether `path` names a file that is not a folder.
   virtual bool is_regular_file(std::string_view path) = 0;
 

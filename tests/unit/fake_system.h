@@ -53,6 +53,7 @@ class FakeSystem final : public System {
   Result environment_strings_result;
   Result set_variable_result;
   Result console_input_result;  // discarding it and waiting for a key
+  std::string short_name;       // of any path; empty: the path itself
   /// What read_pipe gives, piece by piece; then the end.
   std::vector<std::string> pipe_reads;
   Result write_result;
@@ -85,8 +86,19 @@ class FakeSystem final : public System {
   Result system_folder(std::string& folder) override { return answer(system32, folder); }
   Result windows_folder(std::string& folder) override { return answer(windows, folder); }
   Result environment_variable(std::string_view name, std::optional<std::string>& value) override {
+    value.reset();
     if (name == "PATH") value = path_variable;
+    for (const std::string& entry : environment) {
+      if (name != "PATH" && same_variable_name(variable_name(entry), name)) {
+        value = entry.substr(entry.find('=', 1) + 1);
+      }
+    }
     return environment_result;
+  }
+  Result short_path(std::string_view path, std::string& result) override {
+    calls.push_back("GetShortPathNameW");
+    result = short_name.empty() ? std::string(path) : short_name;
+    return {};
   }
   Result environment_strings(std::vector<std::string>& strings) override {
     calls.push_back("GetEnvironmentStringsW");

@@ -84,6 +84,7 @@ TEST(Run, VersionOnly) {
 
 TEST(Run, TheStartingFolder) {
   const std::string summary = "Target:    conhost\nShell:     cmd\nTitle:     \n";
+  const std::string deep = "C:\\" + std::string(253, 'd') + "\\";  // 257 characters
   const struct {
     std::vector<std::string> args;
     int status;
@@ -91,6 +92,22 @@ TEST(Run, TheStartingFolder) {
     std::vector<std::string> calls;
     std::string start_folder;
   } cases[] = {
+      // The longest folder a program can start in; one more is refused
+      // before anything starts, not by a failed start that names no folder.
+      {{"conhost", "-q", "-d", deep + "x", "x"},
+       0,
+       "",
+       "",
+       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
+       deep + "x"},
+      {{"wt", "-q", "-d", deep + "\xF0\x9F\x98\x80", "x"},
+       1,
+       "",
+       "Failed to use folder '" + deep +
+           "\xF0\x9F\x98\x80': it has 259 characters, over the 258 "
+           "that Windows allows for the folder a program starts in\n",
+       {},
+       ""},
       {{"conhost", "-d", "C:\\work", "x"},
        0,
        summary + "Folder:    C:\\work\nArguments: x\ncmdline:   conhost.exe cmd.exe /c title && x\n"
@@ -117,24 +134,67 @@ TEST(Run, TheStartingFolder) {
     std::vector<std::string> args = c.args;
     args.insert(args.begin(), "vornalt.exe");
     testing::FakeSystem system;
-    system.folders = {"C:\\work", "C:\\work\\src"};
+    system.folders = {"C:\\work", "C:\\work\\src", deep + "x", deep + "\xF0\x9F\x98\x80"};
     system.message = "The system cannot find the path specified.";
     EXPECT_EQ(run(args, system), c.status);
     EXPECT_EQ(system.out, c.out);
     EXPECT_EQ(system.err, c.err);
     EXPECT_EQ(system.calls, c.calls);
     EXPECT_EQ(system.start_folder, c.start_folder);
-    if (c.args[0] == "wt") {
+    if (c.args[0] == "wt" && c.status == 0) {
       EXPECT_NE(to_wtf8(system.command_line).find(" --startingDirectory C:\\work\\src cmd.exe "),
                 std::string::npos);
     }
   }
 }
 
-TEST(Run, DryRunPrintsWhatARunWouldAndStartsNothing) {
+// wt.exe replaces %NAME% and unpaired surrogates in the relay's own path:
+// its short name passes, or nothing starts.
+TEST(Run, TheRelaysPathReachesWtUnchanged) {
+  const std::string relay = " --vornalt-relay - --keep cmd.exe /c ";
+  const std::string refused = "), and the path has no short name that it would\n";
+  const struct {
+    std::string target, program, short_name;
+    std::string relay_program;  // as on the line; empty: refused
+    std::string err;
+  } cases[] = {
+      {"wt", "C:\\%USERNAME%\\vornalt.exe", "C:\\USERNA~1\\vornalt.exe",
+       "C:\\USERNA~1\\vornalt.exe"},
+      {"wt", "C:\\%USERNAME%\\vornalt.exe", "", "",
+       "Error: wt.exe would not pass on the path of vornalt.exe, 'C:\\%USERNAME%\\vornalt.exe', "
+       "as it is (%USERNAME% is a variable that it would replace" +
+           refused},
+      {"wt", "C:\\x\xED\xA0\x80\\vornalt.exe", "C:\\X~1\\vornalt.exe", "C:\\X~1\\vornalt.exe"},
+      {"wt", "C:\\x\xED\xA0\x80\\vornalt.exe", "C:\\x\xED\xA0\x80\\v.exe", "",
+       "Error: wt.exe would not pass on the path of vornalt.exe, 'C:\\x\xED\xA0\x80\\vornalt.exe', "
+       "as it is (it holds an unpaired surrogate" +
+           refused},
+      // What wt.exe leaves as it is stays: an undefined name, a lone %.
+      {"wt", "C:\\%NOT_SET%\\100%\\%%\\v.exe", "", "C:\\%NOT_SET%\\100%\\%%\\v.exe"},
+      // conhost.exe hands every unit on.
+      {"conhost", "C:\\%USERNAME%\\v.exe", "", "C:\\%USERNAME%\\v.exe"},
+  };
+  for (const auto& c : cases) {
+    testing::FakeSystem system;
+    system.program_file = c.program;
+    system.short_name = c.short_name;
+    system.environment.push_back("username=me");
+    const std::vector<std::string> args = {"vornalt.exe", c.target, "-q", "-k", "x"};
+    EXPECT_EQ(run(args, system), c.relay_program.empty() ? 1 : 0) << c.program;
+    EXPECT_EQ(system.err, c.err) << c.program;
+    const std::string line = to_wtf8(system.command_line);
+    if (c.relay_program.empty()) {
+      EXPECT_EQ(line, "") << c.program;
+    } else {
+      EXPECT_NE(line.find(" " + c.relay_program + relay), std::string::npos) << line;
+    }
+  }
+}
+
+TEST(Run, DryRunPrintsWhatARunWouldAndTheHostAndStartsNothing) {
   const std::vector<std::vector<std::string>> requests = {
       {"wt", "-t", "T", "-s", "pwsh", "echo", "a b"},
-      {"conhost", "-d", "C:\\work", "cmd", "/c", "echo", "&"},
+      {"conhost", "-d", "C:\\work", "-e", "cmd", "/c", "echo", "&"},
   };
   for (const auto& args : requests) {
     RunResult real = run_with(args);
@@ -142,21 +202,36 @@ TEST(Run, DryRunPrintsWhatARunWouldAndStartsNothing) {
     dry.insert(dry.begin() + 1, "-n");
     RunResult r = run_with(dry);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.system.out + "Launched '" + args[0] + "' with PID: 4120\n", real.system.out);
+    const std::string host = "Host:      C:\\Windows\\System32\\" + args[0] + ".exe\n";
+    const std::string out = real.system.out.substr(0, real.system.out.find("Launched '"));
+    EXPECT_EQ(r.system.out, out + host);
     EXPECT_EQ(r.system.err, "");
-    EXPECT_TRUE(r.system.calls.empty());
-    EXPECT_TRUE(r.system.probed.empty());  // not even the search for the host
+    // The search for the host, and nothing else.
+    EXPECT_EQ(r.system.probed.front(), "C:\\tools\\" + args[0] + ".exe");
+    EXPECT_EQ(r.system.calls, std::vector<std::string>{});
     dry.insert(dry.begin() + 1, "-q");
     r = run_with(dry);
+    EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.system.both, "");
-    EXPECT_TRUE(r.system.calls.empty());
   }
-  // It still checks what a run would check.
+  // It checks what a run would check, and fails as a run would.
   RunResult r = run_with({"conhost", "-n", "-q", "-d", "nowhere", "x"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.system.err.find("Failed to use folder 'C:\\work\\nowhere': "), std::string::npos);
   r = run_with({"wt", "-n", "x", "\n"});
   EXPECT_EQ(r.status, 1);
+  for (const char* quiet : {"-q", "-w"}) {
+    std::vector<std::string> args = {"vornalt.exe", "wt", quiet, "x"};
+    testing::FakeSystem real;
+    real.files = {};
+    EXPECT_EQ(run(args, real), 1);
+    args.insert(args.begin() + 2, "-n");
+    testing::FakeSystem dry;
+    dry.files = {};
+    EXPECT_EQ(run(args, dry), 1);
+    EXPECT_EQ(dry.both, real.both);
+    EXPECT_NE(dry.err.find("Looked for wt.exe in "), std::string::npos);
+  }
 }
 
 TEST(Run, TheRelayWatchesTheCommandForExitCodeAndForWtsWait) {

@@ -197,6 +197,16 @@ Result Win32System::set_environment_variable(std::string_view name,
       SetEnvironmentVariableW(wide_string(name).c_str(), value ? text.c_str() : nullptr));
 }
 
+Result Win32System::short_path(std::string_view path, std::string& short_path) {
+  const std::wstring given = wide_string(path);
+  std::wstring text;
+  const Result made = text_from(
+      [&](LPWSTR buffer, DWORD size) { return GetShortPathNameW(given.c_str(), buffer, size); },
+      text);
+  if (made.ok()) short_path = narrow(text);
+  return made;
+}
+
 bool Win32System::is_regular_file(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(wide_string(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -42,6 +42,7 @@ class Win32System final : public System {
   Result environment_strings(std::vector<std::string>& strings) override;
   Result set_environment_variable(std::string_view name,
                                   const std::optional<std::string>& value) override;
+  Result short_path(std::string_view path, std::string& short_path) override;
   bool is_regular_file(std::string_view path) override;
   Result existing_folder(std::string_view path, std::string& full) override;
   Result create_process(std::string_view application, std::u16string& command_line,
