@@ -237,7 +237,7 @@ Outcome Sandbox::run(const std::u16string& line, const RunOptions& options) cons
   PROCESS_INFORMATION process{};
   std::wstring writable = wide(line);
   Outcome outcome;
-  const std::wstring application = path(L"vornalt.exe");
+  const std::wstring application = path(options.program);
   const std::wstring directory = options.directory.empty() ? dir_ : options.directory;
   // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR.
   for (int attempt = 1; !CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr,

@@ -63,7 +63,8 @@ enum class Streams { files, one_pipe, out_invalid, out_closed_pipe };
 
 struct RunOptions {
   Streams streams = Streams::files;
-  std::wstring directory;  // the current directory; the sandbox when empty
+  std::wstring directory;                 // the current directory; the sandbox when empty
+  std::wstring program = L"vornalt.exe";  // relative to the sandbox
 };
 
 class Sandbox {

@@ -155,17 +155,70 @@ TEST(EndToEnd, TheCommandStartsInTheGivenFolder) {
   }
 }
 
-TEST(EndToEnd, ADryRunPrintsWhatARunWouldAndStartsNothing) {
+TEST(EndToEnd, ADryRunPrintsWhatARunWouldAndTheHostAndStartsNothing) {
   for (const char* target : {"conhost", "wt"}) {
     Sandbox sandbox;
     const Outcome dry = sandbox.run({target, "-n", "-t", "T", "-s", "pwsh", "echo", "a b"});
     EXPECT_EQ(dry.status, 0u);
     EXPECT_EQ(dry.err, "");
     EXPECT_FALSE(exists(sandbox.path(L"conhost.cmdline")) || exists(sandbox.path(L"wt.cmdline")));
+    const std::string host =
+        "Host:      " +
+        to_wtf8(to_u16(sandbox.path(testing::wide(to_utf16(std::string(target) + ".exe"))))) + "\n";
+    ASSERT_TRUE(dry.out.ends_with(host)) << dry.out;
+    const std::string shown = dry.out.substr(0, dry.out.size() - host.size());
     const Outcome real = sandbox.run({target, "-t", "T", "-s", "pwsh", "echo", "a b"});
-    ASSERT_TRUE(real.out.starts_with(dry.out)) << real.out;
-    EXPECT_TRUE(is_launch_line(real.out.substr(dry.out.size()), target)) << real.out;
+    ASSERT_TRUE(real.out.starts_with(shown)) << real.out;
+    EXPECT_TRUE(is_launch_line(real.out.substr(shown.size()), target)) << real.out;
   }
+  // A host found nowhere fails the dry run as it fails a run.
+  Sandbox sandbox(std::vector<std::wstring>{});
+  const Outcome dry = sandbox.run({"wt", "-n", "-q", "x"});
+  EXPECT_EQ(dry.status, 1u);
+  EXPECT_EQ(dry.out, "");
+  EXPECT_EQ(dry.err, testing::not_found_line("wt"));
+}
+
+TEST(EndToEnd, AFolderTooLongToStartInIsRefusedBeforeAnythingStarts) {
+  for (const char* target : {"conhost", "wt"}) {
+    Sandbox sandbox;
+    // One character over, made through the long-path prefix that -d's
+    // check does not need.
+    const std::wstring folder = sandbox.path(std::wstring(259 - sandbox.path(L"").size(), L'd'));
+    ASSERT_EQ(folder.size(), 259u);
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr));
+    const Outcome outcome =
+        sandbox.run(command_line({to_utf16(target), u"-w", u"-d", to_u16(folder), u"x"}));
+    EXPECT_EQ(outcome.status, 1u) << target;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "Failed to use folder '" + to_wtf8(to_u16(folder)) +
+                               "': it has 259 characters, over the 258 that Windows allows for the "
+                               "folder a program starts in\n");
+    EXPECT_FALSE(exists(sandbox.path(L"conhost.cmdline")) || exists(sandbox.path(L"wt.cmdline")));
+    RemoveDirectoryW((L"\\\\?\\" + folder).c_str());
+  }
+}
+
+// wt.exe would replace %NAME% in vornalt.exe's own path, and the relay
+// would not start; its short name does.
+TEST(EndToEnd, TheRelayReachesWtByAPathThatWtPassesOn) {
+  SetEnvironmentVariableW(L"VORNALT_E2E_FOLDER", L"elsewhere");
+  Sandbox sandbox;
+  const std::wstring folder = L"%VORNALT_E2E_FOLDER%";
+  for (const wchar_t* name : {L"wt", L"probe"}) sandbox.add_double(name, folder);
+  const std::wstring vornalt = sandbox.path(folder + L"\\vornalt.exe");
+  CopyFileW(testing::g_vornalt.c_str(), vornalt.c_str(), FALSE);
+  const Outcome outcome =
+      sandbox.run({"wt", "-w", "-q", "probe.exe"},
+                  {.directory = sandbox.path(folder), .program = folder + L"\\vornalt.exe"});
+  EXPECT_EQ(outcome.status, 0u);
+  EXPECT_EQ(outcome.err, "");
+  const std::u16string started =
+      sandbox.record(folder + L"\\wt.started", folder + L"\\wt.done").value_or(u"");
+  EXPECT_EQ(started.find(u"VORNALT_E2E_FOLDER"), std::u16string::npos) << to_wtf8(started);
+  EXPECT_NE(started.find(u"~"), std::u16string::npos) << to_wtf8(started);
+  EXPECT_TRUE(exists(sandbox.path(folder + L"\\probe.done")));
+  SetEnvironmentVariableW(L"VORNALT_E2E_FOLDER", nullptr);
 }
 
 TEST(EndToEnd, EveryTypedWordIsInThePowershellScript) {
