@@ -112,6 +112,117 @@ TEST(Win32System, ReadsEnvironmentVariables) {
   SetEnvironmentVariableW(L"VORNALT_TEST", nullptr);
 }
 
+// A path longer than MAX_PATH takes the loop's second call for the size.
+TEST(Win32System, MakesALongRelativeFolderAbsolute) {
+  Win32System system;
+  std::string current;
+  ASSERT_TRUE(system.existing_folder(".", current).ok());
+  const std::string relative(305, 'r');
+  std::string full;
+  const Result found = system.existing_folder(relative, full);
+  ASSERT_FALSE(found.ok());  // there is no such folder
+  EXPECT_EQ(full, current + "\\" + relative);
+  std::string short_path;
+  ASSERT_TRUE(system.short_path(current, short_path).ok());
+  EXPECT_FALSE(short_path.empty());
+}
+
+// Starts `line` (cmd.exe's) and gives its process handle.
+HANDLE start_cmd(std::wstring line) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+std::string read_to_the_end(Win32System& system, Handle pipe) {
+  std::string all;
+  std::string bytes;
+  while (system.read_pipe(pipe, bytes).ok() && !bytes.empty()) all += bytes;
+  return all;
+}
+
+// The relay's pipe as both vornalts use it: made first and once, both ways,
+// believed only when the other end runs this same program.
+TEST(Win32System, TheRelaysPipe) {
+  enum class Client { this_program, cmd, none_and_the_process_ends, none };
+  const struct {
+    Client client;
+    ClientWait wait;
+    bool this_program;
+    std::string read;  // what the maker of the pipe reads, to its end
+  } cases[] = {
+      {Client::this_program, ClientWait::connected, true, "pid 1\nstatus 2\n"},
+      {Client::cmd, ClientWait::connected, false, "x\r\n"},
+      {Client::none_and_the_process_ends, ClientWait::process_ended, false, ""},
+      {Client::none, ClientWait::timed_out, false, ""},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string name = "\\\\.\\pipe\\vornalt-test-" + std::to_string(GetCurrentProcessId()) +
+                             "-" + std::to_string(++n);
+    const std::wstring wide_name(name.begin(), name.end());
+    Win32System server;
+    Handle pipe = nullptr;
+    // Whoever made a pipe of that name first keeps it, however many
+    // instances they allowed. Wine makes a second instance all the same.
+    if (!under_wine()) {
+      HANDLE first = CreateNamedPipeW(wide_name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
+                                      PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
+      ASSERT_NE(first, INVALID_HANDLE_VALUE);
+      const Result taken = server.create_pipe(name, pipe);
+      ASSERT_FALSE(taken.ok()) << n;
+      EXPECT_EQ(taken.error(), error_from_win32(ERROR_ACCESS_DENIED));
+      CloseHandle(first);
+    }
+    ASSERT_TRUE(server.create_pipe(name, pipe).ok());
+
+    Win32System relay;
+    Handle end = nullptr;
+    HANDLE process = nullptr;
+    if (c.client == Client::this_program) {
+      ASSERT_TRUE(relay.open_pipe(name, end).ok());
+    } else if (c.client == Client::cmd) {
+      process = start_cmd(L"cmd.exe /c echo x>" + wide_name);
+    } else if (c.client == Client::none_and_the_process_ends) {
+      process = start_cmd(L"cmd.exe /c exit 0");
+    }
+    ClientWait wait = ClientWait::timed_out;
+    ASSERT_TRUE(
+        server.wait_for_client(pipe, process, c.client == Client::none ? 100 : 30000, wait).ok());
+    EXPECT_EQ(wait, c.wait) << n;
+    EXPECT_EQ(server.client_runs_this_program(pipe), c.this_program) << n;
+    if (c.client == Client::this_program) {
+      // The variables one way, the report the other.
+      EXPECT_TRUE(relay.server_runs_this_program(end));
+      ASSERT_TRUE(server.write_pipe(pipe, "vars 0\n").ok());
+      std::string bytes;
+      ASSERT_TRUE(relay.read_pipe(end, bytes).ok());
+      EXPECT_EQ(bytes, "vars 0\n");
+      ASSERT_TRUE(relay.write_pipe(end, "pid 1\nstatus 2\n").ok());
+      EXPECT_TRUE(relay.close_handle(end).ok());
+    }
+    if (c.wait == ClientWait::connected) {
+      EXPECT_EQ(read_to_the_end(server, pipe), c.read) << n;
+    }
+    if (process != nullptr) {
+      WaitForSingleObject(process, INFINITE);
+      CloseHandle(process);
+    }
+    EXPECT_TRUE(server.close_handle(pipe).ok());
+  }
+  // A pipe that nobody made cannot be opened.
+  Handle none = nullptr;
+  const Result opened = Win32System().open_pipe("\\\\.\\pipe\\vornalt-test-none", none);
+  ASSERT_FALSE(opened.ok());
+  EXPECT_EQ(opened.error(), error_from_win32(ERROR_FILE_NOT_FOUND));
+}
+
 // Standard output and error swapped for the write end of a pipe while a
 // Win32System is made and used.
 class PipedOutput : public ::testing::Test {
