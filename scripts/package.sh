@@ -2,10 +2,21 @@
 # Builds vornalt.exe from a clean build folder and makes the release in dist/:
 # - vornalt-<version>-win64.zip: bin/vornalt.exe and share/doc/vornalt/ with
 #   README.md, LICENSE and every file under docs/;
-# - SHA256SUMS, in the form `sha256sum -c` reads.
+# - SHA256SUMS, in the form `sha256sum -c` reads;
+# - vornalt.json, the Scoop manifest of this release;
+# - winget/manifests/v/Vornalt/Vornalt/<version>/, its winget manifests, to be
+#   submitted to microsoft/winget-pkgs.
 # The same commit gives the same bytes on the same kind of machine (Debian 12,
 # its MinGW-w64 and Python): every time in the build is the last commit's, and
 # scripts/check-reproducible.sh checks it.
+#
+# bucket/vornalt.json, the manifest of the Scoop bucket that this repository
+# is, names the latest published release: when one is published, it is
+# replaced by the vornalt.json that CI's release job uploaded beside the ZIP
+# (or, the build being reproducible, one made here from the release's tag),
+# and Scoop's checkver and autoupdate can refresh it as well. It lags behind
+# the sources, so its version and hash are not those of a new build; the rest
+# of it must match (tests/release/release_test.py --bucket checks that).
 #
 # Usage: package.sh [--build-dir DIR] [--dist-dir DIR]  (build/package, dist)
 set -euo pipefail
@@ -36,7 +47,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_REL
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVORNALT_TESTS=OFF >/dev/null
 cmake --build "$build" >/dev/null
 cmake --install "$build" --prefix "$build/stage" >/dev/null
-rm -rf "$dist"/*-win64.zip "$dist/SHA256SUMS"
+rm -rf "$dist"/*-win64.zip "$dist/SHA256SUMS" "$dist/vornalt.json" "$dist/winget"
 python3 scripts/release.py --info "$build/release-info.json" --stage "$build/stage" --out "$dist"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS)
-ls -l "$dist"/*.zip "$dist/SHA256SUMS"
+ls -l "$dist"/*.zip "$dist/SHA256SUMS" "$dist/vornalt.json"

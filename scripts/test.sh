@@ -4,8 +4,8 @@
 # unit tests for Windows, the Win32 layer's tests and the end-to-end tests of
 # vornalt.exe, built once with MinGW-w64's g++ and once with clang; every
 # fuzz target for a short while; clang-tidy; the check of the CI workflow;
-# the release script, and a second build of the release in another folder
-# that must give the same bytes. Ends with CTest's summary of all of them.
+# the release script, a check of the manifests it writes, and a second build
+# of the release in another folder that must give the same bytes. Ends with CTest's summary of all of them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -27,9 +27,11 @@ subdirs("fuzz")
 add_test(clang_tidy "$root/scripts/tidy.sh")
 add_test(workflow_validation "$root/scripts/validate-workflows.sh")
 add_test(release_package "$root/scripts/package.sh")
+add_test(release_manifests python3 "$root/tests/release/release_test.py" "$root/dist"
+         --bucket "$root/bucket/vornalt.json")
 add_test(reproducible_release "$root/scripts/check-reproducible.sh" "$root/dist")
 set_tests_properties(release_package PROPERTIES FIXTURES_SETUP release)
-set_tests_properties(reproducible_release PROPERTIES FIXTURES_REQUIRED release)
+set_tests_properties(release_manifests reproducible_release PROPERTIES FIXTURES_REQUIRED release)
 # The longest test first, so that it runs beside the others rather than last.
 set_tests_properties(clang_tidy PROPERTIES COST 1000)
 EOT
