@@ -11,13 +11,18 @@
 # have just made one); without, builds twice.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+given=${1:+$(realpath "$1")}
+if [ -n "$given" ] && [ ! -f "$given/SHA256SUMS" ]; then
+  echo "no release in $1: run scripts/package.sh" >&2
+  exit 2
+fi
 cd "$root"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 builds=()
-if [ $# -gt 0 ]; then
-  first=$(realpath "$1")
+if [ -n "$given" ]; then
+  first=$given
 else
   first=$work/one/dist
   "$root/scripts/package.sh" --build-dir "$work/one/build" --dist-dir "$first" >/dev/null

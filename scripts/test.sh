@@ -32,7 +32,9 @@ add_test(release_manifests python3 "$root/tests/release/release_test.py" "$root/
 add_test(reproducible_release "$root/scripts/check-reproducible.sh" "$root/dist")
 set_tests_properties(release_package PROPERTIES FIXTURES_SETUP release)
 set_tests_properties(release_manifests reproducible_release PROPERTIES FIXTURES_REQUIRED release)
-# The longest test first, so that it runs beside the others rather than last.
+# The longest tests first, so that they run beside the others rather than
+# last: clang-tidy, and the two builds of the release one after the other.
 set_tests_properties(clang_tidy PROPERTIES COST 1000)
+set_tests_properties(release_package reproducible_release PROPERTIES COST 500)
 EOT
 ctest --test-dir build --output-on-failure -j "$(nproc)"
