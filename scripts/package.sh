@@ -1,20 +1,53 @@
 #!/usr/bin/env bash
-# Builds vornalt.exe from a clean build folder and packs the release archive
-# dist/vornalt-<version>-win64.zip (bin/vornalt.exe, share/doc/vornalt/),
-# with dist/SHA256SUMS beside it.
+# Builds vornalt.exe from a clean build folder and makes the release in dist/:
+# - vornalt-<version>-win64.zip: bin/vornalt.exe and share/doc/vornalt/ with
+#   README.md, LICENSE and every file under docs/;
+# - SHA256SUMS, in the form `sha256sum -c` reads;
+# - vornalt.json, the Scoop manifest of this release;
+# - winget/manifests/v/Vornalt/Vornalt/<version>/, its winget manifests, to be
+#   submitted to microsoft/winget-pkgs.
+# The same commit gives the same bytes on the same kind of machine (Debian 12,
+# its MinGW-w64 and Python): every time in the build is the last commit's, and
+# scripts/check-reproducible.sh checks it.
+#
+# bucket/vornalt.json, the manifest of the Scoop bucket that this repository
+# is, names the latest published release: when one is published, it is
+# replaced by the vornalt.json that CI's release job uploaded beside the ZIP
+# (or, the build being reproducible, one made here from the release's tag),
+# and Scoop's checkver and autoupdate can refresh it as well. It lags behind
+# the sources, so its version and hash are not those of a new build; the rest
+# of it must match (tests/release/release_test.py --bucket checks that).
+#
+# Usage: package.sh [--build-dir DIR] [--dist-dir DIR]  (build/package, dist)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build/package
+dist=$root/dist
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build-dir) build=$(realpath -m "$2"); shift 2 ;;
+    --dist-dir) dist=$(realpath -m "$2"); shift 2 ;;
+    *) echo "usage: package.sh [--build-dir DIR] [--dist-dir DIR]" >&2; exit 2 ;;
+  esac
+done
 cd "$root"
 ./scripts/setup.sh
-build=build/package
+
+# The time the build writes wherever it would write "now": the ZIP's entries
+# and GCC's __DATE__ and __TIME__ (https://reproducible-builds.org/).
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) ||
+    { echo "package.sh: no git history here: set SOURCE_DATE_EPOCH" >&2; exit 1; }
+fi
+export SOURCE_DATE_EPOCH
+
 rm -rf "$build"
 # For size: the program's text work takes microseconds either way.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-Os -DNDEBUG" \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVORNALT_TESTS=OFF >/dev/null
 cmake --build "$build" >/dev/null
-mkdir -p dist
-(cd "$build" && cpack -B "$root/dist" >/dev/null)
-rm -rf dist/_CPack_Packages
-# The checksum file beside the archive, in the form `sha256sum -c` reads.
-(cd dist && sha256sum vornalt-*-win64.zip >SHA256SUMS && sha256sum --quiet -c SHA256SUMS)
-ls -l dist/*.zip dist/SHA256SUMS
+cmake --install "$build" --prefix "$build/stage" >/dev/null
+rm -rf "$dist"/*-win64.zip "$dist/SHA256SUMS" "$dist/vornalt.json" "$dist/winget"
+python3 scripts/release.py --info "$build/release-info.json" --stage "$build/stage" --out "$dist"
+(cd "$dist" && sha256sum --quiet -c SHA256SUMS)
+ls -l "$dist"/*.zip "$dist/SHA256SUMS" "$dist/vornalt.json"

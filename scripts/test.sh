@@ -4,7 +4,8 @@
 # unit tests for Windows, the Win32 layer's tests and the end-to-end tests of
 # vornalt.exe, built once with MinGW-w64's g++ and once with clang; every
 # fuzz target for a short while; clang-tidy; the check of the CI workflow;
-# and the release script. Ends with CTest's summary of all of them.
+# the release script, a check of the manifests it writes, and a second build
+# of the release in another folder that must give the same bytes. Ends with CTest's summary of all of them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -26,7 +27,14 @@ subdirs("fuzz")
 add_test(clang_tidy "$root/scripts/tidy.sh")
 add_test(workflow_validation "$root/scripts/validate-workflows.sh")
 add_test(release_package "$root/scripts/package.sh")
-# The longest test first, so that it runs beside the others rather than last.
+add_test(release_manifests python3 "$root/tests/release/release_test.py" "$root/dist"
+         --bucket "$root/bucket/vornalt.json")
+add_test(reproducible_release "$root/scripts/check-reproducible.sh" "$root/dist")
+set_tests_properties(release_package PROPERTIES FIXTURES_SETUP release)
+set_tests_properties(release_manifests reproducible_release PROPERTIES FIXTURES_REQUIRED release)
+# The longest tests first, so that they run beside the others rather than
+# last: clang-tidy, and the two builds of the release one after the other.
 set_tests_properties(clang_tidy PROPERTIES COST 1000)
+set_tests_properties(release_package reproducible_release PROPERTIES COST 500)
 EOT
 ctest --test-dir build --output-on-failure -j "$(nproc)"

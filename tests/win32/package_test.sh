@@ -1,22 +1,32 @@
 #!/usr/bin/env bash
-# Packs the release archive from a build folder, unpacks it, and runs the
-# vornalt.exe inside under Wine with --help.
-# Usage: package_test.sh <wine-run.sh> <build folder> <cpack>
+# Makes the release archive from a build folder as scripts/package.sh does,
+# unpacks it, checks the files it holds, and runs the vornalt.exe inside
+# under Wine with --help.
+# Usage: package_test.sh <wine-run.sh> <build folder> <cmake>
 set -euo pipefail
 wine_run=$(readlink -f "$1")
 build=$2
-cpack=$3
+cmake=$3
+root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$cpack" --config "$build/CPackConfig.cmake" -B "$work/out" >/dev/null
+"$cmake" --install "$build" --prefix "$work/stage" >/dev/null
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)} \
+  python3 "$root/scripts/release.py" --info "$build/release-info.json" --stage "$work/stage" \
+  --out "$work/out"
 archive="$work/out/vornalt-1.0.0-win64.zip"
 [ -f "$archive" ] || { echo "FAILED: no $archive"; exit 1; }
 mkdir "$work/unpacked"
-(cd "$work/unpacked" && cmake -E tar xf "$archive")
-listing=$(cd "$work/unpacked" && find . -type f | sort)
-expected=$'./bin/vornalt.exe\n./share/doc/vornalt/LICENSE\n./share/doc/vornalt/README.md'
-[ "$listing" = "$expected" ] || { echo "FAILED: the archive holds"$'\n'"$listing"; exit 1; }
+(cd "$work/unpacked" && "$cmake" -E tar xf "$archive")
+listing=$(cd "$work/unpacked" && find . -type f | LC_ALL=C sort)
+# Every file under docs/, whatever pages it holds.
+expected=$( (printf '%s\n' ./bin/vornalt.exe ./share/doc/vornalt/LICENSE ./share/doc/vornalt/README.md
+  if [ -d "$root/docs" ]; then
+    (cd "$root" && find docs -type f | sed 's|^|./share/doc/vornalt/|')
+  fi) | LC_ALL=C sort)
+[ "$listing" = "$expected" ] ||
+  { echo "FAILED: the archive holds"$'\n'"$listing"$'\n'"instead of"$'\n'"$expected"; exit 1; }
 
 help=$("$wine_run" "$work/unpacked/bin/vornalt.exe" --help)
 case "$help" in
