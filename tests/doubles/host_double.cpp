@@ -10,7 +10,10 @@
 //                       "started"; or why it could not start it.
 // conhost and wt then start that command line, as the real hosts do (wt in
 // the folder of --startingDirectory). conhost waits for it; wt, like wt.exe
-// handing a tab to an open window, ends at once. With VORNALT_DOUBLE_DELAY_MS set it lingers
+// handing a tab to an open window, ends at once. With VORNALT_DOUBLE_SQUAT
+// set, conhost first opens the relay's pipe itself and writes a report of
+// its own into it, as a program of the user's that got there first could.
+// With VORNALT_DOUBLE_DELAY_MS set it lingers
 // that long before it ends; last it writes "<name>.done".
 #include <cstdlib>
 #include <string>
@@ -95,6 +98,20 @@ std::string expand_environment(std::string_view text) {
   return vornalt::to_wtf8(std::u16string(expanded.begin(), expanded.end()));
 }
 
+// Opens the pipe named by the relay's id on `line` and writes a report into
+// it; the handle stays open, so that the relay cannot have the pipe.
+void squat_on_the_relays_pipe(std::string_view line) {
+  const std::string marker = " --vornalt-relay ";
+  const std::size_t at = line.find(marker);
+  if (at == std::string_view::npos) return;
+  const std::string_view rest = line.substr(at + marker.size());
+  const std::string name = "\\\\.\\pipe\\vornalt-" + std::string(rest.substr(0, rest.find(' ')));
+  HANDLE pipe = CreateFileW(wide(vornalt::to_utf16(name)).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD written = 0;
+  if (pipe != INVALID_HANDLE_VALUE) WriteFile(pipe, "pid 1\nstatus 7\n", 15, &written, nullptr);
+}
+
 // The real hosts own the console rather than run in it, so Ctrl+C there is
 // not theirs; a handler, unlike the "ignore" flag, is not inherited.
 BOOL WINAPI ignore_console_event(DWORD) { return TRUE; }
@@ -113,6 +130,9 @@ int main() {
   DWORD status = 0;
   if (_wcsicmp(name.c_str(), L"conhost") == 0) {
     const std::string client = vornalt::testing::conhost_reading(text);
+    if (GetEnvironmentVariableW(L"VORNALT_DOUBLE_SQUAT", nullptr, 0) > 0) {
+      squat_on_the_relays_pipe(client);
+    }
     record(base + L".started", client);
     status = start(client, base + L".status", true);
   } else if (_wcsicmp(name.c_str(), L"wt") == 0) {

@@ -187,6 +187,19 @@ std::optional<std::u16string> Sandbox::record(const std::wstring& name,
   return units;
 }
 
+std::optional<std::u16string> Sandbox::written(const std::wstring& name) const {
+  // One WriteFile writes it: once it has bytes, it has them all.
+  for (int i = 0; i < 1200; ++i) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(path(name).c_str(), GetFileExInfoStandard, &data) &&
+        data.nFileSizeLow > 0) {
+      return record(name, name);
+    }
+    Sleep(50);
+  }
+  return std::nullopt;
+}
+
 bool Sandbox::wait_for(const std::wstring& file) const {
   for (int i = 0; i < 1200; ++i) {  // up to a minute on a busy machine
     if (exists(file)) return true;

@@ -87,6 +87,9 @@ class Sandbox {
   /// never came.
   std::optional<std::u16string> record(const std::wstring& name, const std::wstring& done) const;
 
+  /// A short record that a stand-in writes at once, as soon as it is there.
+  std::optional<std::u16string> written(const std::wstring& name) const;
+
   /// The command line the stand-in `host` received, once it has ended.
   std::optional<std::u16string> received(const std::wstring& host) const {
     return record(host + L".cmdline", host + L".done");

@@ -382,16 +382,20 @@ TEST(EndToEnd, ConhostRunsTheCommandThroughCmd) {
 }
 
 // Every stand-in and the recording program linger 2.5 s. With conhost, -w
-// waits for conhost.exe; with wt, whose wt.exe ends at once, for the command.
+// waits for conhost.exe, also beside -e; with wt, whose wt.exe ends at once,
+// for the command.
 TEST(EndToEnd, WaitReturnsOnlyAfterTheCommandHasEnded) {
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"2500");
   for (const char* target : {"conhost", "wt"}) {
-    for (bool wait : {true, false}) {
+    for (int mode = 0; mode < 3; ++mode) {
+      const bool wait = mode > 0;
+      if (mode == 2 && target == std::string("wt")) continue;
       Sandbox sandbox;
       sandbox.add_double(L"probe");
-      const Outcome outcome =
-          sandbox.run(wait ? std::initializer_list<std::string>{target, "-w", "probe.exe"}
-                           : std::initializer_list<std::string>{target, "probe.exe"});
+      const Outcome outcome = sandbox.run(
+          mode == 2   ? std::initializer_list<std::string>{target, "-e", "-w", "probe.exe"}
+          : mode == 1 ? std::initializer_list<std::string>{target, "-w", "probe.exe"}
+                      : std::initializer_list<std::string>{target, "probe.exe"});
       EXPECT_EQ(outcome.status, 0u);
       EXPECT_EQ(outcome.err, "");
       EXPECT_EQ(exists(sandbox.path(L"probe.done")), wait) << target;
@@ -545,8 +549,7 @@ TEST(EndToEnd, KeepHandsBackTheStatusAndTheWindowWaitsForAKey) {
           sandbox.run({target, "-k", "-e", "-q", "cmd", "/c", "exit", "-1073741510"});
       EXPECT_EQ(outcome.status, 0xC000013Au) << target;
       EXPECT_EQ(outcome.err, "");
-      const std::u16string pid_record =
-          sandbox.record(host + L".pid", host + L".pid").value_or(u"");
+      const std::u16string pid_record = sandbox.written(host + L".pid").value_or(u"");
       HeldProcess relay(to_wtf8(pid_record));
       ASSERT_NE(relay.handle, nullptr) << target;
       Sleep(500);
@@ -557,10 +560,49 @@ TEST(EndToEnd, KeepHandsBackTheStatusAndTheWindowWaitsForAKey) {
       GetExitCodeProcess(relay.handle, &status);
       EXPECT_EQ(status, 0xC000013Au) << target;
       if (host == L"conhost") {
-        EXPECT_EQ(sandbox.record(L"conhost.status", L"conhost.done"), u"3221225786");
+        EXPECT_EQ(sandbox.written(L"conhost.status"), u"3221225786");
       }
     }
   }
+}
+
+// Another program of the user's that opens the relay's pipe first and
+// writes a report is not believed.
+TEST(EndToEnd, OnlyTheRelayIsBelieved) {
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_SQUAT", L"1");
+  Sandbox sandbox;
+  const Outcome outcome = sandbox.run({"conhost", "-e", "-q", "cmd", "/c", "exit", "3"});
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_SQUAT", nullptr);
+  EXPECT_EQ(outcome.status, 1u);
+  EXPECT_EQ(outcome.err, "Error: A program other than vornalt.exe opened the relay's pipe\n");
+}
+
+DWORD WINAPI press_ctrl_c_once_the_command_runs(void* sandbox) {
+  const auto& box = *static_cast<const Sandbox*>(sandbox);
+  if (!box.wait_for(box.path(L"probe.parent"))) return 1;
+  const std::optional<std::u16string> relay = box.written(L"conhost.pid");
+  return act_on_console(to_wtf8(relay.value_or(u"")), L"ctrl-c");
+}
+
+// Ctrl+C in the window is the command's: the relay lives on and reports
+// how the command ended.
+TEST(EndToEnd, CtrlCEndsTheCommandNotTheRelay) {
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"10000");
+  Sandbox sandbox;
+  sandbox.add_double(L"probe");
+  HANDLE presser = CreateThread(nullptr, 0, press_ctrl_c_once_the_command_runs,
+                                const_cast<Sandbox*>(&sandbox), 0, nullptr);
+  const Outcome outcome = sandbox.run({"conhost", "-e", "probe.exe"});
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
+  WaitForSingleObject(presser, INFINITE);
+  DWORD pressed = 1;
+  GetExitCodeThread(presser, &pressed);
+  CloseHandle(presser);
+  EXPECT_EQ(pressed, 0u);
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_FALSE(exists(sandbox.path(L"probe.done"))) << "Ctrl+C did not end the command";
+  // The relay ended with the status it reported, which conhost.exe saw.
+  EXPECT_EQ(sandbox.written(L"conhost.status"), to_utf16(std::to_string(outcome.status)));
 }
 
 TEST(EndToEnd, TheRelayTakesTheShellFromTheSystemNotTheCurrentFolder) {
