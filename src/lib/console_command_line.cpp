@@ -132,23 +132,6 @@ std::string word_for_wt(std::string_view word) {
   return out;
 }
 
-std::optional<std::string> wt_change(std::string_view word,
-                                     const std::function<bool(std::string_view)>& defined) {
-  if (to_utf8_lossy(word) != word) return "it holds an unpaired surrogate";
-  // As ExpandEnvironmentStringsW reads it: an undefined %NAME% stays, and
-  // the search goes on after its second %.
-  for (std::size_t open = word.find('%'); open != std::string_view::npos;) {
-    const std::size_t close = word.find('%', open + 1);
-    if (close == std::string_view::npos) break;
-    const std::string_view name = word.substr(open + 1, close - open - 1);
-    if (!name.empty() && defined(name)) {
-      return "%" + std::string(name) + "% is a variable that it would replace";
-    }
-    open = word.find('%', close + 1);
-  }
-  return std::nullopt;
-}
-
 std::string compose_command_line(const LaunchRequest& request, const Placement& placement) {
   const bool cmd = request.shell == "cmd";
   const bool conhost = request.target == "conhost";

@@ -2,8 +2,6 @@
 // user's command.
 #pragma once
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -76,11 +74,5 @@ std::string escape_arguments_for_wt(std::string_view arguments);
 /// One word written so that wt.exe reads it back: each `;` as `\;`, then
 /// quoted by quote_for_argv.
 std::string word_for_wt(std::string_view word);
-
-/// Why wt.exe would hand `word` on changed however it is written, or
-/// nothing: it turns an unpaired surrogate into U+FFFD, and replaces
-/// %NAME% when `defined(NAME)` (a name not known to be undefined counts).
-std::optional<std::string> wt_change(std::string_view word,
-                                     const std::function<bool(std::string_view)>& defined);
 
 }  // namespace vornalt

@@ -47,6 +47,16 @@ int compare_names(std::string_view a, std::string_view b) {
   return j < b.size() ? -1 : 0;
 }
 
+// The per-drive folders first, then by name; the whole string decides
+// between two of one name, which Windows would not keep.
+bool sorts_before(std::string_view a, std::string_view b) {
+  const bool drive_a = a.starts_with('=');
+  const bool drive_b = b.starts_with('=');
+  if (drive_a != drive_b) return drive_a;
+  const int names = compare_names(variable_name(a), variable_name(b));
+  return names != 0 ? names < 0 : a < b;
+}
+
 bool is_changed(std::string_view entry, std::span<const Variable> changes) {
   return std::any_of(changes.begin(), changes.end(), [&](const Variable& change) {
     return same_variable_name(variable_name(entry), change.name);
@@ -82,22 +92,17 @@ std::string_view variable_name(std::string_view entry) {
 
 std::u16string environment_block(std::span<const std::string> environment,
                                  std::span<const Variable> changes) {
-  std::vector<std::string> entries;
-  entries.reserve(environment.size() + changes.size());
+  std::vector<std::string> set;
+  for (const Variable& change : changes) {
+    if (change.value) set.push_back(change.name + "=" + *change.value);
+  }
+  std::vector<std::string_view> entries(set.begin(), set.end());
   for (const std::string& entry : environment) {
     if (!entry.empty() && !is_changed(entry, changes)) entries.push_back(entry);
   }
-  for (const Variable& change : changes) {
-    if (change.value) entries.push_back(change.name + "=" + *change.value);
-  }
-  std::stable_sort(entries.begin(), entries.end(), [](const std::string& a, const std::string& b) {
-    const bool drive_a = a.starts_with('=');
-    const bool drive_b = b.starts_with('=');
-    if (drive_a != drive_b) return drive_a;
-    return compare_names(variable_name(a), variable_name(b)) < 0;
-  });
+  std::sort(entries.begin(), entries.end(), sorts_before);
   std::u16string block;
-  for (const std::string& entry : entries) {
+  for (std::string_view entry : entries) {
     block += to_utf16(entry);
     block += u'\0';
   }

@@ -20,10 +20,14 @@ void append_hex(std::string& out, std::uint32_t value, int digits, const char* a
 
 }  // namespace
 
+std::string hex_code(std::uint32_t value) {
+  std::string text = "0x";
+  append_hex(text, value, 8, "0123456789ABCDEF");
+  return text;
+}
+
 std::string to_string(HRESULT code) {
-  std::string text = "HRESULT(0x";
-  append_hex(text, static_cast<std::uint32_t>(code.value), 8, "0123456789ABCDEF");
-  return text + ")";
+  return "HRESULT(" + hex_code(static_cast<std::uint32_t>(code.value)) + ")";
 }
 
 HRESULT Error::shown_code() const { return code_ == CODE_WITHOUT_LAST_ERROR ? HRESULT{0} : code_; }

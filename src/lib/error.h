@@ -13,7 +13,10 @@ struct HRESULT {
   bool operator==(const HRESULT&) const = default;
 };
 
-/// "HRESULT(0x80070002)": eight upper-case hexadecimal digits.
+/// "0xC000013A": eight upper-case hexadecimal digits.
+std::string hex_code(std::uint32_t value);
+
+/// "HRESULT(0x80070002)".
 std::string to_string(HRESULT code);
 
 /// The code of an Error whose call failed with a last-error code of 0. It

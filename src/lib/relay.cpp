@@ -1,7 +1,5 @@
 #include "relay.h"
 
-#include <cstdio>
-
 #include "host_search.h"
 #include "relay_protocol.h"
 #include "wtf8.h"
@@ -82,9 +80,7 @@ std::optional<std::string> apply(const std::vector<Variable>& variables, System&
 // and PowerShell's $LASTEXITCODE show it.
 std::string status_text(std::uint32_t status) {
   if (status < 0x80000000) return std::to_string(status);
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(status));
-  return std::to_string(static_cast<std::int32_t>(status)) + " (" + hex + ")";
+  return std::to_string(static_cast<std::int32_t>(status)) + " (" + hex_code(status) + ")";
 }
 
 // -k: the window stays until a key is pressed there. Keys pressed while the

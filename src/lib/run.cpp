@@ -66,17 +66,33 @@ bool use_folder(std::string_view given, Placement& placement, System& system) {
   return true;
 }
 
+// Why wt.exe would hand `word` on changed however it is written, or
+// nothing: it turns an unpaired surrogate into U+FFFD, and replaces %NAME%
+// of a defined variable (or of one that cannot be looked up).
+std::optional<std::string> wt_change(std::string_view word, System& system) {
+  if (to_utf8_lossy(word) != word) return "it holds an unpaired surrogate";
+  // As ExpandEnvironmentStringsW reads it: an undefined %NAME% stays, and
+  // the search goes on after its second %.
+  for (std::size_t open = word.find('%'); open != std::string_view::npos;) {
+    const std::size_t close = word.find('%', open + 1);
+    if (close == std::string_view::npos) break;
+    const std::string_view name = word.substr(open + 1, close - open - 1);
+    std::optional<std::string> value;
+    if (!name.empty() && (!system.environment_variable(name, value).ok() || value)) {
+      return "%" + std::string(name) + "% is a variable that it would replace";
+    }
+    open = word.find('%', close + 1);
+  }
+  return std::nullopt;
+}
+
 // wt.exe would hand the relay's own path on changed, and the relay would not
 // start: its short name may pass where its long one does not.
 bool name_the_relay_for_wt(std::string& path, System& system) {
-  const auto defined = [&](std::string_view name) {
-    std::optional<std::string> value;
-    return !system.environment_variable(name, value).ok() || value.has_value();
-  };
-  const std::optional<std::string> change = wt_change(path, defined);
+  const std::optional<std::string> change = wt_change(path, system);
   if (!change) return true;
   std::string short_path;
-  if (system.short_path(path, short_path).ok() && !wt_change(short_path, defined)) {
+  if (system.short_path(path, short_path).ok() && !wt_change(short_path, system)) {
     path = std::move(short_path);
     return true;
   }
