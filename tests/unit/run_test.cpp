@@ -23,6 +23,19 @@ RunResult run_with(std::vector<std::string> args) {
 
 std::string help_screen() { return std::string(BANNER) + wrap_text(HELP_TEXT, 80) + "\n"; }
 
+// A quiet run of `args` (after the program's name), the relay reporting
+// `reads`.
+testing::FakeSystem run_quietly(std::vector<std::string> args, std::vector<std::string> reads,
+                                int status, const std::string& line) {
+  args.insert(args.begin() + 1, "-q");
+  args.insert(args.begin(), "vornalt.exe");
+  testing::FakeSystem system;
+  system.pipe_reads = std::move(reads);
+  EXPECT_EQ(run(args, system), status) << line;
+  EXPECT_EQ(to_wtf8(system.command_line), line + std::string(1, '\0'));
+  return system;
+}
+
 TEST(Run, HelpAndUsageErrors) {
   const struct {
     std::vector<std::string> args;
@@ -270,13 +283,7 @@ TEST(Run, TheRelayWatchesTheCommandForExitCodeAndForWtsWait) {
       {{"wt", "x"}, {}, 0, wt + "cmd.exe /c x"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = c.args;
-    args.insert(args.begin() + 1, "-q");
-    args.insert(args.begin(), "vornalt.exe");
-    testing::FakeSystem system;
-    system.pipe_reads = c.reads;
-    EXPECT_EQ(run(args, system), c.status) << c.line;
-    EXPECT_EQ(to_wtf8(system.command_line), c.line + std::string(1, '\0'));
+    const testing::FakeSystem system = run_quietly(c.args, c.reads, c.status, c.line);
     EXPECT_EQ(system.err, c.err) << c.line;
     EXPECT_EQ(system.pipe_name.empty(), c.reads.empty()) << c.line;
   }
@@ -343,13 +350,7 @@ TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
        "vars 0\n"},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = c.args;
-    args.insert(args.begin() + 1, "-q");
-    args.insert(args.begin(), "vornalt.exe");
-    testing::FakeSystem system;
-    system.pipe_reads = c.reads;
-    EXPECT_EQ(run(args, system), c.status) << c.line;
-    EXPECT_EQ(to_wtf8(system.command_line), c.line + std::string(1, '\0'));
+    const testing::FakeSystem system = run_quietly(c.args, c.reads, c.status, c.line);
     EXPECT_EQ(system.start_environment, c.environment) << c.line;
     EXPECT_EQ(system.pipe_written, c.written) << c.line;
     EXPECT_EQ(system.err, c.err) << c.line;

@@ -49,10 +49,21 @@ BOOL WINAPI keep_for_child(DWORD event) {
 
 constexpr DWORD READ_SIZE = 4096;
 
-// Waits for an overlapped ReadFile or WriteFile begun on `handle`.
-Result overlapped_result(HANDLE handle, OVERLAPPED& io, BOOL done, DWORD& transferred) {
-  if (!done && GetLastError() != ERROR_IO_PENDING) return check_win32_bool(FALSE);
-  return check_win32_bool(GetOverlappedResult(handle, &io, &transferred, TRUE));
+// ReadFile or WriteFile on the pipe, to its end: overlapped with `event` at
+// the end that made the pipe (whose wait for the client watches the host as
+// well), plain at the relay's, where `event` is null.
+Result transfer(HANDLE pipe, HANDLE event, bool writing, char* data, DWORD size, DWORD& done) {
+  if (event == nullptr) {
+    return check_win32_bool(writing ? WriteFile(pipe, data, size, &done, nullptr)
+                                    : ReadFile(pipe, data, size, &done, nullptr));
+  }
+  OVERLAPPED io{};
+  io.hEvent = event;
+  ResetEvent(event);
+  const BOOL finished = writing ? WriteFile(pipe, data, size, nullptr, &io)
+                                : ReadFile(pipe, data, size, nullptr, &io);
+  if (!finished && GetLastError() != ERROR_IO_PENDING) return check_win32_bool(FALSE);
+  return check_win32_bool(GetOverlappedResult(pipe, &io, &done, TRUE));
 }
 
 HANDLE open_console_input() {
@@ -164,18 +175,10 @@ bool Win32System::server_runs_this_program(Handle pipe) {
 
 Result Win32System::read_pipe(Handle pipe, std::string& bytes) {
   bytes.resize(READ_SIZE);
+  const HANDLE event = pipe_io_ != nullptr ? pipe_io_->event : nullptr;
   DWORD got = 0;
   while (got == 0) {
-    Result read;
-    if (pipe_io_ != nullptr) {
-      OVERLAPPED io{};
-      io.hEvent = pipe_io_->event;
-      ResetEvent(io.hEvent);
-      const BOOL done = ReadFile(pipe, bytes.data(), READ_SIZE, nullptr, &io);
-      read = overlapped_result(pipe, io, done, got);
-    } else {  // the relay's end
-      read = check_win32_bool(ReadFile(pipe, bytes.data(), READ_SIZE, &got, nullptr));
-    }
+    const Result read = transfer(pipe, event, false, bytes.data(), READ_SIZE, got);
     if (!read.ok()) {
       bytes.clear();
       // The other end has closed the pipe: what it had to say is over.
@@ -198,19 +201,13 @@ Result Win32System::open_pipe(std::string_view name, Handle& pipe) {
 }
 
 Result Win32System::write_pipe(Handle pipe, std::string_view bytes) {
+  const HANDLE event = pipe_io_ != nullptr ? pipe_io_->event : nullptr;
   while (!bytes.empty()) {
     const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
     DWORD written = 0;
-    Result result;
-    if (pipe_io_ != nullptr) {
-      OVERLAPPED io{};
-      io.hEvent = pipe_io_->event;
-      ResetEvent(io.hEvent);
-      const BOOL done = WriteFile(pipe, bytes.data(), size, nullptr, &io);
-      result = overlapped_result(pipe, io, done, written);
-    } else {
-      result = check_win32_bool(WriteFile(pipe, bytes.data(), size, &written, nullptr));
-    }
+    // WriteFile only reads the bytes.
+    const Result result =
+        transfer(pipe, event, true, const_cast<char*>(bytes.data()), size, written);
     if (!result.ok()) return result;
     bytes.remove_prefix(written);
   }
