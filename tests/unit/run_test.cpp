@@ -247,10 +247,14 @@ TEST(Run, DryRunPrintsWhatARunWouldAndTheHostAndStartsNothing) {
   }
 }
 
+// The relay's words as the fake system makes them, and wt's line before them.
+const std::string RELAY = "C:\\tools\\vornalt.exe --vornalt-relay ";
+const std::string ID = "0123456789abcdeffedcba9876543210 ";
+const std::string WT = "wt.exe --window vornalt --title \"\" --startingDirectory . ";
+
 TEST(Run, TheRelayWatchesTheCommandForExitCodeAndForWtsWait) {
-  const std::string relay =
-      "C:\\tools\\vornalt.exe --vornalt-relay " + std::string("0123456789abcdeffedcba9876543210 ");
-  const std::string wt = "wt.exe --window vornalt --title \"\" --startingDirectory . ";
+  const std::string relay = RELAY + ID;
+  const std::string& wt = WT;
   const struct {
     std::vector<std::string> args;
     std::vector<std::string> reads;  // the relay's report
@@ -310,9 +314,9 @@ std::u16string block(std::initializer_list<std::u16string_view> strings) {
 // through conhost.exe's environment, or over the relay's pipe past wt.exe,
 // never on a command line.
 TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
-  const std::string relay = "C:\\tools\\vornalt.exe --vornalt-relay ";
-  const std::string id = "0123456789abcdeffedcba9876543210 ";
-  const std::string wt = "wt.exe --window vornalt --title \"\" --startingDirectory . ";
+  const std::string& relay = RELAY;
+  const std::string& id = ID;
+  const std::string& wt = WT;
   const struct {
     std::vector<std::string> args;
     std::vector<std::string> reads;  // the relay's report
