@@ -21,7 +21,7 @@ char32_t simple_lower(char32_t c) {
 // with the same lower-case form (so `a` and `A` as `A`, `é` as `É`), which
 // also puts `_` after the letters, as Windows does.
 char32_t comparison_key(char32_t c) {
-  if (c < 0x80) return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+  if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<char32_t>(c - ('a' - 'A')) : c;
   const char32_t lower = simple_lower(c);
   char32_t key = lower;
   for (const auto& entry : unicode::lower_simple) {
