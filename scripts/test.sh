@@ -3,9 +3,10 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer) and, under Wine, the same
 # unit tests for Windows, the Win32 layer's tests and the end-to-end tests of
 # vornalt.exe, built once with MinGW-w64's g++ and once with clang; every
-# fuzz target for a short while; clang-tidy; the check of the CI workflow;
-# the release script, a check of the manifests it writes, and a second build
-# of the release in another folder that must give the same bytes. Ends with CTest's summary of all of them.
+# fuzz target for a short while; clang-tidy; the checks of the CI workflow
+# and of the documentation's links; the release script, a check of the
+# manifests it writes, and a second build of the release in another folder
+# that must give the same bytes. Ends with CTest's summary of all of them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
