@@ -95,6 +95,26 @@ void pause(std::string_view said, System& system) {
                                               debug_form(waited.error(), system) + "\n");
 }
 
+// The shell of `line`, in this console.
+Result start_shell(const RelayLine& line, System& system, ProcessInformation& info) {
+  std::string shell;
+  std::u16string buffer = to_utf16(line.shell_line);
+  buffer += u'\0';
+  Result started = find_shell_program(line.shell_program, system, shell);
+  if (started.ok()) started = system.create_process(shell, buffer, {.new_console = false}, info);
+  return started;
+}
+
+// The shell's exit status once it has ended; nothing when it cannot be
+// read.
+std::optional<std::uint32_t> wait_for_shell(const ProcessInformation& info, System& system) {
+  std::uint32_t status = 0;
+  const bool known =
+      system.wait_for_single_object(info.process, INFINITE_TIMEOUT) == WAIT_EVENT_OBJECT_0 &&
+      system.exit_code(info.process, status).ok();
+  return known ? std::optional(status) : std::nullopt;
+}
+
 int refuse(std::string_view why, const RelayLine& line, System& system) {
   system.write(Stream::err, "Error: " + std::string(why) + "; the command does not run\n");
   system.report_done();
@@ -122,39 +142,30 @@ int run_relay(System& system) {
   }
   Handle pipe = connection.pipe;
   system.keep_console_events_for_child();
-
-  std::string shell;
-  std::u16string buffer = to_utf16(line->shell_line);
-  buffer += u'\0';
   ProcessInformation info;
-  Result started = find_shell_program(line->shell_program, system, shell);
-  if (started.ok()) started = system.create_process(shell, buffer, {.new_console = false}, info);
+  const Result started = start_shell(*line, system, info);
   if (!started.ok()) {
-    const Error error = started.error();
-    report(system, pipe, failure_message(error.code()));
+    report(system, pipe, failure_message(started.error().code()));
     close(system, pipe);
-    print_error("Error: Failed to start '" + line->shell_program + "'", error, system);
+    print_error("Error: Failed to start '" + line->shell_program + "'", started.error(), system);
     system.report_done();
     if (line->keep) pause("", system);
     return 1;
   }
   report(system, pipe, pid_message(info.process_id));
-  std::uint32_t status = 1;
-  const bool known =
-      system.wait_for_single_object(info.process, INFINITE_TIMEOUT) == WAIT_EVENT_OBJECT_0 &&
-      system.exit_code(info.process, status).ok();
+  const std::optional<std::uint32_t> status = wait_for_shell(info, system);
   // Without a status the report ends short, and the first vornalt says so.
-  if (known) report(system, pipe, status_message(status));
+  if (status) report(system, pipe, status_message(*status));
   close(system, pipe);
   close(system, info.process);
   close(system, info.thread);
   system.report_done();
   if (line->keep) {
-    pause(known ? "The command ended with exit status " + status_text(status) + ". "
-                : "The command ended; its exit status could not be read. ",
+    pause(status ? "The command ended with exit status " + status_text(*status) + ". "
+                 : "The command ended; its exit status could not be read. ",
           system);
   }
-  return static_cast<int>(status);
+  return static_cast<int>(status.value_or(1));
 }
 
 }  // namespace vornalt
