@@ -3,6 +3,9 @@
 //   <name>.cmdline  its command line;
 //   <name>.argv     its C runtime's argv, each word ended by a NUL unit;
 //   <name>.title    its console's title;
+//   <name>.console  "console", or "no console" when standard output's
+//                   console (CONOUT$) is none, with the errors and whether
+//                   it has a console window;
 //   <name>.cwd      its current folder;
 //   <name>.parent   the process id of its parent, in decimal;
 //   <name>.env      its environment, each string ended by a NUL unit;
@@ -40,6 +43,23 @@ DWORD parent_process_id() {
   return parent;
 }
 
+// Whether the title came from a console. Wine can give a program a new
+// console that no console host serves (its conhost.exe did not start, or
+// ended); then no title can be read, whatever was set.
+std::wstring console_state(DWORD title_error) {
+  HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD mode = 0;
+  const bool console = out != INVALID_HANDLE_VALUE && GetConsoleMode(out, &mode);
+  const DWORD error = console ? 0 : GetLastError();
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  std::wstring state =
+      console ? L"console" : L"no console (CONOUT$: error " + std::to_wstring(error) + L")";
+  if (GetConsoleWindow() == nullptr) state += L", no window";
+  if (title_error != 0) state += L", GetConsoleTitleW: error " + std::to_wstring(title_error);
+  return state;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -55,8 +75,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   write_file(base + L".argv", words);
   std::wstring title(4096, L'\0');
+  SetLastError(0);  // an empty title is no failure
   title.resize(GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size())));
+  const DWORD title_error = title.empty() ? GetLastError() : 0;
   write_file(base + L".title", title);
+  write_file(base + L".console", console_state(title_error));
   std::wstring folder(32768, L'\0');
   folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
   write_file(base + L".cwd", folder);
