@@ -475,7 +475,8 @@ TEST(EndToEnd, VariablesReachTheCommandThroughEitherHostAndNoCommandLine) {
     std::vector<std::u16string> args = {to_utf16(target), u"-w", u"-q"};
     std::vector<std::u16string> expected;
     for (std::size_t i = 0; i < values.size(); ++i) {
-      const std::u16string set = u"VORNALT_E2E_" + to_utf16(std::to_string(i)) + u"=" + values[i];
+      const std::u16string set =
+          u"VORNALT_E2E_VAR_" + to_utf16(std::to_string(i)) + u"=" + values[i];
       args.insert(args.end(), {u"-v", set});
       expected.push_back(set);
     }
@@ -487,8 +488,11 @@ TEST(EndToEnd, VariablesReachTheCommandThroughEitherHostAndNoCommandLine) {
     ASSERT_TRUE(environment.has_value()) << target;
     std::vector<std::u16string> seen;
     for (const std::u16string& string : strings_of(*environment)) {
-      if (string.starts_with(u"VORNALT_E2E_")) seen.push_back(string);
+      if (string.starts_with(u"VORNALT_E2E_VAR_") || string.starts_with(u"VORNALT_E2E_REMOVED")) {
+        seen.push_back(string);
+      }
     }
+    std::sort(seen.begin(), seen.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(seen, expected) << target;
     for (const wchar_t* record :
