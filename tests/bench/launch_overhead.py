@@ -21,10 +21,12 @@ Usage: launch_overhead.py [--bare-median-to FILE] <wine>
 against it. --self-test checks the decision on made-up ratios, timing nothing.
 Exits 1 when a gate fails."""
 import argparse
+import os
 import random
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 from typing import NamedTuple
 
@@ -35,6 +37,7 @@ class Gate(NamedTuple):
     second: list  # the one it is weighed against
     statuses: tuple  # the exit statuses the first and the second must end with
     limit: float  # the most that the median ratio first / second may be
+    keeps_window: bool = False  # the first leaves a window waiting for a key (-k)
 
 
 GATES = [
@@ -45,6 +48,15 @@ GATES = [
     # Waiting for the command's status through the relay against waiting for
     # the host: one more process start, the relay's, and the pipe.
     Gate("relay", ["vornalt.exe", "conhost", "-e", "-q", "cmd", "/c", "exit", "3"],
+         ["vornalt.exe", "conhost", "-w", "-q", "cmd", "/c", "exit", "3"], (3, 0), 1.50),
+    # -k and -v cost nothing beside the relay: -e returns once the command
+    # has ended, before the window waits for its key (pressed after the
+    # timing), and conhost.exe carries the variables in its environment.
+    Gate("keep", ["vornalt.exe", "conhost", "-e", "-k", "-q", "cmd", "/c", "exit", "3"],
+         ["vornalt.exe", "conhost", "-w", "-q", "cmd", "/c", "exit", "3"], (3, 0), 1.50, True),
+    Gate("variables",
+         ["vornalt.exe", "conhost", "-e", "-v", "BUILD_CONFIG=Release", "-v", "TEMP_TOKEN=",
+          "-q", "cmd", "/c", "exit", "3"],
          ["vornalt.exe", "conhost", "-w", "-q", "cmd", "/c", "exit", "3"], (3, 0), 1.50),
 ]
 BARE_GATE = "launch"  # whose second side is the bare launch for --bare-median-to
@@ -118,15 +130,35 @@ def measure(wine, folder):
     class WrongStatus(Exception):
         pass
 
-    def timed(args, status):
-        start = time.perf_counter()
-        done = subprocess.run([wine] + args, cwd=folder, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    def close_kept_window():
+        # The stand-in conhost.exe records the process it started: the relay.
+        with open(os.path.join(folder, "conhost.pid"), "rb") as record:
+            relay = record.read().decode("utf-16-le")
+        pressed = subprocess.run([wine, "console_input.exe", relay, "key"], cwd=folder,
+                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        if pressed.returncode != 0:
+            sys.exit(f"no key could be put into the window of the relay {relay}")
+
+    def timed(args, status, keeps_window=False):
+        # Standard error goes to a file, not a pipe: the programs that Wine
+        # starts inherit it, and a window kept open would keep a pipe open.
+        if keeps_window and os.path.exists(os.path.join(folder, "conhost.pid")):
+            os.remove(os.path.join(folder, "conhost.pid"))  # a run before this one's
+        with tempfile.TemporaryFile() as err:
+            start = time.perf_counter()
+            done = subprocess.run([wine] + args, cwd=folder, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=err)
+            elapsed = time.perf_counter() - start
+            err.seek(0)
+            said = err.read().decode(errors="replace").strip()
+        # A run that went wrong may have left no window to close.
+        if keeps_window and done.returncode == status:
+            close_kept_window()
         if done.returncode != status:
-            said = done.stderr.decode(errors="replace").strip()
             raise WrongStatus(f"`{' '.join(args)}` ended with {done.returncode}, not {status}"
                               + (f": {said}" if said else ""))
-        return time.perf_counter() - start
+        return elapsed
 
     def pair_of(gate):
         reruns = 0
@@ -138,8 +170,8 @@ def measure(wine, folder):
                     # Alternate which goes first so that drift hits both alike.
                     if i % 2:
                         s = timed(gate.second, gate.statuses[1])
-                        return timed(gate.first, gate.statuses[0]), s
-                    f = timed(gate.first, gate.statuses[0])
+                        return timed(gate.first, gate.statuses[0], gate.keeps_window), s
+                    f = timed(gate.first, gate.statuses[0], gate.keeps_window)
                     return f, timed(gate.second, gate.statuses[1])
                 except WrongStatus as wrong:
                     # Under a heavy load Wine's CreateProcessW of a new console
