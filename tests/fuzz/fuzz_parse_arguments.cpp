@@ -16,13 +16,21 @@
 
 namespace {
 
-// Only ASCII letters lower-case into the letters of an option's name (the
-// Kelvin sign gives a "k", which none holds), so ASCII is enough here.
-std::string ascii_lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// Only ASCII letters and the Kelvin sign (U+212A) lower-case into the
+// letters of an option's name, so no more of the mapping is needed here.
+std::string option_lower(std::string_view text) {
+  constexpr std::string_view KELVIN = "\xE2\x84\xAA";
+  std::string lower;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (text.substr(i, KELVIN.size()) == KELVIN) {
+      lower += 'k';
+      i += KELVIN.size() - 1;
+    } else {
+      lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
   }
-  return text;
+  return lower;
 }
 
 bool is_any_of(std::string_view word, std::initializer_list<std::string_view> names) {
@@ -33,18 +41,19 @@ bool is_any_of(std::string_view word, std::initializer_list<std::string_view> na
 }
 
 // Where the command starts: after the target and the options, each of
-// -s, -t and -d with the word that follows it, and after a "--" that ends
+// -s, -t, -d and -v with the word that follows it, and after a "--" that ends
 // them.
 std::size_t command_start(const std::vector<std::string>& args) {
   std::size_t k = 2;
   while (k < args.size()) {
-    const std::string word = ascii_lower(args[k]);
+    const std::string word = option_lower(args[k]);
     if (is_any_of(word, {"-s", "--shell", "/s", "/shell", "-t", "--title", "/t", "/title", "-d",
-                         "--dir", "/d", "/dir"})) {
+                         "--dir", "/d", "/dir", "-v", "--var", "/v", "/var"})) {
       k += 2;
-    } else if (is_any_of(word, {"-w", "--wait", "/w", "/wait", "-q", "--quiet", "/q", "/quiet",
-                                "-e", "--exit-code", "/e", "/exit-code", "-n", "--dry-run", "/n",
-                                "/dry-run"})) {
+    } else if (is_any_of(word, {"-w",       "--wait",     "/w",     "/wait",     "-q",
+                                "--quiet",  "/q",         "/quiet", "-e",        "--exit-code",
+                                "/e",       "/exit-code", "-n",     "--dry-run", "/n",
+                                "/dry-run", "-k",         "--keep", "/k",        "/keep"})) {
       ++k;
     } else {
       return word == "--" ? k + 1 : k;
