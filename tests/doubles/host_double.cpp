@@ -16,9 +16,11 @@
 // With VORNALT_DOUBLE_DELAY_MS set it lingers
 // that long before it ends; last it writes "<name>.done".
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform_readers.h"
+#include "relay_protocol.h"
 #include "windows_support.h"
 #include "wtf8.h"
 
@@ -101,15 +103,16 @@ std::string expand_environment(std::string_view text) {
 // Opens the pipe named by the relay's id on `line` and writes a report into
 // it; the handle stays open, so that the relay cannot have the pipe.
 void squat_on_the_relays_pipe(std::string_view line) {
-  const std::string marker = " --vornalt-relay ";
-  const std::size_t at = line.find(marker);
-  if (at == std::string_view::npos) return;
-  const std::string_view rest = line.substr(at + marker.size());
-  const std::string name = "\\\\.\\pipe\\vornalt-" + std::string(rest.substr(0, rest.find(' ')));
+  const std::optional<vornalt::RelayLine> relay = vornalt::read_relay_line(line);
+  if (!relay) return;
+  const std::string name = vornalt::relay_pipe_name(relay->id);
   HANDLE pipe = CreateFileW(wide(vornalt::to_utf16(name)).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                             nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::string report = vornalt::pid_message(1) + vornalt::status_message(7);
   DWORD written = 0;
-  if (pipe != INVALID_HANDLE_VALUE) WriteFile(pipe, "pid 1\nstatus 7\n", 15, &written, nullptr);
+  if (pipe != INVALID_HANDLE_VALUE) {
+    WriteFile(pipe, report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
+  }
 }
 
 // The real hosts own the console rather than run in it, so Ctrl+C there is
