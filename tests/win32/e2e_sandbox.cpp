@@ -175,10 +175,20 @@ void Sandbox::add_double(const std::wstring& name, const std::wstring& folder) c
             FALSE);
 }
 
-std::optional<std::u16string> Sandbox::record(const std::wstring& name,
-                                              const std::wstring& done) const {
-  if (!wait_for(path(done))) return std::nullopt;
-  const std::string bytes = read_file(path(name));
+namespace {
+
+// Whether `holds` came true within a minute, which a busy machine may take.
+template <typename Condition>
+bool within_a_minute(Condition holds) {
+  for (int i = 0; i < 1200; ++i) {
+    if (holds()) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+// A record's UTF-16LE bytes as units.
+std::u16string units_of(const std::string& bytes) {
   std::u16string units(bytes.size() / 2, u'\0');
   for (std::size_t i = 0; i < units.size(); ++i) {
     units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -187,25 +197,28 @@ std::optional<std::u16string> Sandbox::record(const std::wstring& name,
   return units;
 }
 
+}  // namespace
+
+std::optional<std::u16string> Sandbox::record(const std::wstring& name,
+                                              const std::wstring& done) const {
+  if (!wait_for(path(done))) return std::nullopt;
+  return units_of(read_file(path(name)));
+}
+
 std::optional<std::u16string> Sandbox::written(const std::wstring& name) const {
   // One WriteFile writes it: once it has bytes, it has them all.
-  for (int i = 0; i < 1200; ++i) {
+  const std::wstring file = path(name);
+  const bool has_bytes = within_a_minute([&] {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (GetFileAttributesExW(path(name).c_str(), GetFileExInfoStandard, &data) &&
-        data.nFileSizeLow > 0) {
-      return record(name, name);
-    }
-    Sleep(50);
-  }
-  return std::nullopt;
+    return GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) &&
+           data.nFileSizeLow > 0;
+  });
+  if (!has_bytes) return std::nullopt;
+  return units_of(read_file(file));
 }
 
 bool Sandbox::wait_for(const std::wstring& file) const {
-  for (int i = 0; i < 1200; ++i) {  // up to a minute on a busy machine
-    if (exists(file)) return true;
-    Sleep(50);
-  }
-  return false;
+  return within_a_minute([&] { return exists(file); });
 }
 
 std::vector<std::wstring> Sandbox::files() const {
