@@ -386,24 +386,28 @@ TEST(EndToEnd, ConhostRunsTheCommandThroughCmd) {
 // for the command.
 TEST(EndToEnd, WaitReturnsOnlyAfterTheCommandHasEnded) {
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"2500");
-  for (const char* target : {"conhost", "wt"}) {
-    for (int mode = 0; mode < 3; ++mode) {
-      const bool wait = mode > 0;
-      if (mode == 2 && target == std::string("wt")) continue;
-      Sandbox sandbox;
-      sandbox.add_double(L"probe");
-      const Outcome outcome = sandbox.run(
-          mode == 2   ? std::initializer_list<std::string>{target, "-e", "-w", "probe.exe"}
-          : mode == 1 ? std::initializer_list<std::string>{target, "-w", "probe.exe"}
-                      : std::initializer_list<std::string>{target, "probe.exe"});
-      EXPECT_EQ(outcome.status, 0u);
-      EXPECT_EQ(outcome.err, "");
-      EXPECT_EQ(exists(sandbox.path(L"probe.done")), wait) << target;
-      if (std::string(target) == "conhost") {
-        EXPECT_EQ(exists(sandbox.path(L"conhost.done")), wait);
-      }
-      EXPECT_TRUE(sandbox.wait_for(sandbox.path(L"probe.done")));
+  const struct {
+    std::vector<std::u16string> args;  // before the command
+    bool waits;
+  } cases[] = {
+      {{u"conhost"}, false}, {{u"conhost", u"-w"}, true}, {{u"conhost", u"-e", u"-w"}, true},
+      {{u"wt"}, false},      {{u"wt", u"-w"}, true},
+  };
+  for (const auto& c : cases) {
+    Sandbox sandbox;
+    sandbox.add_double(L"probe");
+    std::vector<std::u16string> args = c.args;
+    args.push_back(u"probe.exe");
+    const std::u16string line = command_line(args);
+    const std::string what = to_wtf8(line);
+    const Outcome outcome = sandbox.run(line);
+    EXPECT_EQ(outcome.status, 0u) << what;
+    EXPECT_EQ(outcome.err, "") << what;
+    EXPECT_EQ(exists(sandbox.path(L"probe.done")), c.waits) << what;
+    if (c.args[0] == u"conhost") {
+      EXPECT_EQ(exists(sandbox.path(L"conhost.done")), c.waits) << what;
     }
+    EXPECT_TRUE(sandbox.wait_for(sandbox.path(L"probe.done")));
   }
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
 }
@@ -594,8 +598,8 @@ TEST(EndToEnd, CtrlCEndsTheCommandNotTheRelay) {
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"10000");
   Sandbox sandbox;
   sandbox.add_double(L"probe");
-  HANDLE presser = CreateThread(nullptr, 0, press_ctrl_c_once_the_command_runs,
-                                const_cast<Sandbox*>(&sandbox), 0, nullptr);
+  HANDLE presser =
+      CreateThread(nullptr, 0, press_ctrl_c_once_the_command_runs, &sandbox, 0, nullptr);
   const Outcome outcome = sandbox.run({"conhost", "-e", "probe.exe"});
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
   WaitForSingleObject(presser, INFINITE);
