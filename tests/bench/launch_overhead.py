@@ -40,6 +40,11 @@ class Gate(NamedTuple):
     keeps_window: bool = False  # the first leaves a window waiting for a key (-k)
 
 
+def conhost_run(*options):
+    """vornalt.exe starting `cmd /c exit 3` through the stand-in conhost."""
+    return ["vornalt.exe", "conhost", *options, "-q", "cmd", "/c", "exit", "3"]
+
+
 GATES = [
     # vornalt.exe's whole run (start, parse, compose, the search for the
     # host, CreateProcessW, exit) against a program that only calls
@@ -47,17 +52,13 @@ GATES = [
     Gate("launch", ["vornalt.exe", "wt", "-q", "x"], ["bare_launch.exe"], (0, 0), 1.10),
     # Waiting for the command's status through the relay against waiting for
     # the host: one more process start, the relay's, and the pipe.
-    Gate("relay", ["vornalt.exe", "conhost", "-e", "-q", "cmd", "/c", "exit", "3"],
-         ["vornalt.exe", "conhost", "-w", "-q", "cmd", "/c", "exit", "3"], (3, 0), 1.50),
+    Gate("relay", conhost_run("-e"), conhost_run("-w"), (3, 0), 1.50),
     # -k and -v cost nothing beside the relay: -e returns once the command
     # has ended, before the window waits for its key (pressed after the
     # timing), and conhost.exe carries the variables in its environment.
-    Gate("keep", ["vornalt.exe", "conhost", "-e", "-k", "-q", "cmd", "/c", "exit", "3"],
-         ["vornalt.exe", "conhost", "-w", "-q", "cmd", "/c", "exit", "3"], (3, 0), 1.50, True),
-    Gate("variables",
-         ["vornalt.exe", "conhost", "-e", "-v", "BUILD_CONFIG=Release", "-v", "TEMP_TOKEN=",
-          "-q", "cmd", "/c", "exit", "3"],
-         ["vornalt.exe", "conhost", "-w", "-q", "cmd", "/c", "exit", "3"], (3, 0), 1.50),
+    Gate("keep", conhost_run("-e", "-k"), conhost_run("-w"), (3, 0), 1.50, True),
+    Gate("variables", conhost_run("-e", "-v", "BUILD_CONFIG=Release", "-v", "TEMP_TOKEN="),
+         conhost_run("-w"), (3, 0), 1.50),
 ]
 BARE_GATE = "launch"  # whose second side is the bare launch for --bare-median-to
 
