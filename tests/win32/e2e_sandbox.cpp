@@ -206,15 +206,15 @@ std::optional<std::u16string> Sandbox::record(const std::wstring& name,
 }
 
 std::optional<std::u16string> Sandbox::written(const std::wstring& name) const {
-  // One WriteFile writes it: once it has bytes, it has them all.
-  const std::wstring file = path(name);
-  const bool has_bytes = within_a_minute([&] {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    return GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) &&
-           data.nFileSizeLow > 0;
+  // The stand-in holds the file for itself from its creation to the end of
+  // its one write, so a read that opens it and finds bytes has them all.
+  std::string bytes;
+  const bool read = within_a_minute([&] {
+    bytes = read_file(path(name));
+    return !bytes.empty();
   });
-  if (!has_bytes) return std::nullopt;
-  return units_of(read_file(file));
+  if (!read) return std::nullopt;
+  return units_of(bytes);
 }
 
 bool Sandbox::wait_for(const std::wstring& file) const {

@@ -87,7 +87,8 @@ class Sandbox {
   /// never came.
   std::optional<std::u16string> record(const std::wstring& name, const std::wstring& done) const;
 
-  /// A short record that a stand-in writes at once, as soon as it is there.
+  /// A short record that a stand-in writes in one go, once it can be read
+  /// whole.
   std::optional<std::u16string> written(const std::wstring& name) const;
 
   /// The command line the stand-in `host` received, once it has ended.
