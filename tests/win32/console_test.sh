@@ -25,10 +25,16 @@ screen() {
   tmux -L "$server" kill-session -t "$name"
 }
 
-check() {  # check DESCRIPTION COMMAND...
+check() {  # check DESCRIPTION COMMAND SCREEN...
   local what=$1
   shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+  if "$@"; then
+    echo "ok: $what"
+  else
+    echo "FAILED: $what; the screen was:"
+    sed 's/^/  | /' <<<"$2"
+    failures=$((failures + 1))
+  fi
 }
 
 has_rows() {  # has_rows TEXT ROW...: the rows appear one after the other
