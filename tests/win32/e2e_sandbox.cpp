@@ -156,13 +156,19 @@ bool exists(const std::wstring& path) {
 }
 
 Sandbox::Sandbox(std::vector<std::wstring> hosts) {
+  // Wine gives the ids of ended processes to new ones, and a folder that a
+  // lingering process still has as its current folder outlives its sandbox:
+  // a name already taken holds another run's records, so take the next.
   static int counter = 0;
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  dir_ = std::wstring(temp) + L"vornalt-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-         std::to_wstring(++counter);
-  CreateDirectoryW(dir_.c_str(), nullptr);
-  CopyFileW(g_vornalt.c_str(), path(L"vornalt.exe").c_str(), FALSE);
+  const std::wstring base =
+      std::wstring(temp) + L"vornalt-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+  do {
+    dir_ = base + std::to_wstring(++counter);
+  } while (!CreateDirectoryW(dir_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
+  if (!exists(dir_)) trouble_ = "could not make the folder " + to_wtf8(to_u16(dir_));
+  copy(g_vornalt, path(L"vornalt.exe"));
   for (const auto& host : hosts) add_double(host);
 }
 
@@ -171,8 +177,13 @@ Sandbox::~Sandbox() { remove_tree(dir_); }
 void Sandbox::add_double(const std::wstring& name, const std::wstring& folder) const {
   const std::wstring target = folder.empty() ? dir_ : path(folder);
   CreateDirectoryW(target.c_str(), nullptr);
-  CopyFileW((g_doubles + L"\\" + name + L".exe").c_str(), (target + L"\\" + name + L".exe").c_str(),
-            FALSE);
+  copy(g_doubles + L"\\" + name + L".exe", target + L"\\" + name + L".exe");
+}
+
+void Sandbox::copy(const std::wstring& from, const std::wstring& to) const {
+  if (CopyFileW(from.c_str(), to.c_str(), TRUE)) return;
+  trouble_ += "could not copy " + to_wtf8(to_u16(from)) + " to " + to_wtf8(to_u16(to)) +
+              ": error " + std::to_string(GetLastError()) + "\n";
 }
 
 namespace {
@@ -263,6 +274,11 @@ Outcome Sandbox::run(const std::u16string& line, const RunOptions& options) cons
   PROCESS_INFORMATION process{};
   std::wstring writable = wide(line);
   Outcome outcome;
+  if (!trouble_.empty()) {
+    outcome.status = 0xDEAD;
+    outcome.err = "the sandbox is not as it should be: " + trouble_;
+    return outcome;
+  }
   const std::wstring application = path(options.program);
   const std::wstring directory = options.directory.empty() ? dir_ : options.directory;
   // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR.

@@ -108,8 +108,12 @@ class Sandbox {
 
  private:
   HANDLE create(const wchar_t* name, SECURITY_ATTRIBUTES& inherit) const;
+  void copy(const std::wstring& from, const std::wstring& to) const;
 
   std::wstring dir_;
+  // What went wrong in making the sandbox; a run then starts nothing and
+  // says so rather than failing for a reason that nobody can see.
+  mutable std::string trouble_;
 };
 
 }  // namespace vornalt::testing
