@@ -182,8 +182,9 @@ void Sandbox::add_double(const std::wstring& name, const std::wstring& folder) c
 
 void Sandbox::copy(const std::wstring& from, const std::wstring& to) const {
   if (CopyFileW(from.c_str(), to.c_str(), TRUE)) return;
+  const DWORD error = GetLastError();
   trouble_ += "could not copy " + to_wtf8(to_u16(from)) + " to " + to_wtf8(to_u16(to)) +
-              ": error " + std::to_string(GetLastError()) + "\n";
+              ": error " + std::to_string(error) + "\n";
 }
 
 namespace {
