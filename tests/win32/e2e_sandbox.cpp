@@ -168,19 +168,21 @@ Sandbox::Sandbox(std::vector<std::wstring> hosts) {
     dir_ = base + std::to_wstring(++counter);
   } while (!CreateDirectoryW(dir_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
   if (!exists(dir_)) trouble_ = "could not make the folder " + to_wtf8(to_u16(dir_));
-  copy(g_vornalt, path(L"vornalt.exe"));
+  add_copy(g_vornalt, L"vornalt.exe");
   for (const auto& host : hosts) add_double(host);
 }
 
 Sandbox::~Sandbox() { remove_tree(dir_); }
 
 void Sandbox::add_double(const std::wstring& name, const std::wstring& folder) const {
-  const std::wstring target = folder.empty() ? dir_ : path(folder);
-  CreateDirectoryW(target.c_str(), nullptr);
-  copy(g_doubles + L"\\" + name + L".exe", target + L"\\" + name + L".exe");
+  const std::wstring file = name + L".exe";
+  if (folder.empty()) return add_copy(g_doubles + L"\\" + file, file);
+  CreateDirectoryW(path(folder).c_str(), nullptr);
+  add_copy(g_doubles + L"\\" + file, folder + L"\\" + file);
 }
 
-void Sandbox::copy(const std::wstring& from, const std::wstring& to) const {
+void Sandbox::add_copy(const std::wstring& from, const std::wstring& name) const {
+  const std::wstring to = path(name);
   if (CopyFileW(from.c_str(), to.c_str(), TRUE)) return;
   const DWORD error = GetLastError();
   trouble_ += "could not copy " + to_wtf8(to_u16(from)) + " to " + to_wtf8(to_u16(to)) +

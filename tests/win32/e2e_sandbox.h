@@ -82,6 +82,9 @@ class Sandbox {
   /// `folder` (relative to the sandbox; made if need be) as `name`.exe.
   void add_double(const std::wstring& name, const std::wstring& folder = L"") const;
 
+  /// Copies the file `from` into the sandbox as `name` (relative to it).
+  void add_copy(const std::wstring& from, const std::wstring& name) const;
+
   /// The raw UTF-16 text of a record that a stand-in wrote beside itself,
   /// once `done` (the name of its ".done" record) exists; nothing if it
   /// never came.
@@ -108,7 +111,6 @@ class Sandbox {
 
  private:
   HANDLE create(const wchar_t* name, SECURITY_ATTRIBUTES& inherit) const;
-  void copy(const std::wstring& from, const std::wstring& to) const;
 
   std::wstring dir_;
   // What went wrong in making the sandbox; a run then starts nothing and

@@ -51,21 +51,25 @@ bool is_launch_line(const std::string& line, const std::string& target) {
 }
 
 // Runs a case whose chain ends in the recording program. `attempt` gets a
-// fresh sandbox and returns false, before it checks anything, when that
-// program never ran. Under load Wine now and then fails to start a process
-// (ERROR_INTERNAL_ERROR; cmd.exe then says 9009), which is no fault of
-// vornalt's and does not happen twice in a row: such a case runs once more
-// in another sandbox.
+// fresh sandbox and the outcome to fill with vornalt's run, and returns
+// false, before it checks anything, when that program never ran. Under load
+// Wine now and then fails to start a process (ERROR_INTERNAL_ERROR; cmd.exe
+// then says 9009), which is no fault of vornalt's and does not happen twice
+// in a row: such a case runs once more in another sandbox.
 template <typename Attempt>
 void run_case(Attempt attempt) {
   for (int time = 1;; ++time) {
     Sandbox sandbox;
-    if (attempt(sandbox)) return;
+    Outcome outcome;
+    if (attempt(sandbox, outcome)) return;
+    const std::string said = "the recording program never ran; vornalt.exe ended with " +
+                             std::to_string(outcome.status) + " and wrote:\n" + outcome.out +
+                             outcome.err;
     if (time == 2 || !testing::running_under_wine()) {
-      ADD_FAILURE() << "the recording program never ran";
+      ADD_FAILURE() << said;
       return;
     }
-    std::printf("the recording program never ran; once more\n");
+    std::printf("%s\nonce more\n", said.c_str());
   }
 }
 
@@ -157,13 +161,12 @@ TEST(EndToEnd, TheCommandStartsInTheGivenFolder) {
   const std::u16string folder = u"a b;c Grüße 日本";
   for (const char* target : {"conhost", "wt"}) {
     SCOPED_TRACE(target);
-    run_case([&](Sandbox& sandbox) {
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
       const std::wstring absolute = sandbox.path(testing::wide(folder));
       sandbox.add_double(L"probe", testing::wide(folder));
       // Relative to vornalt's current folder, or absolute.
       const std::u16string given = target == std::string("wt") ? folder : to_u16(absolute);
-      const Outcome outcome =
-          sandbox.run(command_line({to_utf16(target), u"-w", u"-d", given, u"probe.exe"}));
+      outcome = sandbox.run(command_line({to_utf16(target), u"-w", u"-d", given, u"probe.exe"}));
       const std::optional<std::u16string> cwd = sandbox.record(
           testing::wide(folder) + L"\\probe.cwd", testing::wide(folder) + L"\\probe.done");
       if (!cwd) return false;
@@ -225,14 +228,12 @@ TEST(EndToEnd, AFolderTooLongToStartInIsRefusedBeforeAnythingStarts) {
 // would not start; its short name does.
 TEST(EndToEnd, TheRelayReachesWtByAPathThatWtPassesOn) {
   SetEnvironmentVariableW(L"VORNALT_E2E_FOLDER", L"elsewhere");
-  run_case([](Sandbox& sandbox) {
+  run_case([](Sandbox& sandbox, Outcome& outcome) {
     const std::wstring folder = L"%VORNALT_E2E_FOLDER%";
     for (const wchar_t* name : {L"wt", L"probe"}) sandbox.add_double(name, folder);
-    const std::wstring vornalt = sandbox.path(folder + L"\\vornalt.exe");
-    CopyFileW(testing::g_vornalt.c_str(), vornalt.c_str(), FALSE);
-    const Outcome outcome =
-        sandbox.run({"wt", "-w", "-q", "probe.exe"},
-                    {.directory = sandbox.path(folder), .program = folder + L"\\vornalt.exe"});
+    sandbox.add_copy(testing::g_vornalt, folder + L"\\vornalt.exe");
+    outcome = sandbox.run({"wt", "-w", "-q", "probe.exe"}, {.directory = sandbox.path(folder),
+                                                            .program = folder + L"\\vornalt.exe"});
     if (!exists(sandbox.path(folder + L"\\probe.done"))) return false;
     EXPECT_EQ(outcome.status, 0u);
     EXPECT_EQ(outcome.err, "");
@@ -422,9 +423,9 @@ TEST(EndToEnd, WaitReturnsOnlyAfterTheCommandHasEnded) {
     args.push_back(u"probe.exe");
     const std::u16string line = command_line(args);
     SCOPED_TRACE(to_wtf8(line));
-    run_case([&](Sandbox& sandbox) {
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
       sandbox.add_double(L"probe");
-      const Outcome outcome = sandbox.run(line);
+      outcome = sandbox.run(line);
       const bool command_ended = exists(sandbox.path(L"probe.done"));
       const bool host_ended = exists(sandbox.path(L"conhost.done"));
       if (!sandbox.wait_for(sandbox.path(L"probe.done"))) return false;
@@ -468,9 +469,9 @@ TEST(EndToEnd, ExitCodeHandsBackTheCommandsStatus) {
 TEST(EndToEnd, TheShellPidIsTheProcessThatRanTheCommand) {
   for (const char* target : {"conhost", "wt"}) {
     SCOPED_TRACE(target);
-    run_case([&](Sandbox& sandbox) {
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
       sandbox.add_double(L"probe");
-      const Outcome outcome = sandbox.run({target, "-e", "probe.exe"});
+      outcome = sandbox.run({target, "-e", "probe.exe"});
       const std::optional<std::u16string> parent = sandbox.record(L"probe.parent", L"probe.done");
       if (!parent) return false;
       EXPECT_EQ(outcome.status, 0u);
@@ -506,7 +507,7 @@ TEST(EndToEnd, VariablesReachTheCommandThroughEitherHostAndNoCommandLine) {
   SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", L"present");
   for (const char* target : {"conhost", "wt"}) {
     SCOPED_TRACE(target);
-    run_case([&](Sandbox& sandbox) {
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
       sandbox.add_double(L"probe");
       std::vector<std::u16string> args = {to_utf16(target), u"-w", u"-q"};
       std::vector<std::u16string> expected;
@@ -517,7 +518,7 @@ TEST(EndToEnd, VariablesReachTheCommandThroughEitherHostAndNoCommandLine) {
         expected.push_back(set);
       }
       args.insert(args.end(), {u"-v", u"vornalt_e2e_removed=", u"probe.exe"});
-      const Outcome outcome = sandbox.run(command_line(args));
+      outcome = sandbox.run(command_line(args));
       const std::optional<std::u16string> environment = sandbox.record(L"probe.env", L"probe.done");
       if (!environment) return false;
       EXPECT_EQ(outcome.status, 0u);
@@ -649,11 +650,10 @@ TEST(EndToEnd, CtrlCEndsTheCommandNotTheRelay) {
 TEST(EndToEnd, TheRelayTakesTheShellFromTheSystemNotTheCurrentFolder) {
   for (const char* target : {"conhost", "wt"}) {
     SCOPED_TRACE(target);
-    run_case([&](Sandbox& sandbox) {
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
       sandbox.add_double(L"probe");
-      CopyFileW((testing::g_doubles + L"\\probe.exe").c_str(), sandbox.path(L"cmd.exe").c_str(),
-                FALSE);
-      const Outcome outcome = sandbox.run({target, "-e", "-q", "probe.exe", "a"});
+      sandbox.add_copy(testing::g_doubles + L"\\probe.exe", L"cmd.exe");
+      outcome = sandbox.run({target, "-e", "-q", "probe.exe", "a"});
       EXPECT_FALSE(exists(sandbox.path(L"cmd.done")));
       if (!exists(sandbox.path(L"probe.done"))) return false;
       EXPECT_EQ(outcome.status, 0u);
@@ -666,11 +666,10 @@ TEST(EndToEnd, TheRelayRunsTheCommandWithoutItsFirstVornalt) {
   // Started by hand, or long after: no pipe to report to.
   for (const char* id : {"x", "0123456789abcdef0123456789abcdef"}) {
     SCOPED_TRACE(id);
-    run_case([&](Sandbox& sandbox) {
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
       sandbox.add_double(L"probe");
-      const Outcome outcome =
-          sandbox.run(u"\"" + to_u16(sandbox.path(L"vornalt.exe")) + u"\" --vornalt-relay " +
-                      to_utf16(id) + u" cmd.exe /c probe.exe \"a b\" ^&");
+      outcome = sandbox.run(u"\"" + to_u16(sandbox.path(L"vornalt.exe")) + u"\" --vornalt-relay " +
+                            to_utf16(id) + u" cmd.exe /c probe.exe \"a b\" ^&");
       const std::optional<std::u16string> argv = sandbox.record(L"probe.argv", L"probe.done");
       if (!argv) return false;
       EXPECT_EQ(outcome.status, 0u);
