@@ -202,7 +202,11 @@ std::string quote_arguments(std::span<const std::string> words, std::string_view
   std::size_t size = words.size();
   for (const auto& word : words) size += word.size() + 2;
   std::string out;
-  out.reserve(size);
+  out.reserve(size + 2);
+  // A statement that begins with a string is an expression, not a command:
+  // PowerShell would print the name, or refuse the whole script when a word
+  // follows it. The call operator makes the quoted name a command.
+  if (!words.empty() && needs_quoting(words[0], POWERSHELL_QUOTING, triggers)) out = "& ";
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (i > 0) out += ' ';
     append_quoted(out, words[i], POWERSHELL_QUOTING, triggers);

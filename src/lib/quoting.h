@@ -61,7 +61,8 @@ void append_quoted_for_argv(std::string& out, std::string_view word);
 std::string quote_for_cmd(std::span<const std::string> words);
 
 /// The command words quoted for `shell` ("cmd" or a PowerShell) and joined
-/// by single blanks.
+/// by single blanks. For PowerShell a quoted command word gets the call
+/// operator, `& 'C:\Program Files\x.exe'`, so that it runs.
 std::string quote_arguments(std::span<const std::string> words, std::string_view shell);
 
 }  // namespace vornalt

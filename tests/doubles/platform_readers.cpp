@@ -187,6 +187,101 @@ bool read_powershell_string(std::string_view line, std::size_t& pos, bool single
   return false;
 }
 
+// One element from `pos` on, read in argument mode; false when the reading
+// stopped where it cannot follow PowerShell (the element is then code).
+bool read_powershell_element(std::string_view line, std::size_t& pos, PowershellWord& word) {
+  using Kind = PowershellWord::Kind;
+  const std::size_t start = pos;
+  const DecodedChar first = decode_wtf8(line, pos);
+  auto stop = [&] {
+    word = {Kind::code, std::string(line.substr(start, pos - start))};
+    return false;
+  };
+  // A number (1kb, 0x10) arrives as its value.
+  bool code = is_digit(line[pos]) || first.code == '@' || first.code == '[' ||
+              ((first.code == '.' || first.code == '+') && pos + 1 < line.size() &&
+               is_digit(line[pos + 1]));
+  std::size_t strings = 0;
+  bool bare = false;
+  std::string text;
+  while (pos < line.size()) {
+    const DecodedChar c = decode_wtf8(line, pos);
+    if (is_powershell_blank(c.code) || ends_powershell_command(c.code)) break;
+    pos += c.length;
+    if (is_powershell_single_quote(c.code) || is_powershell_double_quote(c.code)) {
+      const bool single = is_powershell_single_quote(c.code);
+      if (!read_powershell_string(line, pos, single, text)) return stop();
+      ++strings;
+      code = code || !single;
+    } else if (c.code == '`') {
+      code = true;
+      if (pos == line.size()) break;
+      const DecodedChar escaped = decode_wtf8(line, pos);
+      pos += escaped.length;
+      // It joins the words on either side, or two lines.
+      if (is_powershell_blank(escaped.code) || is_powershell_line_end(escaped.code)) return stop();
+    } else if (c.code < 0x80 && std::string_view("(){}<>,").find(static_cast<char>(c.code)) !=
+                                    std::string_view::npos) {
+      return stop();
+    } else {
+      code = code || c.code == '$' || c.code == '#' || c.code == '@';
+      bare = true;
+      text.append(line, pos - c.length, c.length);
+    }
+  }
+  std::string written(line.substr(start, pos - start));
+  if (written == "--%") {  // the rest goes as it is
+    pos = line.size();
+    return stop();
+  }
+  if (code || strings > 1 || (strings == 1 && bare)) {
+    word = {Kind::code, std::move(written)};
+  } else if (strings == 0 && is_powershell_dash(first.code)) {
+    word = {Kind::parameter, std::move(written)};
+  } else {
+    word = {Kind::text, std::move(text)};
+  }
+  return true;
+}
+
+// Whether a statement that begins at `pos` is an expression rather than a
+// command: a string, a variable, an array or hash, a type, or a number.
+bool starts_expression(std::string_view line, std::size_t pos) {
+  const char32_t c = decode_wtf8(line, pos).code;
+  const bool number = is_digit(line[pos]) ||
+                      ((c == '.' || c == '+') && pos + 1 < line.size() && is_digit(line[pos + 1]));
+  return number || is_powershell_single_quote(c) || is_powershell_double_quote(c) || c == '$' ||
+         c == '@' || c == '[' || c == '(' || c == ',';
+}
+
+// Where a statement stands before each of its elements.
+enum class Statement { start, call, command, expression, assignment };
+
+// Gives `word` its place in the statement: the command it runs, or an
+// expression that a word other than `=` must not follow.
+Statement place_in_statement(PowershellWord& word, bool expression, Statement statement,
+                             PowershellReading& reading) {
+  using Kind = PowershellWord::Kind;
+  switch (statement) {
+    case Statement::start:
+      if (expression) {
+        word.kind = Kind::code;
+        return Statement::expression;
+      }
+      [[fallthrough]];
+    case Statement::call:
+      // Only a literal name is followed here; anything else is code.
+      word.kind = word.kind == Kind::text ? Kind::command : Kind::code;
+      return Statement::command;
+    case Statement::expression:
+      if (word == PowershellWord{Kind::text, "="}) return Statement::assignment;
+      reading.runs = false;
+      return Statement::expression;
+    default:
+      return statement;
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> command_line_to_argv(std::string_view line) {
@@ -353,21 +448,27 @@ std::optional<CmdPathReading> read_cmd_path(std::string_view composed, CmdQuotes
 PowershellReading powershell_reading(std::string_view line) {
   using Kind = PowershellWord::Kind;
   PowershellReading reading;
+  Statement statement = Statement::start;
   std::size_t pos = 0;
-  auto stop = [&](std::size_t start, std::size_t end) {
-    reading.words.push_back({Kind::code, std::string(line.substr(start, end - start))});
-    reading.complete = false;
-    return reading;
-  };
   while (pos < line.size()) {
     const DecodedChar first = decode_wtf8(line, pos);
     if (is_powershell_blank(first.code)) {
       pos += first.length;
       continue;
     }
+    // At a statement's start `&` is the call operator; anywhere else it
+    // ends the pipeline.
+    const bool call = first.code == '&' && statement == Statement::start &&
+                      (pos + 1 == line.size() || line[pos + 1] != '&');
+    if (call) {
+      pos += first.length;
+      statement = Statement::call;
+      continue;
+    }
     if (ends_powershell_command(first.code)) {
       reading.words.push_back({Kind::end, std::string(line.substr(pos, first.length))});
       pos += first.length;
+      statement = Statement::start;
       continue;
     }
     const std::size_t start = pos;
@@ -376,48 +477,14 @@ PowershellReading powershell_reading(std::string_view line) {
       reading.words.push_back({Kind::code, std::string(line.substr(start, pos - start))});
       continue;
     }
-    // A number (1kb, 0x10) arrives as its value.
-    bool code = is_digit(line[pos]) || first.code == '@' || first.code == '[' ||
-                ((first.code == '.' || first.code == '+') && pos + 1 < line.size() &&
-                 is_digit(line[pos + 1]));
-    std::size_t strings = 0;
-    bool bare = false;
-    std::string text;
-    while (pos < line.size()) {
-      const DecodedChar c = decode_wtf8(line, pos);
-      if (is_powershell_blank(c.code) || ends_powershell_command(c.code)) break;
-      pos += c.length;
-      if (is_powershell_single_quote(c.code) || is_powershell_double_quote(c.code)) {
-        const bool single = is_powershell_single_quote(c.code);
-        if (!read_powershell_string(line, pos, single, text)) return stop(start, pos);
-        ++strings;
-        code = code || !single;
-      } else if (c.code == '`') {
-        code = true;
-        if (pos == line.size()) break;
-        const DecodedChar escaped = decode_wtf8(line, pos);
-        pos += escaped.length;
-        // It joins the words on either side, or two lines.
-        if (is_powershell_blank(escaped.code) || is_powershell_line_end(escaped.code)) {
-          return stop(start, pos);
-        }
-      } else if (c.code < 0x80 && std::string_view("(){}<>,").find(static_cast<char>(c.code)) !=
-                                      std::string_view::npos) {
-        return stop(start, pos);
-      } else {
-        code = code || c.code == '$' || c.code == '#' || c.code == '@';
-        bare = true;
-        text.append(line, pos - c.length, c.length);
-      }
-    }
-    std::string written(line.substr(start, pos - start));
-    if (written == "--%") return stop(start, line.size());  // the rest goes as it is
-    if (code || strings > 1 || (strings == 1 && bare)) {
-      reading.words.push_back({Kind::code, std::move(written)});
-    } else if (strings == 0 && is_powershell_dash(first.code)) {
-      reading.words.push_back({Kind::parameter, std::move(written)});
-    } else {
-      reading.words.push_back({Kind::text, std::move(text)});
+    PowershellWord word;
+    const bool whole = read_powershell_element(line, pos, word);
+    statement = place_in_statement(word, starts_expression(line, start), statement, reading);
+    if (word.kind == Kind::code) word.text = line.substr(start, pos - start);
+    reading.words.push_back(std::move(word));
+    if (!whole) {
+      reading.complete = false;
+      return reading;
     }
   }
   return reading;

@@ -90,10 +90,11 @@ struct CmdPathReading {
 std::optional<CmdPathReading> read_cmd_path(std::string_view composed,
                                             CmdQuotes quotes = CmdQuotes::windows);
 
-/// One word of a PowerShell script line read in argument mode, or what
-/// ends a command there.
+/// One element of a PowerShell script line: the command a statement runs,
+/// one of its words read in argument mode, or what ends a statement.
 struct PowershellWord {
   enum class Kind {
+    command,    // the name of the command that a statement runs: `text`
     text,       // a literal: `text` is what PowerShell binds
     parameter,  // a bare word that starts with a dash: a parameter's name
     code,       // expanded, evaluated or run by PowerShell
@@ -105,7 +106,7 @@ struct PowershellWord {
 };
 
 inline void PrintTo(const PowershellWord& word, std::ostream* out) {
-  static constexpr const char* KINDS[] = {"text", "parameter", "code", "end"};
+  static constexpr const char* KINDS[] = {"command", "text", "parameter", "code", "end"};
   *out << KINDS[static_cast<int>(word.kind)] << " [" << word.text << "]";
 }
 
@@ -118,15 +119,23 @@ struct PowershellReading {
   /// string left open, or two different quotes doubled.
   /// The last word is then what was read of the one it stopped in, as code.
   bool complete = true;
+  /// False when PowerShell refuses the script before it runs any of it: a
+  /// statement that begins with an expression (a string, a variable, a
+  /// number, …) goes on with a word other than `=` ("Unexpected token").
+  bool runs = true;
 };
 
-/// Splits at White_Space outside quotes and ends a command at a line end,
-/// `;`, `&` or `|`. A string in single quotes (any of `'` and U+2018 to
-/// U+201B) is a literal, in which a doubled quote stands for itself; a bare
-/// word is one only when nothing in it is code (`$`, a backtick, `"` or
-/// U+201C to U+201E opening an expandable string, `@`, a leading digit, …),
-/// and a parameter when it starts with `-` or U+2013 to U+2015. A comment is
-/// one code word, to the line's end.
+/// Splits at White_Space outside quotes and ends a statement at a line end,
+/// `;`, `&` or `|`. A statement's first element decides what it is: a bare
+/// literal word names the command it runs, and so does the word after the
+/// call operator `&`; one that begins with a quote (any of them), `$`, `@`,
+/// `[` or a number is an expression, which runs nothing. Then come the
+/// command's words in argument mode. A string in single quotes (any of `'`
+/// and U+2018 to U+201B) is a literal, in which a doubled quote stands for
+/// itself; a bare word is one only when nothing in it is code (`$`, a
+/// backtick, `"` or U+201C to U+201E opening an expandable string, `@`, a
+/// leading digit, …), and a parameter when it starts with `-` or U+2013 to
+/// U+2015. A comment is one code word, to the line's end.
 /// It is exact for words that are a single-quoted string or bare, and
 /// reports anything else as code.
 PowershellReading powershell_reading(std::string_view line);

@@ -115,12 +115,54 @@ TEST(QuoteArguments, QuotesByShellAndJoinsWithOneBlank) {
       {{"Write-Output", "", "end"}, "pwsh", "Write-Output '' end"},
       {{"a b"}, "cmd", "\"a b\""},
       {{"it's", "a b"}, "CMD", "it's \"a b\""},
-      {{"it's", "a b"}, "powershell", "'it''s' 'a b'"},
-      {{""}, "pwsh", "''"},
-      {{"", ""}, "powershell", "'' ''"},
+      {{"it's", "a b"}, "powershell", "& 'it''s' 'a b'"},
+      // A quoted command word gets the call operator, or it would be a value.
+      {{""}, "pwsh", "& ''"},
+      {{"", ""}, "powershell", "& '' ''"},
+      {{"C:\\Program Files\\Tool\\tool.exe", "a"},
+       "pwsh",
+       "& 'C:\\Program Files\\Tool\\tool.exe' a"},
+      {{"it's", "&"}, "pwsh", "& 'it''s' '&'"},
+      {{"my\u00A0prog"}, "powershell", "& 'my\u00A0prog'"},
+      {{"$x", "a b"}, "pwsh", "$x 'a b'"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(quote_arguments(c.words, c.shell), c.joined) << c.joined;
+  }
+}
+
+// The tests' reader of PowerShell, which the random test below relies on,
+// reads a statement as PowerShell does: a string that begins it is a value,
+// and a word after that value makes the whole script fail.
+TEST(PowershellReading, AStatementRunsOnlyACommandThatBeginsIt) {
+  using testing::PowershellWord;
+  using Kind = PowershellWord::Kind;
+  const struct {
+    std::string line;
+    std::vector<PowershellWord> words;
+    bool runs;
+  } cases[] = {
+      {"'C:\\x y.exe' a", {{Kind::code, "'C:\\x y.exe'"}, {Kind::text, "a"}}, false},
+      {"'x.exe'", {{Kind::code, "'x.exe'"}}, true},
+      {"5 a", {{Kind::code, "5"}, {Kind::text, "a"}}, false},
+      {"& 'C:\\x y.exe' a", {{Kind::command, "C:\\x y.exe"}, {Kind::text, "a"}}, true},
+      {"$t = 'T' ; x -y",
+       {{Kind::code, "$t"},
+        {Kind::text, "="},
+        {Kind::text, "T"},
+        {Kind::end, ";"},
+        {Kind::command, "x"},
+        {Kind::parameter, "-y"}},
+       true},
+      {"echo a & b",
+       {{Kind::command, "echo"}, {Kind::text, "a"}, {Kind::end, "&"}, {Kind::command, "b"}},
+       true},
+  };
+  for (const auto& c : cases) {
+    const testing::PowershellReading reading = testing::powershell_reading(c.line);
+    EXPECT_EQ(reading.words, c.words) << c.line;
+    EXPECT_EQ(reading.runs, c.runs) << c.line;
+    EXPECT_TRUE(reading.complete) << c.line;
   }
 }
 
@@ -166,7 +208,9 @@ TEST(QuoteArguments, PowershellReadsBackEveryWordThatWouldChange) {
     for (; k < words.size() && k < reading.words.size(); ++k) {
       const PowershellWord& got = reading.words[k];
       if (must_arrive[k]) {
-        ASSERT_EQ(got, (PowershellWord{PowershellWord::Kind::text, words[k]})) << k;
+        // The first word is the command that the statement runs.
+        const auto kind = k == 0 ? PowershellWord::Kind::command : PowershellWord::Kind::text;
+        ASSERT_EQ(got, (PowershellWord{kind, words[k]})) << k;
         ++checked;
       } else if (got.kind == PowershellWord::Kind::end || got.text != words[k]) {
         break;
@@ -175,6 +219,8 @@ TEST(QuoteArguments, PowershellReadsBackEveryWordThatWouldChange) {
     if (k == words.size()) {
       EXPECT_EQ(reading.words.size(), words.size());
       EXPECT_TRUE(reading.complete);
+      // One statement, which a command begins: the script runs.
+      EXPECT_TRUE(reading.runs || !must_arrive[0]);
     } else if (k == reading.words.size()) {
       EXPECT_FALSE(reading.complete);
     }

@@ -249,10 +249,11 @@ TEST(EndToEnd, TheRelayReachesWtByAPathThatWtPassesOn) {
 TEST(EndToEnd, EveryTypedWordIsInThePowershellScript) {
   using testing::PowershellWord;
   constexpr PowershellWord::Kind TEXT = PowershellWord::Kind::text;
-  // Each word as typed, and what PowerShell must take it for: that text, or
-  // (a word that starts with a dash) a parameter's name.
-  const std::vector<PowershellWord> words = {
-      {TEXT, "Write-Output"},
+  // Each word as typed, and what PowerShell must take it for: the command
+  // that runs, that text, or (a word that starts with a dash) a parameter's
+  // name.
+  std::vector<PowershellWord> words = {
+      {PowershellWord::Kind::command, "Write-Output"},
       {TEXT, ""},
       {TEXT, "a\nb"},
       {TEXT, "a\rb"},
@@ -270,28 +271,34 @@ TEST(EndToEnd, EveryTypedWordIsInThePowershellScript) {
       {TEXT, "end"},
   };
   const std::string title = "T\n“x”\u3000";
-  for (const char* target : {"conhost", "wt"}) {
-    Sandbox sandbox;
-    std::vector<std::u16string> args = utf16_args({target, "-q", "-s", "pwsh", "-t", title});
-    for (const auto& word : words) args.push_back(to_utf16(word.text));
-    const Outcome outcome = sandbox.run(command_line(args));
-    EXPECT_EQ(outcome.status, 0u);
-    const std::optional<std::u16string> line = sandbox.received(L"pwsh");
-    ASSERT_TRUE(line.has_value()) << target;
-    const std::string encoded = to_wtf8(line->substr(line->rfind(u' ') + 1));
-    const std::string script = testing::decode_utf16le(testing::decode_base64(encoded));
-    // With conhost the script sets the title first.
-    std::vector<PowershellWord> expected;
-    if (std::string(target) == "conhost") {
-      expected = {{PowershellWord::Kind::code, "$host.UI.RawUI.WindowTitle"},
-                  {TEXT, "="},
-                  {TEXT, title},
-                  {PowershellWord::Kind::end, ";"}};
+  // A command word that must be quoted is the command too, not a value.
+  for (const char* command : {"Write-Output", "C:\\Program Files\\it’s\u00A0x.exe"}) {
+    words.front().text = command;
+    for (const char* target : {"conhost", "wt"}) {
+      SCOPED_TRACE(command);
+      Sandbox sandbox;
+      std::vector<std::u16string> args = utf16_args({target, "-q", "-s", "pwsh", "-t", title});
+      for (const auto& word : words) args.push_back(to_utf16(word.text));
+      const Outcome outcome = sandbox.run(command_line(args));
+      EXPECT_EQ(outcome.status, 0u);
+      const std::optional<std::u16string> line = sandbox.received(L"pwsh");
+      ASSERT_TRUE(line.has_value()) << target;
+      const std::string encoded = to_wtf8(line->substr(line->rfind(u' ') + 1));
+      const std::string script = testing::decode_utf16le(testing::decode_base64(encoded));
+      // With conhost the script sets the title first.
+      std::vector<PowershellWord> expected;
+      if (std::string(target) == "conhost") {
+        expected = {{PowershellWord::Kind::code, "$host.UI.RawUI.WindowTitle"},
+                    {TEXT, "="},
+                    {TEXT, title},
+                    {PowershellWord::Kind::end, ";"}};
+      }
+      expected.insert(expected.end(), words.begin(), words.end());
+      const testing::PowershellReading reading = testing::powershell_reading(script);
+      EXPECT_TRUE(reading.complete) << script;
+      EXPECT_TRUE(reading.runs) << script;
+      EXPECT_EQ(reading.words, expected) << script;
     }
-    expected.insert(expected.end(), words.begin(), words.end());
-    const testing::PowershellReading reading = testing::powershell_reading(script);
-    EXPECT_TRUE(reading.complete) << script;
-    EXPECT_EQ(reading.words, expected) << script;
   }
 }
 
