@@ -27,6 +27,7 @@ class Watch {
   void read_report();
   RelayOutcome outcome();
   void report_problem(std::string_view problem);
+  void report(std::string_view problem, bool error);
 
   Handle pipe_;
   const LaunchRequest& request_;
@@ -40,7 +41,10 @@ class Watch {
 // that it started the shell, or could not, they are there.
 void Watch::report_problem(std::string_view problem) {
   const bool started = reader_.pid() || reader_.state() == RelayReportReader::State::failed;
-  const bool error = request_.exit_code || (relay_takes_variables(request_) && !started);
+  report(problem, request_.exit_code || (relay_takes_variables(request_) && !started));
+}
+
+void Watch::report(std::string_view problem, bool error) {
   failed_ = failed_ || error;
   system_.write(Stream::err, (error ? "Error: " : "Warning: ") + std::string(problem) + "\n");
 }
@@ -112,8 +116,10 @@ RelayOutcome Watch::outcome() {
   const State state = reader_.has_partial_line() ? State::malformed : reader_.state();
   if (state == State::ended) return {.status = reader_.status()};
   if (state == State::failed) {
-    report_problem("Failed to start '" + request_.shell +
-                   ".exe' in the new console: " + debug_form(reader_.failure(), system_));
+    // Nothing ran, whatever was asked: a script must be able to tell.
+    report("Failed to start '" + request_.shell +
+               ".exe' in the new console: " + debug_form(reader_.failure(), system_),
+           true);
   } else if (state == State::malformed) {
     report_problem("The relay's report could not be read");
   } else if (wants_status() || state == State::awaiting_pid) {

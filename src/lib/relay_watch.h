@@ -26,9 +26,9 @@ struct RelayOutcome {
 /// relay_takes_variables), and reads its report: prints "Shell PID: <n>"
 /// when the shell has started (unless quiet), and, for -e and wt's -w,
 /// waits for the shell's exit status. Whatever goes wrong gets a line on
-/// standard error: "Error: …" with -e, or while variables are on their way
-/// (the relay does not run the command without them), otherwise
-/// "Warning: …" (the start itself succeeded).
+/// standard error: "Error: …" when the shell did not start, with -e, or
+/// while variables are on their way (the relay does not run the command
+/// without them), otherwise "Warning: …" (the start itself succeeded).
 RelayOutcome watch_relay(Handle pipe, Handle host, const LaunchRequest& request, System& system);
 
 }  // namespace vornalt

@@ -130,20 +130,38 @@ TEST(WatchRelay, WaitsForWtsRelayOnlySoLongAndConhostsUntilItEnds) {
   EXPECT_EQ(conhost_system.calls.front(), "WaitForClient(pipe,process,4294967295)");
 }
 
-TEST(WatchRelay, AShellThatDidNotStartIsAnErrorWithExitCodeOtherwiseAWarning) {
-  for (bool exit_code : {true, false}) {
+// Nothing ran: whatever the options that made the relay report, a script
+// must be able to tell.
+TEST(WatchRelay, AShellThatDidNotStartIsAnError) {
+  const struct {
+    std::string target;
+    bool exit_code, wait;
+    std::vector<Variable> variables;
+  } cases[] = {
+      {"conhost", true, false, {}},
+      {"conhost", true, true, {{"A", "1"}}},
+      {"wt", true, false, {}},
+      {"wt", false, true, {}},
+      {"wt", false, false, {{"A", "1"}}},
+      {"wt", false, true, {{"A", std::nullopt}}},
+  };
+  for (const auto& c : cases) {
     testing::FakeSystem system;
     system.pipe_reads = {"failed 2147942402\n"};
-    const LaunchRequest request{
-        .target = "wt", .shell = "pwsh", .arguments = "x", .wait = true, .exit_code = exit_code};
+    const LaunchRequest request{.target = c.target,
+                                .shell = "pwsh",
+                                .arguments = "x",
+                                .wait = c.wait,
+                                .exit_code = c.exit_code,
+                                .variables = c.variables};
     const RelayOutcome outcome = watch_relay(PIPE, system.created.process, request, system);
     EXPECT_EQ(outcome.status, std::nullopt);
-    EXPECT_EQ(outcome.failed, exit_code);
+    EXPECT_TRUE(outcome.failed) << c.target << c.exit_code << c.wait;
     EXPECT_EQ(system.out, "");
-    EXPECT_EQ(system.err, std::string(exit_code ? "Error: " : "Warning: ") +
-                              "Failed to start 'pwsh.exe' in the new console: Error { code: "
-                              "HRESULT(0x80070002), message: \"The system cannot find the file "
-                              "specified.\" }\n");
+    EXPECT_EQ(system.err,
+              "Error: Failed to start 'pwsh.exe' in the new console: Error { code: "
+              "HRESULT(0x80070002), message: \"The system cannot find the file specified.\" }\n")
+        << c.target << c.exit_code << c.wait;
   }
 }
 
@@ -191,9 +209,9 @@ TEST(WatchRelay, SendsTheVariablesAndWaitsForTheShellToStartWithThem) {
        {"failed 2147942402\n"},
        sent,
        "",
-       "Warning: Failed to start 'cmd.exe' in the new console: Error { code: HRESULT(0x80070002), "
+       "Error: Failed to start 'cmd.exe' in the new console: Error { code: HRESULT(0x80070002), "
        "message: \"The system cannot find the file specified.\" }\n",
-       false},
+       true},
       // conhost.exe hands its environment on: nothing goes over the pipe.
       {"conhost", true, {"pid 5678\nstatus 3\n"}, "vars 0\n", "Shell PID: 5678\n", "", false},
   };

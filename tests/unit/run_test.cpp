@@ -282,6 +282,13 @@ TEST(Run, TheRelayWatchesTheCommandForExitCodeAndForWtsWait) {
        0,
        wt + relay + "cmd.exe /c x",
        "Warning: The new console ended before it reported the command's exit status\n"},
+      // A shell that never started ran nothing: status 1, whatever was asked.
+      {{"wt", "-w", "x"},
+       {"failed 2147942402\n"},
+       1,
+       wt + relay + "cmd.exe /c x",
+       "Error: Failed to start 'cmd.exe' in the new console: Error { code: HRESULT(0x80070002), "
+       "message: \"The system cannot find the file specified.\" }\n"},
       // Otherwise the lines are as ever.
       {{"conhost", "-w", "x"}, {}, 0, "conhost.exe cmd.exe /c title && x"},
       {{"wt", "x"}, {}, 0, wt + "cmd.exe /c x"},

@@ -689,20 +689,21 @@ TEST(EndToEnd, TheRelayRunsTheCommandWithoutItsFirstVornalt) {
 }
 
 TEST(EndToEnd, AShellThatCannotStartIsReported) {
-  // No pwsh.exe in the system folders or on PATH. Only -e makes it an
-  // error; wt's -w started what it was asked to.
-  const std::pair<const char*, const char*> runs[] = {
-      {"conhost", "-e"}, {"wt", "-e"}, {"wt", "-w"}};
-  for (const auto& [target, flag] : runs) {
+  // No pwsh.exe in the system folders or on PATH: nothing ran, whatever the
+  // option that made the relay report.
+  const std::vector<std::string> runs[] = {
+      {"conhost", "-e"}, {"wt", "-e"}, {"wt", "-w"}, {"wt", "-v", "A=1"}};
+  for (const auto& run : runs) {
     Sandbox sandbox;
-    const Outcome outcome = sandbox.run({target, flag, "-q", "-s", "pwsh", "x"});
-    const bool error = flag == std::string("-e");
-    EXPECT_EQ(outcome.status, error ? 1u : 0u);
+    std::vector<std::u16string> args;
+    for (const std::string& word : run) args.push_back(to_utf16(word));
+    for (const char16_t* word : {u"-q", u"-s", u"pwsh", u"Get-Date"}) args.push_back(word);
+    const Outcome outcome = sandbox.run(command_line(args));
+    EXPECT_EQ(outcome.status, 1u) << run[0] << " " << run[1];
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, std::string(error ? "Error: " : "Warning: ") +
-                               "Failed to start 'pwsh.exe' in the new console: " +
+    EXPECT_EQ(outcome.err, "Error: Failed to start 'pwsh.exe' in the new console: " +
                                testing::error_line(0x80070002) + "\n")
-        << target << " " << flag;
+        << run[0] << " " << run[1];
   }
 }
 
