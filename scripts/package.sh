@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds vornalt.exe from a clean build folder and makes the release in dist/:
 # - vornalt-<version>-win64.zip: bin/vornalt.exe and share/doc/vornalt/ with
-#   README.md, LICENSE and every file under docs/;
+#   README.md, LICENSE, every file under docs/, and what the pages link to:
+#   CONTRIBUTING.md and src/lib/relay_protocol.h;
 # - SHA256SUMS, in the form `sha256sum -c` reads;
 # - vornalt.json, the Scoop manifest of this release;
 # - winget/manifests/v/Vornalt/Vornalt/<version>/, its winget manifests, to be
