@@ -18,6 +18,7 @@
 # and Scoop's checkver and autoupdate can refresh it as well. It lags behind
 # the sources, so its version and hash are not those of a new build; the rest
 # of it must match (tests/release/release_test.py --bucket checks that).
+# Before the first release it names the release to come, without a hash.
 #
 # Usage: package.sh [--build-dir DIR] [--dist-dir DIR]  (build/package, dist)
 set -euo pipefail
