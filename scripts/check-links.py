@@ -4,7 +4,9 @@ README.md, CONTRIBUTING.md and docs/*.md) names a file of the repository and,
 with a #fragment, a heading of that file, as GitHub makes its anchors. Links
 to other sites are listed, not fetched. Exits 1 when a link is broken.
 
-Usage: check-links.py [FILE.md ...]
+Usage: check-links.py [--root FOLDER] [FILE.md ...]
+--root names the folder that the links must stay in (default: the repository's);
+the release's test checks the pages of the unpacked archive with it.
 """
 import pathlib
 import re
@@ -43,7 +45,11 @@ def anchors(path):
 
 
 def main():
-    files = [pathlib.Path(a).resolve() for a in sys.argv[1:]] or [
+    global root
+    arguments = sys.argv[1:]
+    if arguments[:1] == ["--root"]:
+        root, arguments = pathlib.Path(arguments[1]).resolve(), arguments[2:]
+    files = [pathlib.Path(a).resolve() for a in arguments] or [
         root / "README.md", root / "CONTRIBUTING.md", *sorted((root / "docs").glob("*.md"))]
     broken, external, checked = [], set(), 0
     for source in files:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds vornalt.exe from a clean build folder and makes the release in dist/:
 # - vornalt-<version>-win64.zip: bin/vornalt.exe and share/doc/vornalt/ with
-#   README.md, LICENSE and every file under docs/;
+#   README.md, LICENSE, every file under docs/, and what the pages link to:
+#   CONTRIBUTING.md and src/lib/relay_protocol.h;
 # - SHA256SUMS, in the form `sha256sum -c` reads;
 # - vornalt.json, the Scoop manifest of this release;
 # - winget/manifests/v/Vornalt/Vornalt/<version>/, its winget manifests, to be
@@ -17,6 +18,7 @@
 # and Scoop's checkver and autoupdate can refresh it as well. It lags behind
 # the sources, so its version and hash are not those of a new build; the rest
 # of it must match (tests/release/release_test.py --bucket checks that).
+# Before the first release it names the release to come, without a hash.
 #
 # Usage: package.sh [--build-dir DIR] [--dist-dir DIR]  (build/package, dist)
 set -euo pipefail

@@ -1,7 +1,19 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, and only what is missing.
-# Quiet and idempotent: a second run installs nothing and prints nothing.
+# Installs what is missing, and only that. Quiet and idempotent: a second run
+# installs nothing and prints nothing.
+#   setup.sh           everything the builds, the tests, fuzzing, the
+#                      measurements and the release need (test.sh, package.sh,
+#                      bench.sh, fuzz.sh)
+#   setup.sh run       only what building vornalt.exe and running it under
+#                      Wine needs (run.sh)
+#   setup.sh stand-in  that, and GoogleTest, without which CMake defines no
+#                      stand-in host (run.sh --stand-in)
 set -euo pipefail
+scope=${1:-all}
+case "$scope" in
+  all | run | stand-in) ;;
+  *) echo "usage: setup.sh [run|stand-in]" >&2; exit 2 ;;
+esac
 
 missing=()
 need() {  # need PACKAGE TEST...: the package when the test fails
@@ -11,28 +23,34 @@ need() {  # need PACKAGE TEST...: the package when the test fails
 }
 has() { command -v "$1"; }
 
+# The windows preset's build of vornalt.exe, and Wine to run it.
 need cmake has cmake
 need ninja-build has ninja
-need g++ has g++
-need python3 has python3
 need g++-mingw-w64-x86-64-posix has x86_64-w64-mingw32-g++-posix
-need g++-mingw-w64-x86-64-win32 has x86_64-w64-mingw32-g++-win32
 need wine64 test -x /usr/lib/wine/wine64
-need googletest test -f /usr/src/googletest/CMakeLists.txt
-need unicode-data test -f /usr/share/unicode/UnicodeData.txt
-need libicu-dev test -f /usr/include/unicode/ustring.h
-need tmux has tmux
-need clang has clang++
-need lld has ld.lld
-need libclang-rt-14-dev test -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
-need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
-need clang-format has clang-format
-need clang-tidy has clang-tidy
-need nodejs has node
-need npm has npm
+if [ "$scope" != run ]; then
+  need googletest test -f /usr/src/googletest/CMakeLists.txt
+fi
+if [ "$scope" = all ]; then
+  need g++ has g++
+  need python3 has python3
+  need g++-mingw-w64-x86-64-win32 has x86_64-w64-mingw32-g++-win32
+  need unicode-data test -f /usr/share/unicode/UnicodeData.txt
+  need libicu-dev test -f /usr/include/unicode/ustring.h
+  need tmux has tmux
+  need clang has clang++
+  need lld has ld.lld
+  need libclang-rt-14-dev test -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
+  need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+  need clang-format has clang-format
+  need clang-tidy has clang-tidy
+  need nodejs has node
+  need npm has npm
+fi
 
 install_validator() {
   # The workflow validator, pinned, in a folder of the project's own.
+  [ "$scope" = all ] || return 0
   local version=0.6.0
   local folder=$root/.tools/action-validator
   [ "$(cat "$folder/version" 2>/dev/null)" = "$version" ] && return 0

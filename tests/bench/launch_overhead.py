@@ -214,7 +214,36 @@ def self_test():
     if median_interval(ratios) != (low, high) or not low <= statistics.median(ratios) <= high:
         failures += 1
         print(f"the interval {low} to {high} is not one function of the ratios around their median")
-    print(f"{len(cases) + 1 - failures} passed, {failures} failed")
+
+    # The interval against percentiles taken here from the same resamples:
+    # the low end has 2.5% of the resampled medians under it, the high end
+    # 2.5% over it. Limits halfway between neighbouring medians at either
+    # end decide otherwise when the interval is read one place off, or at
+    # another level. Resampled medians tie often; these ratios (seed 110)
+    # give distinct ones around both ends.
+    made_up = random.Random(110)
+    ratios = [made_up.uniform(0.95, 1.25) for _ in range(200)]
+    resampling = random.Random(SEED)
+    medians = sorted(statistics.median(resampling.choices(ratios, k=len(ratios)))
+                     for _ in range(RESAMPLES))
+    tail = round(0.025 * len(medians))
+    low_at, high_at = tail, len(medians) - 1 - tail
+    if len({medians[i] for i in (low_at - 1, low_at, low_at + 1,
+                                 high_at - 1, high_at, high_at + 1)}) != 6:
+        sys.exit("self-test: the made-up ratios give tied medians where the interval ends")
+
+    def between(i):
+        return (medians[i] + medians[i + 1]) / 2
+
+    limits = [(between(low_at - 1), "FAIL"), (between(low_at), "inconclusive"),
+              (between(high_at - 1), "inconclusive"), (between(high_at), "pass")]
+    interval = median_interval(ratios)
+    decided = [decide(*interval, limit) for limit, _ in limits]
+    if interval != (medians[low_at], medians[high_at]) or decided != [d for _, d in limits]:
+        failures += 1
+        print(f"the interval {interval} is not the 95% percentile interval "
+              f"{(medians[low_at], medians[high_at])}: decided {decided} for the limits {limits}")
+    print(f"{len(cases) + 2 - failures} passed, {failures} failed")
     return failures == 0
 
 

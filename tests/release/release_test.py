@@ -2,10 +2,12 @@
 """Checks a release that scripts/package.sh made: that SHA256SUMS, the Scoop
 manifest and the winget manifests name the version, the file, the address and
 the SHA256 of the ZIP beside them, that the program they name is in the ZIP,
+that the ZIP's entries are sorted and carry the modes release.py gives them,
 and that each manifest holds the fields its format requires. With --bucket,
 also that the Scoop bucket's manifest differs from the new one only in the
 release it names (its version, address and hash: it names the latest
-published release, see scripts/package.sh).
+published release, see scripts/package.sh), and that it has no hash only
+while it names the release to come, before the first is published.
 
 Usage: release_test.py DIST [--bucket bucket/vornalt.json]
 """
@@ -117,7 +119,19 @@ def check_release(dist):
     archive = zips[0]
     name, version = re.fullmatch(r"(.+)-([0-9][^-]*)-win64\.zip", archive.name).groups()
     sha256 = hashlib.sha256(archive.read_bytes()).hexdigest()
-    entries = zipfile.ZipFile(archive).namelist()
+    infos = zipfile.ZipFile(archive).infolist()
+    entries = [info.filename for info in infos]
+    # What makes two builds give the same bytes, and the program runnable
+    # where the ZIP is unpacked with its modes: sorted entries; Unix modes
+    # (create_system 3), 0755 for the program and 0644 for the rest.
+    check(entries == sorted(entries), f"{archive.name}: the entries are not sorted: {entries}")
+    program = f"bin/{name}.exe"
+    for info in infos:
+        mode = 0o100755 if info.filename == program else 0o100644
+        check((info.create_system, info.external_attr >> 16) == (3, mode),
+              f"{archive.name}: {info.filename}: system {info.create_system}, mode "
+              f"{oct(info.external_attr >> 16)}, not 3 and {oct(mode)}")
+    check(program in entries, f"{archive.name}: no {program}")
     sums = (dist / "SHA256SUMS").read_text(encoding="utf-8")
     check(sums == f"{sha256}  {archive.name}\n", f"SHA256SUMS does not give {sha256}: {sums!r}")
     license_text = zipfile.ZipFile(archive).read(f"share/doc/{name}/LICENSE").decode()
@@ -228,8 +242,14 @@ def check_bucket(bucket, scoop):
     check(not stale, f"{bucket}: differs from the new manifest in {stale}")
     version = published.get("version", "")
     check(re.fullmatch(r"[0-9][0-9A-Za-z.+-]*", version), f"{bucket}: version {version!r}")
-    check(re.fullmatch(r"[0-9a-f]{64}", archive.get("hash", "")),
-          f"{bucket}: hash {archive.get('hash')!r}")
+    if "hash" in archive:
+        check(re.fullmatch(r"[0-9a-f]{64}", archive["hash"]), f"{bucket}: hash {archive['hash']!r}")
+    else:
+        # Before the first release the bucket names the release to come,
+        # without a hash: no ZIP of it is published yet.
+        check(version == scoop["version"],
+              f"{bucket}: no hash, for {version}: only the release to come, "
+              f"{scoop['version']}, may have none")
     url = scoop_archive(scoop["autoupdate"])["url"].replace("$version", version)
     check(archive.get("url") == url, f"{bucket}: url {archive.get('url')!r}, not {url!r}")
 

@@ -43,6 +43,13 @@ TEST(EnvironmentBlock, TheChangesAppliedAndSortedAsWindowsExpects) {
       // as given.
       {{"é=1", "ä=3", "F=2"}, {{"É", "\xED\xA0\x80 \n"}}, {"F=2", "ä=3", "É=\xED\xA0\x80 \n"}},
       {{"ÿ=1", "z=2"}, {{"Z", removed}}, {"ÿ=1"}},
+      // A letter with two capitals as the lesser: `å` as `Å` (not the
+      // Angstrom sign), `ω` as `Ω` (not the Ohm sign).
+      {{"ж=3", "Æ=2", "ω=4", "å=1"}, {}, {"å=1", "Æ=2", "ω=4", "ж=3"}},
+      // Two spellings of one name, which Windows would not keep: in one
+      // order whatever their order in the environment.
+      {{"Path=a", "PATH=b"}, {}, {"PATH=b", "Path=a"}},
+      {{"PATH=b", "Path=a"}, {}, {"PATH=b", "Path=a"}},
       // Nothing left: still a block.
       {{"A=1"}, {{"a", removed}}, {}},
       {{}, {}, {}},

@@ -101,6 +101,15 @@ struct VariablesCase {
 
 TEST(RelayVariablesReader, TakesExactlyTheRecordsOfTheVarsLine) {
   const std::string big(70000, 'v');
+  // One valid record; around its value, 22 bytes ("vars 1\nset 1048556\nA=" and "\n").
+  const auto message_with = [](const std::string& value) {
+    return "vars 1\nset " + std::to_string(value.size() + 2) + "\nA=" + value + "\n";
+  };
+  const std::string limit_value(RELAY_VARIABLES_LIMIT - 22, 'v');
+  const std::string at_limit = message_with(limit_value);
+  const std::string over_limit = message_with(limit_value + "v");
+  ASSERT_EQ(at_limit.size(), RELAY_VARIABLES_LIMIT);
+  ASSERT_EQ(over_limit.size(), RELAY_VARIABLES_LIMIT + 1);
   const VariablesCase cases[] = {
       {{"vars 0\n"}, VariablesState::complete, {}},
       {{"vars 2\nset 3\nA=1\nunset 1\nB\n"},
@@ -135,16 +144,31 @@ TEST(RelayVariablesReader, TakesExactlyTheRecordsOfTheVarsLine) {
       {{"vars 1\nset 0\n\n"}, VariablesState::malformed, {}},
       {{std::string("vars 1\nset 3\nA=\0\n", 17)}, VariablesState::malformed, {}},
       {{"vars 1\nset 3\nA=\xFF\n"}, VariablesState::malformed, {}},
+      // Cut sequences: at the end, before ASCII, a continuation alone, and
+      // one that reads back as many bytes as it has (three for the cut
+      // lead, two fewer for the pair written as two surrogates).
+      {{"vars 1\nset 4\nA=\xE2\x82\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 6\nA=\xF0\x9F\x98x\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 3\nA=\x80\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nset 9\nA=\xE2\xED\xA0\xBD\xED\xB8\x80\n"}, VariablesState::malformed, {}},
       // A pair written as two surrogates is not what the sender writes.
       {{"vars 1\nset 8\nA=\xED\xA0\xBD\xED\xB8\x80\n"}, VariablesState::malformed, {}},
       {{"vars 1\nSET 3\nA=1\n"}, VariablesState::malformed, {}},
       {{"vars 1\nset 3 \nA=1\n"}, VariablesState::malformed, {}},
+      // The word and its number apart by exactly one blank.
+      {{"vars\t1\nset 3\nA=1\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nsetX3\nA=1\n"}, VariablesState::malformed, {}},
+      {{"vars 1\nunset\t1\nB\n"}, VariablesState::malformed, {}},
       {{"vars 01\n"}, VariablesState::malformed, {}},
       {{"vars -1\n"}, VariablesState::malformed, {}},
       {{"vars 1\r\n"}, VariablesState::malformed, {}},
       {{"vars 1\nset 3\nA=1\r"}, VariablesState::malformed, {}},
       // More than any command line can carry.
       {{"vars 100000\n", std::string(RELAY_VARIABLES_LIMIT, 'x')}, VariablesState::malformed, {}},
+      {{at_limit}, VariablesState::complete, {{"A", limit_value}}},
+      {{over_limit.substr(0, RELAY_VARIABLES_LIMIT), over_limit.substr(RELAY_VARIABLES_LIMIT)},
+       VariablesState::malformed,
+       {}},
   };
   for (const auto& c : cases) {
     RelayVariablesReader reader;

@@ -21,12 +21,23 @@ mkdir "$work/unpacked"
 (cd "$work/unpacked" && "$cmake" -E tar xf "$archive")
 listing=$(cd "$work/unpacked" && find . -type f | LC_ALL=C sort)
 # Every file under docs/, whatever pages it holds.
-expected=$( (printf '%s\n' ./bin/vornalt.exe ./share/doc/vornalt/LICENSE ./share/doc/vornalt/README.md
+expected=$( (printf '%s\n' ./bin/vornalt.exe ./share/doc/vornalt/LICENSE ./share/doc/vornalt/README.md \
+    ./share/doc/vornalt/CONTRIBUTING.md ./share/doc/vornalt/src/lib/relay_protocol.h
   if [ -d "$root/docs" ]; then
     (cd "$root" && find docs -type f | sed 's|^|./share/doc/vornalt/|')
   fi) | LC_ALL=C sort)
 [ "$listing" = "$expected" ] ||
   { echo "FAILED: the archive holds"$'\n'"$listing"$'\n'"instead of"$'\n'"$expected"; exit 1; }
+
+# Every relative link of the shipped pages names a file of the archive (and a
+# heading of it, where it has a #).
+if ! (cd "$work/unpacked" && find . -name '*.md' -print0 | LC_ALL=C sort -z |
+  xargs -0 python3 "$root/scripts/check-links.py" --root .) >"$work/links"; then
+  echo "FAILED: a shipped page links to what the archive does not hold:"
+  grep BROKEN "$work/links"
+  exit 1
+fi
+echo "ok: $(tail -n 1 "$work/links")"
 
 help=$("$wine_run" "$work/unpacked/bin/vornalt.exe" --help)
 case "$help" in

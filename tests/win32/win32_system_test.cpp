@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 
 #include "windows_support.h"
@@ -50,7 +51,15 @@ TEST(Win32System, StartsWaitsAndClosesARealProcess) {
   std::u16string line = u"cmd.exe /c exit 3";
   line += u'\0';
   ProcessInformation info;
-  ASSERT_TRUE(system.create_process(system_program("cmd.exe"), line, {}, info).ok());
+  Result started = system.create_process(system_program("cmd.exe"), line, {}, info);
+  // Under load Wine's CreateProcessW now and then fails with
+  // ERROR_INTERNAL_ERROR, which says nothing of this layer and does not
+  // happen twice in a row: start once more then, as the end-to-end tests do.
+  if (!started.ok() && started.error() == error_from_win32(ERROR_INTERNAL_ERROR) && under_wine()) {
+    std::printf("%s\nonce more\n", system_message(started.error().code()).c_str());
+    started = system.create_process(system_program("cmd.exe"), line, {}, info);
+  }
+  ASSERT_TRUE(started.ok()) << system_message(started.error().code());
   EXPECT_NE(info.process_id, 0u);
   EXPECT_EQ(system.wait_for_single_object(info.process, INFINITE_TIMEOUT), WAIT_EVENT_OBJECT_0);
   EXPECT_TRUE(system.close_handle(info.process).ok());
@@ -221,6 +230,29 @@ TEST(Win32System, TheRelaysPipe) {
   const Result opened = Win32System().open_pipe("\\\\.\\pipe\\vornalt-test-none", none);
   ASSERT_FALSE(opened.ok());
   EXPECT_EQ(opened.error(), error_from_win32(ERROR_FILE_NOT_FOUND));
+}
+
+// The relay believes a pipe only when this same program made it: here
+// another program, pipe_maker.exe, makes it and this one opens it.
+TEST(Win32System, APipeThatAnotherProgramMadeIsNotThisPrograms) {
+  const std::string name =
+      "\\\\.\\pipe\\vornalt-test-" + std::to_string(GetCurrentProcessId()) + "-other";
+  std::wstring maker(MAX_PATH, L'\0');
+  maker.resize(GetModuleFileNameW(nullptr, maker.data(), MAX_PATH));
+  maker.replace(maker.rfind(L'\\') + 1, std::wstring::npos, L"pipe_maker.exe");
+  const HANDLE process = start_cmd(L"\"" + maker + L"\" " + std::wstring(name.begin(), name.end()));
+  ASSERT_NE(process, nullptr);
+  Win32System relay;
+  Handle end = nullptr;
+  for (int waited = 0; waited < 300 && !relay.open_pipe(name, end).ok(); ++waited) Sleep(100);
+  ASSERT_NE(end, nullptr) << "pipe_maker.exe made no pipe";
+  EXPECT_FALSE(relay.server_runs_this_program(end));
+  EXPECT_TRUE(relay.close_handle(end).ok());
+  DWORD status = 1;
+  EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+  EXPECT_TRUE(GetExitCodeProcess(process, &status));
+  EXPECT_EQ(status, 0u);
+  CloseHandle(process);
 }
 
 // Standard output and error swapped for the write end of a pipe while a
