@@ -1,0 +1,96 @@
+#include "options.h"
+
+namespace vornalt {
+
+const std::array<Option, 9> OPTIONS = {{
+    {{"-s", "--shell", "/s", "/shell"},
+     nullptr,
+     ValueOption::shell,
+     "[shellname]",
+     "shell",
+     "The shell to use. Available shells: cmd (default), pwsh, powershell"},
+    {{"-t", "--title", "/t", "/title"},
+     nullptr,
+     ValueOption::title,
+     "[window title]",
+     "title",
+     "The title for the console window"},
+    {{"-d", "--dir", "/d", "/dir"},
+     nullptr,
+     ValueOption::folder,
+     "[folder]",
+     "dir",
+     "The folder to start the command in (default: the current folder)"},
+    {{"-q", "--quiet", "/q", "/quiet"},
+     &LaunchRequest::quiet,
+     ValueOption::none,
+     "",
+     "",
+     "Do not produce any output, except for errors"},
+    {{"-e", "--exit-code", "/e", "/exit-code"},
+     &LaunchRequest::exit_code,
+     ValueOption::none,
+     "",
+     "",
+     "Wait for the command and exit with its exit status"},
+    {{"-w", "--wait", "/w", "/wait"},
+     &LaunchRequest::wait,
+     ValueOption::none,
+     "",
+     "",
+     "Wait for the launched console to finish"},
+    {{"-k", "--keep", "/k", "/keep"},
+     &LaunchRequest::keep,
+     ValueOption::none,
+     "",
+     "",
+     "Keep the window open when the command has ended, until a key is pressed"},
+    {{"-v", "--var", "/v", "/var"},
+     nullptr,
+     ValueOption::variable,
+     "[NAME=VALUE]",
+     "variable",
+     "Set a variable for the command (NAME= removes it); may be repeated"},
+    {{"-n", "--dry-run", "/n", "/dry-run"},
+     &LaunchRequest::dry_run,
+     ValueOption::none,
+     "",
+     "",
+     "Print what would be started and the host found, but start nothing"},
+}};
+
+const Option* find_option(std::string_view text) {
+  for (const Option& option : OPTIONS) {
+    for (std::string_view form : option.forms) {
+      if (!form.empty() && form == text) return &option;
+    }
+  }
+  return nullptr;
+}
+
+std::string option_entries() {
+  std::string out;
+  for (const Option& option : OPTIONS) {
+    out += "  ";
+    std::string_view separator;
+    for (std::string_view form : option.forms) {
+      if (form.empty()) continue;
+      out += separator;
+      out += form;
+      separator = ", ";
+    }
+    if (!option.value_hint.empty()) {
+      out += "  ";
+      out += option.value_hint;
+    }
+    out += "\n    ";
+    out += option.help;
+    out += '\n';
+  }
+  out += "  ";
+  out += END_OF_OPTIONS;
+  out += "\n    End of the options: the next argument starts the command\n";
+  return out;
+}
+
+}  // namespace vornalt

@@ -1,0 +1,44 @@
+// The options of the command line, written once: the parser takes them from
+// this table, and the help screen lists them in its order.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "launch_request.h"
+
+namespace vornalt {
+
+/// The options that take a value; a flag sets a field of its own.
+enum class ValueOption { none, shell, title, folder, variable };
+
+struct Option {
+  /// The forms, compared after lower-casing; unused ones are empty.
+  std::array<std::string_view, 4> forms;
+  /// The flag it sets, for an option without a value.
+  bool LaunchRequest::*flag;
+  /// The option that takes the next argument as its value.
+  ValueOption value;
+  /// On the help screen after the forms: what the value is ("[shellname]").
+  std::string_view value_hint;
+  /// In "Missing value after <name> option".
+  std::string_view name;
+  /// The help screen's line for it.
+  std::string_view help;
+};
+
+/// Every option but "--", which ends them, in the help screen's order.
+extern const std::array<Option, 9> OPTIONS;
+
+/// The option of the lower-cased `text`, or null when it is none.
+const Option* find_option(std::string_view text);
+
+/// "--": the next argument starts the command, whatever it looks like.
+inline constexpr std::string_view END_OF_OPTIONS = "--";
+
+/// The help screen's entries of the options: for each, its forms and value
+/// on one line, and its help on the next; "--" last.
+std::string option_entries();
+
+}  // namespace vornalt

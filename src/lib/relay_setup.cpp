@@ -1,0 +1,69 @@
+#include "relay_setup.h"
+
+#include "relay_protocol.h"
+#include "wtf8.h"
+
+namespace vornalt {
+namespace {
+
+// wt.exe would hand the relay's own path on changed, and the relay would not
+// start: its short name may pass where its long one does not.
+bool name_the_relay_for_wt(std::string& path, System& system) {
+  const std::optional<std::string> change = wt_change(path, system);
+  if (!change) return true;
+  const Expected<std::string> short_path = system.short_path(path);
+  if (short_path.ok() && !wt_change(*short_path, system)) {
+    path = *short_path;
+    return true;
+  }
+  system.write(Stream::err, "Error: wt.exe would not pass on the path of vornalt.exe, '" + path +
+                                "', as it is (" + *change +
+                                "), and the path has no short name that it would\n");
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string> wt_change(std::string_view word, System& system) {
+  if (to_utf8_lossy(word) != word) return "it holds an unpaired surrogate";
+  // As ExpandEnvironmentStringsW reads it: an undefined %NAME% stays, and
+  // the search goes on after its second %.
+  for (std::size_t open = word.find('%'); open != std::string_view::npos;) {
+    const std::size_t close = word.find('%', open + 1);
+    if (close == std::string_view::npos) break;
+    const std::string_view name = word.substr(open + 1, close - open - 1);
+    if (!name.empty()) {
+      const Expected<std::optional<std::string>> value = system.environment_variable(name);
+      if (!value.ok() || value->has_value()) {
+        return "%" + std::string(name) + "% is a variable that it would replace";
+      }
+    }
+    open = word.find('%', close + 1);
+  }
+  return std::nullopt;
+}
+
+bool prepare_relay(const LaunchRequest& request, LaunchPlan& plan, System& system) {
+  const std::string what = "Failed to launch '" + std::string(name(request.target)) + "'";
+  Expected<std::string> program = system.program_path();
+  if (!program.ok()) {
+    print_error(what, program.error(), system);
+    return false;
+  }
+  plan.relay_program = std::move(*program);
+  if (plan.relay->pipe) {
+    const Expected<std::array<std::uint8_t, 16>> random = system.random_bytes();
+    if (!random.ok()) {
+      print_error(what, random.error(), system);
+      return false;
+    }
+    plan.relay_id = relay_id(*random);
+  }
+  return request.target != Target::wt || name_the_relay_for_wt(plan.relay_program, system);
+}
+
+Expected<std::unique_ptr<PipeServer>> create_relay_pipe(const LaunchPlan& plan, System& system) {
+  return system.create_pipe(relay_pipe_name(plan.relay_id));
+}
+
+}  // namespace vornalt

@@ -1,0 +1,22 @@
+// The folder of -d, where the command starts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "system.h"
+
+namespace vornalt {
+
+/// MAX_PATH less 2: the longest folder that CreateProcessW starts a program
+/// in, its last backslash not counted, unless that program is made for long
+/// paths, which the hosts and shells are not.
+inline constexpr std::size_t STARTING_FOLDER_LIMIT = 258;
+
+/// The folder `given` made absolute, in `folder`; false after the line that
+/// says why it cannot be used: it does not exist, is no folder, or is too
+/// long for a program to start in.
+bool use_folder(std::string_view given, std::string& folder, System& system);
+
+}  // namespace vornalt

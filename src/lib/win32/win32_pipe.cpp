@@ -1,0 +1,204 @@
+// The pipe between the two vornalts of a relay, each end an object of its
+// own, and the random id that names it.
+#include <algorithm>
+
+#include "win32_system.h"
+#include "win32_text.h"
+#include "windows_support.h"
+
+namespace vornalt {
+namespace {
+
+constexpr DWORD READ_SIZE = 4096;
+
+// Whether the process `id` runs this program's file.
+bool runs_this_program(ULONG id) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) return false;
+  std::wstring image(32768, L'\0');
+  auto size = static_cast<DWORD>(image.size());
+  const BOOL named = QueryFullProcessImageNameW(process, 0, image.data(), &size);
+  CloseHandle(process);
+  std::wstring own(32768, L'\0');
+  own.resize(GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size())));
+  return named && !own.empty() &&
+         CompareStringOrdinal(image.c_str(), static_cast<int>(size), own.c_str(),
+                              static_cast<int>(own.size()), TRUE) == CSTR_EQUAL;
+}
+
+// What both ends do alike: read until the other end has closed the pipe,
+// write in pieces. `transfer` is ReadFile or WriteFile, to its end.
+template <typename Base>
+class PipeEnd : public Base {
+ public:
+  explicit PipeEnd(HANDLE pipe) : pipe_(pipe) {}
+  ~PipeEnd() override { CloseHandle(pipe_); }
+  PipeEnd(const PipeEnd&) = delete;
+  PipeEnd& operator=(const PipeEnd&) = delete;
+
+  Expected<std::string> read() override {
+    std::string bytes(READ_SIZE, '\0');
+    DWORD got = 0;
+    while (got == 0) {
+      const Result read = transfer(false, bytes.data(), READ_SIZE, got);
+      // The other end has closed the pipe: what it had to say is over.
+      if (!read.ok() && read.error() == error_from_win32(ERROR_BROKEN_PIPE)) return std::string();
+      if (!read.ok()) return read.error();
+    }
+    bytes.resize(got);
+    return bytes;
+  }
+
+  Result write(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
+      DWORD written = 0;
+      // WriteFile only reads the bytes.
+      const Result result = transfer(true, const_cast<char*>(bytes.data()), size, written);
+      if (!result.ok()) return result;
+      bytes.remove_prefix(written);
+    }
+    return {};
+  }
+
+ protected:
+  virtual Result transfer(bool writing, char* data, DWORD size, DWORD& done) = 0;
+
+  HANDLE pipe_;
+};
+
+// The relay's end: plain I/O.
+class ClientEnd final : public PipeEnd<Pipe> {
+ public:
+  using PipeEnd::PipeEnd;
+
+  bool other_end_runs_this_program() override {
+    ULONG id = 0;
+    return GetNamedPipeServerProcessId(pipe_, &id) && runs_this_program(id);
+  }
+
+ private:
+  Result transfer(bool writing, char* data, DWORD size, DWORD& done) override {
+    return check_win32_bool(writing ? WriteFile(pipe_, data, size, &done, nullptr)
+                                    : ReadFile(pipe_, data, size, &done, nullptr));
+  }
+};
+
+// The end that made the pipe: overlapped, so that the wait for the client
+// can watch the host as well. It owns the event of its I/O.
+class ServerEnd final : public PipeEnd<PipeServer> {
+ public:
+  ServerEnd(HANDLE pipe, HANDLE event) : PipeEnd(pipe), event_(event) {
+    connect_.hEvent = event;
+  }
+  ~ServerEnd() override { CloseHandle(event_); }
+
+  // Starts the wait for the client; a client that came first counts.
+  Result listen() {
+    if (ConnectNamedPipe(pipe_, &connect_)) return {};
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING) {
+      connecting_ = true;
+    } else if (error == ERROR_PIPE_CONNECTED) {
+      SetEvent(event_);
+    } else {
+      return error_from_win32(error);
+    }
+    return {};
+  }
+
+  Expected<ClientWait> wait_for_client(Handle process, std::uint32_t timeout) override {
+    HANDLE handles[] = {event_, process};
+    const DWORD result =
+        WaitForMultipleObjects(process != nullptr ? 2 : 1, handles, FALSE, timeout);
+    if (result == WAIT_TIMEOUT) return ClientWait::timed_out;
+    if (result != WAIT_OBJECT_0 && result != WAIT_OBJECT_0 + 1) {
+      return check_win32_bool(FALSE).error();
+    }
+    // A client that came before the process ended has connected.
+    if (result == WAIT_OBJECT_0 + 1 && WaitForSingleObject(event_, 0) != WAIT_OBJECT_0) {
+      return ClientWait::process_ended;
+    }
+    if (connecting_) {
+      connecting_ = false;
+      DWORD ignored = 0;
+      const Result connected =
+          check_win32_bool(GetOverlappedResult(pipe_, &connect_, &ignored, FALSE));
+      if (!connected.ok()) return connected.error();
+    }
+    return ClientWait::connected;
+  }
+
+  bool other_end_runs_this_program() override {
+    ULONG id = 0;
+    return GetNamedPipeClientProcessId(pipe_, &id) && runs_this_program(id);
+  }
+
+ private:
+  Result transfer(bool writing, char* data, DWORD size, DWORD& done) override {
+    OVERLAPPED io{};
+    io.hEvent = event_;
+    ResetEvent(event_);
+    const BOOL finished = writing ? WriteFile(pipe_, data, size, nullptr, &io)
+                                  : ReadFile(pipe_, data, size, nullptr, &io);
+    if (!finished && GetLastError() != ERROR_IO_PENDING) return check_win32_bool(FALSE);
+    return check_win32_bool(GetOverlappedResult(pipe_, &io, &done, TRUE));
+  }
+
+  HANDLE event_;
+  OVERLAPPED connect_{};
+  bool connecting_ = false;
+};
+
+}  // namespace
+
+Expected<std::unique_ptr<PipeServer>> Win32System::create_pipe(std::string_view name) {
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (event == nullptr) return check_win32_bool(FALSE).error();
+  // The default security lets only this user, SYSTEM and the administrators
+  // write to it; a client that may only read it gets nothing before it is
+  // known to run this program.
+  HANDLE pipe =
+      CreateNamedPipeW(wide_string(name).c_str(),
+                       PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+                       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                       1, READ_SIZE, READ_SIZE, 0, nullptr);
+  if (pipe == INVALID_HANDLE_VALUE) {
+    const Result failed = check_win32_bool(FALSE);
+    CloseHandle(event);
+    return failed.error();
+  }
+  auto server = std::make_unique<ServerEnd>(pipe, event);
+  const Result listening = server->listen();
+  if (!listening.ok()) return listening.error();
+  return std::unique_ptr<PipeServer>(std::move(server));
+}
+
+Expected<std::unique_ptr<Pipe>> Win32System::open_pipe(std::string_view name) {
+  // Identification only: the first vornalt must not act as this user.
+  HANDLE pipe =
+      CreateFileW(wide_string(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                  OPEN_EXISTING, SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+  if (pipe == INVALID_HANDLE_VALUE) return check_win32_bool(FALSE).error();
+  return std::unique_ptr<Pipe>(std::make_unique<ClientEnd>(pipe));
+}
+
+Expected<std::array<std::uint8_t, 16>> Win32System::random_bytes() {
+  // Loaded only for the relay, so that every other run is spared the load;
+  // from the system folder alone, never from beside vornalt.exe.
+  HMODULE bcrypt = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (bcrypt == nullptr) return check_win32_bool(FALSE).error();
+  using GenRandom = LONG(WINAPI*)(void*, PUCHAR, ULONG, ULONG);
+  const auto generate = reinterpret_cast<GenRandom>(
+      reinterpret_cast<void*>(GetProcAddress(bcrypt, "BCryptGenRandom")));
+  if (generate == nullptr) return check_win32_bool(FALSE).error();
+  constexpr ULONG SYSTEM_PREFERRED_RNG = 0x00000002;  // BCRYPT_USE_SYSTEM_PREFERRED_RNG
+  std::array<std::uint8_t, 16> bytes{};
+  const LONG status =
+      generate(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()), SYSTEM_PREFERRED_RNG);
+  if (status >= 0) return bytes;
+  // An NTSTATUS, as HRESULT_FROM_NT wraps it.
+  return Error(HRESULT{static_cast<std::int32_t>(static_cast<std::uint32_t>(status) | 0x10000000)});
+}
+
+}  // namespace vornalt
