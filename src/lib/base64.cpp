@@ -20,12 +20,6 @@ constexpr std::array<char, 8192> PAIRS = [] {
 
 }  // namespace
 
-std::string encode_base64(std::span<const std::uint8_t> bytes) {
-  std::string out;
-  append_base64(out, bytes);
-  return out;
-}
-
 void append_base64(std::string& out, std::span<const std::uint8_t> bytes) {
   const std::size_t start = out.size();
   out.resize(start + (bytes.size() + 2) / 3 * 4, '=');

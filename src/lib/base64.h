@@ -7,8 +7,6 @@
 
 namespace vornalt {
 
-std::string encode_base64(std::span<const std::uint8_t> bytes);
-
 /// Appends the Base64 of `bytes`; only the last piece of a longer text may
 /// have a length that is no multiple of three (it gets the padding).
 void append_base64(std::string& out, std::span<const std::uint8_t> bytes);

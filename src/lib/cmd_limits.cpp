@@ -1,13 +1,17 @@
 #include "cmd_limits.h"
 
+#include <algorithm>
+
 #include "console_command_line.h"
 
 namespace vornalt {
 
 std::optional<std::string> cmd_refusal(const LaunchRequest& request) {
-  if (request.shell != "cmd") return std::nullopt;
-  // The quoting adds no line break, so one in the text came from a word.
-  if (request.arguments.find_first_of("\r\n") != std::string::npos) {
+  if (request.shell != Shell::cmd) return std::nullopt;
+  const bool line_break =
+      std::any_of(request.words.begin(), request.words.end(),
+                  [](const auto& w) { return w.find_first_of("\r\n") != std::string::npos; });
+  if (line_break) {
     return "A command word holds a line break, which cmd.exe cannot pass on (use -s pwsh or -s "
            "powershell)";
   }

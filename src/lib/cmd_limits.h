@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "argument_parser.h"
+#include "launch_request.h"
 
 namespace vornalt {
 

@@ -10,22 +10,6 @@ namespace {
 
 bool is_cmd_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The end of the token that starts at `pos`: the next blank outside quotes,
-// read as CommandLineToArgvW reads them (`\"` is no quote; `\\"` is one).
-std::size_t token_end(std::string_view text, std::size_t pos) {
-  const std::size_t start = pos;
-  bool in_quotes = false;
-  for (; pos < text.size(); ++pos) {
-    const char c = text[pos];
-    if (c == ' ' && !in_quotes) break;
-    if (c != '"') continue;
-    std::size_t backslashes = 0;
-    while (pos - backslashes > start && text[pos - 1 - backslashes] == '\\') ++backslashes;
-    if (backslashes % 2 == 0) in_quotes = !in_quotes;
-  }
-  return pos;
-}
-
 // A word as wt.exe must read it, quoted for its splitting. `buffer` is kept
 // from word to word.
 void append_word_for_wt(std::string& out, std::string_view word, std::string& buffer) {
@@ -56,19 +40,52 @@ std::string conhost_cmd_text(const LaunchRequest& request) {
   if (!title.empty()) text += ' ' + title;
   if (title.empty() || title.back() != ' ') text += ' ';
   text += "&& ";
-  text += request.arguments;
+  text += quote_arguments(request.words, Shell::cmd);
   return text;
 }
 
 // cmd /c removes the first and the last quote of its line when the line
 // starts with one; /s makes that rule plain.
-bool needs_cmd_s(const LaunchRequest& request) { return request.arguments.starts_with('"'); }
+bool needs_cmd_s(std::span<const std::string> pieces) {
+  return !pieces.empty() && pieces.front().starts_with('"');
+}
+
+// The relay's words, before the shell's: its program, the marker, the id
+// ("-" without a pipe) and its options, each as the host must be given it.
+void append_relay_words(std::string& line, const LaunchPlan& plan, bool conhost) {
+  // conhost.exe rebuilds the words in the quoting of quote_for_argv.
+  line += conhost ? quote_for_argv(plan.relay_program) : word_for_wt(plan.relay_program);
+  line += ' ';
+  line += RELAY_MARKER;
+  line += ' ';
+  line += plan.relay->pipe ? plan.relay_id : NO_RELAY_ID;
+  line += ' ';
+  if (plan.relay->keep) {
+    line += RELAY_KEEP;
+    line += ' ';
+  }
+  if (plan.relay->takes_variables) {
+    line += RELAY_VARIABLES;
+    line += ' ';
+  }
+}
+
+// The shell's line as wt.exe is to hand it on: the pieces as words of
+// their own, and with /s the two quotes around them, as words of their own
+// too, so that wt.exe hands on exactly those.
+void append_cmd_for_wt(std::string& line, const LaunchRequest& request) {
+  const std::vector<std::string> pieces = quote_words_for_cmd(request.words);
+  if (needs_cmd_s(pieces)) {
+    line += "cmd.exe /s /c \\\" ";
+    line += escape_arguments_for_wt(pieces);
+    line += " \\\"";
+  } else {
+    line += "cmd.exe /c ";
+    line += escape_arguments_for_wt(pieces);
+  }
+}
 
 }  // namespace
-
-bool relay_takes_variables(const LaunchRequest& request) {
-  return request.target == "wt" && !request.variables.empty();
-}
 
 std::string escape_title_for_cmd(std::string_view title) {
   std::string out;
@@ -111,16 +128,12 @@ std::string escape_title_for_wt(std::string_view title) {
   return out;
 }
 
-std::string escape_arguments_for_wt(std::string_view arguments) {
+std::string escape_arguments_for_wt(std::span<const std::string> pieces) {
   std::string out;
-  out.reserve(arguments.size() + arguments.size() / 4 + 2);
   std::string word;
-  for (std::size_t pos = 0;; ++pos) {
-    const std::size_t end = token_end(arguments, pos);
-    if (pos > 0) out += ' ';
-    append_token_for_wt(out, arguments.substr(pos, end - pos), word);
-    pos = end;
-    if (pos == arguments.size()) break;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) out += ' ';
+    append_token_for_wt(out, pieces[i], word);
   }
   return out;
 }
@@ -132,9 +145,8 @@ std::string word_for_wt(std::string_view word) {
   return out;
 }
 
-std::string compose_command_line(const LaunchRequest& request, const Placement& placement) {
-  const bool cmd = request.shell == "cmd";
-  const bool conhost = request.target == "conhost";
+std::string compose_command_line(const LaunchRequest& request, const LaunchPlan& plan) {
+  const bool conhost = request.target == Target::conhost;
   std::string line;
   if (conhost) {
     line = "conhost.exe ";
@@ -142,57 +154,32 @@ std::string compose_command_line(const LaunchRequest& request, const Placement& 
     line = "wt.exe --window vornalt --title \"";
     line += escape_title_for_wt(request.title);
     line += "\" --startingDirectory ";
-    line += placement.folder.empty() ? "." : word_for_wt(placement.folder);
+    line += plan.folder.empty() ? "." : word_for_wt(plan.folder);
     line += ' ';
   }
-  if (!placement.relay_program.empty()) {
-    // conhost.exe rebuilds the words in the quoting of quote_for_argv.
-    line +=
-        conhost ? quote_for_argv(placement.relay_program) : word_for_wt(placement.relay_program);
-    line += ' ';
-    line += RELAY_MARKER;
-    line += ' ';
-    line += placement.relay_id.empty() ? NO_RELAY_ID : placement.relay_id;
-    line += ' ';
-    if (request.keep) {
-      line += RELAY_KEEP;
-      line += ' ';
-    }
-    if (relay_takes_variables(request)) {
-      line += RELAY_VARIABLES;
-      line += ' ';
-    }
-  }
-  if (!cmd) {
-    line += request.shell;
-    line += ".exe -EncodedCommand ";
-    line += encode_powershell_command(
-        powershell_script(request.target, request.title, request.arguments));
-    return line;
-  }
-  if (conhost) {
+  if (plan.relay) append_relay_words(line, plan, conhost);
+  if (request.shell != Shell::cmd) {
+    line += program_name(request.shell);
+    line += " -EncodedCommand ";
+    line += encode_powershell_command(powershell_script(
+        request.target, request.title, quote_arguments(request.words, request.shell)));
+  } else if (conhost) {
     line += "cmd.exe /c ";
     line += conhost_cmd_text(request);
-    return line;
-  }
-  // The two quotes around the arguments are words of their own, so that
-  // wt.exe hands on exactly those.
-  if (needs_cmd_s(request)) {
-    line += "cmd.exe /s /c \\\" ";
-    line += escape_arguments_for_wt(request.arguments);
-    line += " \\\"";
   } else {
-    line += "cmd.exe /c ";
-    line += escape_arguments_for_wt(request.arguments);
+    append_cmd_for_wt(line, request);
   }
   return line;
 }
 
 std::size_t cmd_text_length(const LaunchRequest& request) {
-  if (request.target == "conhost") return to_utf16(conhost_cmd_text(request)).size();
+  if (request.target == Target::conhost) return to_utf16(conhost_cmd_text(request)).size();
   // wt.exe hands cmd.exe the arguments exactly (an unpaired surrogate,
   // which it replaces, stays one unit), with /s between `" ` and ` "`.
-  return to_utf16(request.arguments).size() + (needs_cmd_s(request) ? 4 : 0);
+  const std::vector<std::string> pieces = quote_words_for_cmd(request.words);
+  std::size_t length = needs_cmd_s(pieces) ? 4 : 0;
+  for (const std::string& piece : pieces) length += to_utf16(piece).size() + 1;
+  return pieces.empty() ? length : length - 1;
 }
 
 }  // namespace vornalt

@@ -2,28 +2,14 @@
 // user's command.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
-#include "argument_parser.h"
+#include "launch_plan.h"
+#include "launch_request.h"
 
 namespace vornalt {
-
-/// How the host is to start the shell, beyond what the request says.
-struct Placement {
-  /// The absolute folder to start in; empty: the current folder.
-  std::string folder;
-  /// When the relay runs: the full path of vornalt.exe, and the run's id
-  /// when there is a pipe to the relay, which go before the shell as the
-  /// relay's words.
-  std::string relay_program;
-  std::string relay_id;
-};
-
-/// Whether the command's variables go to it over the relay's pipe: wt.exe
-/// has no way to pass them, and what environment a Windows Terminal tab
-/// gets depends on its version. conhost.exe hands its own environment on.
-bool relay_takes_variables(const LaunchRequest& request);
 
 /// One of six forms, by target and shell:
 ///   conhost.exe cmd.exe /c title {title} && {arguments}
@@ -33,15 +19,15 @@ bool relay_takes_variables(const LaunchRequest& request);
 ///       -EncodedCommand {encoded}
 /// Each value is written so that the programs on the way read it back: the
 /// title for cmd's `title` command or for wt.exe, and the cmd arguments for
-/// wt.exe (escape_arguments_for_wt). With conhost, the line after
-/// "conhost.exe " is exactly what conhost.exe hands to the shell. A folder
-/// in `placement` replaces wt's "." (word_for_wt); conhost is started in it.
-/// A relay in `placement` puts `"<relay_program>" --vornalt-relay <id>`
-/// (the id "-" without a pipe), `--keep` for -k and `--variables` when
-/// relay_takes_variables, before the shell, written for the host, which
-/// hands the relay exactly those words and then the shell's line as it
-/// would have handed it on.
-std::string compose_command_line(const LaunchRequest& request, const Placement& placement = {});
+/// wt.exe (one word for wt.exe per word of the command). With conhost, the
+/// line after "conhost.exe " is exactly what conhost.exe hands to the
+/// shell. The plan's folder replaces wt's "." (word_for_wt); conhost is
+/// started in it. The plan's relay puts
+/// `"<relay_program>" --vornalt-relay <id>` (the id "-" without a pipe),
+/// `--keep` for -k and `--variables` when it takes the variables, before
+/// the shell, written for the host, which hands the relay exactly those
+/// words and then the shell's line as it would have handed it on.
+std::string compose_command_line(const LaunchRequest& request, const LaunchPlan& plan);
 
 /// The length, in UTF-16 units, of the text that cmd.exe reads after "/c "
 /// when the host has read the line of a `cmd` request, before cmd replaces
@@ -63,13 +49,13 @@ std::string escape_title_for_cmd(std::string_view title);
 /// backslashes before a `"` or at the end are doubled, `;` becomes `\;`.
 std::string escape_title_for_wt(std::string_view title);
 
-/// The cmd arguments (quote_for_cmd's text) as words for wt.exe, which
+/// The cmd words (quote_words_for_cmd's pieces) as words for wt.exe, which
 /// splits them, cuts subcommands at `;`, and joins the words again with
-/// blanks, wrapping in `"` only a word that holds a blank. Each token of the
-/// text goes as one word: itself, or without its outer quotes when it was
-/// wrapped for a blank (wt.exe wraps it again); each `;` written `\;`; then
-/// quoted by quote_for_argv.
-std::string escape_arguments_for_wt(std::string_view arguments);
+/// blanks, wrapping in `"` only a word that holds a blank. Each piece goes
+/// as one word: itself, or without its outer quotes when it was wrapped for
+/// a blank (wt.exe wraps it again); each `;` written `\;`; then quoted by
+/// quote_for_argv.
+std::string escape_arguments_for_wt(std::span<const std::string> pieces);
 
 /// One word written so that wt.exe reads it back: each `;` as `\;`, then
 /// quoted by quote_for_argv.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 
 namespace vornalt {
 
@@ -49,6 +51,24 @@ class [[nodiscard]] Result {
 
  private:
   HRESULT code_;
+};
+
+/// A value, or the Error of the Windows call that failed to give it.
+template <typename T>
+class [[nodiscard]] Expected {
+ public:
+  Expected(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+  Expected(Error error) : value_(error) {}         // NOLINT(google-explicit-constructor)
+
+  bool ok() const { return value_.index() == 0; }
+  Error error() const { return *std::get_if<1>(&value_); }
+  T& operator*() { return *std::get_if<0>(&value_); }
+  const T& operator*() const { return *std::get_if<0>(&value_); }
+  T* operator->() { return std::get_if<0>(&value_); }
+  const T* operator->() const { return std::get_if<0>(&value_); }
+
+ private:
+  std::variant<T, Error> value_;
 };
 
 /// How FormatMessageW is asked for the text of a shown code.

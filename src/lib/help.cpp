@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "options.h"
 #include "unicode_tables.h"
 #include "wtf8.h"
 
@@ -10,7 +11,9 @@ namespace vornalt {
 const std::string_view VERSION_LINE = "vornalt Console Launcher, v" VORNALT_VERSION "\n";
 const std::string_view BANNER = "vornalt Console Launcher, v" VORNALT_VERSION "\n\n";
 
-const std::string_view HELP_TEXT =
+namespace {
+
+constexpr std::string_view INTRODUCTION =
     "This tool launches a new console window of the specified type with the specified shell and "
     "command. The console window is either created using Windows Console Host (conhost.exe) or "
     "Windows Terminal (wt.exe). The shell is one of Command Prompt (cmd.exe, by default), "
@@ -25,27 +28,9 @@ const std::string_view HELP_TEXT =
     "  <target>  A required target (e.g. 'conhost', 'wt'), unless using help\n"
     "  <command> The command to run (plus optional trailing arguments)\n"
     "\n"
-    "Options:\n"
-    "  -s, --shell, /s, /shell  [shellname]\n"
-    "    The shell to use. Available shells: cmd (default), pwsh, powershell\n"
-    "  -t, --title, /t, /title  [window title]\n"
-    "    The title for the console window\n"
-    "  -d, --dir, /d, /dir  [folder]\n"
-    "    The folder to start the command in (default: the current folder)\n"
-    "  -q, --quiet, /q, /quiet\n"
-    "    Do not produce any output, except for errors\n"
-    "  -e, --exit-code, /e, /exit-code\n"
-    "    Wait for the command and exit with its exit status\n"
-    "  -w, --wait, /w, /wait\n"
-    "    Wait for the launched console to finish\n"
-    "  -k, --keep, /k, /keep\n"
-    "    Keep the window open when the command has ended, until a key is pressed\n"
-    "  -v, --var, /v, /var  [NAME=VALUE]\n"
-    "    Set a variable for the command (NAME= removes it); may be repeated\n"
-    "  -n, --dry-run, /n, /dry-run\n"
-    "    Print what would be started and the host found, but start nothing\n"
-    "  --\n"
-    "    End of the options: the next argument starts the command\n"
+    "Options:\n";
+
+constexpr std::string_view CLOSING =
     "\n"
     "Help flag:\n"
     "  -h, --help, /h, /help, /?\n"
@@ -59,6 +44,15 @@ const std::string_view HELP_TEXT =
     "  vornalt.exe conhost -d C:\\src\\app -e cmd /c build.bat\n"
     "  vornalt.exe wt -n -s pwsh Write-Output '' end\n"
     "  vornalt.exe wt -w -k -v BUILD_CONFIG=Release cmd /c build.bat\n";
+
+}  // namespace
+
+std::string help_text() {
+  std::string text(INTRODUCTION);
+  text += option_entries();
+  text += CLOSING;
+  return text;
+}
 
 namespace {
 
@@ -135,7 +129,7 @@ std::size_t console_width(System& system) {
 
 void print_help(System& system) {
   system.write(Stream::out, BANNER);
-  std::string text = wrap_text(HELP_TEXT, console_width(system));
+  std::string text = wrap_text(help_text(), console_width(system));
   text += '\n';
   system.write(Stream::out, text);
 }

@@ -13,7 +13,10 @@ namespace vornalt {
 /// "vornalt Console Launcher, v1.0.0" and a line feed: what --version prints.
 extern const std::string_view VERSION_LINE;
 extern const std::string_view BANNER;
-extern const std::string_view HELP_TEXT;
+
+/// The help screen's text, before it is wrapped; its options come from the
+/// table that the parser reads.
+std::string help_text();
 
 /// Prints the banner, then the help text wrapped to the console and one
 /// more line feed.

@@ -30,25 +30,23 @@ bool find_in(std::string_view folder, std::string_view name, System& system, std
   return true;
 }
 
-using FolderCall = Result (System::*)(std::string&);
+using FolderCall = Expected<std::string> (System::*)();
 
-Result find_program(std::string_view name, std::initializer_list<FolderCall> first, System& system,
-                    std::string& path) {
+Expected<std::string> find_program(std::string_view name, std::initializer_list<FolderCall> first,
+                                   System& system) {
+  std::string path;
   for (FolderCall call : first) {
-    std::string folder;
-    const Result found = (system.*call)(folder);
-    if (!found.ok()) return found;
-    if (find_in(folder, name, system, path)) return {};
+    const Expected<std::string> folder = (system.*call)();
+    if (!folder.ok()) return folder.error();
+    if (find_in(*folder, name, system, path)) return path;
   }
-  std::optional<std::string> search_path;
-  const Result read = system.environment_variable("PATH", search_path);
-  if (!read.ok()) return read;
-  const std::string folders = search_path.value_or("");
-  std::string_view entries = folders;
+  const Expected<std::optional<std::string>> search_path = system.environment_variable("PATH");
+  if (!search_path.ok()) return search_path.error();
+  std::string_view entries = search_path->has_value() ? **search_path : std::string_view();
   while (!entries.empty()) {
     const std::size_t end = entries.find(';');
     const std::string_view entry = unquoted(entries.substr(0, end));
-    if (is_absolute_folder(entry) && find_in(entry, name, system, path)) return {};
+    if (is_absolute_folder(entry) && find_in(entry, name, system, path)) return path;
     entries.remove_prefix(end == std::string_view::npos ? entries.size() : end + 1);
   }
   return error_from_win32(FILE_NOT_FOUND);
@@ -64,14 +62,13 @@ bool is_absolute_folder(std::string_view folder) {
   return drive || unc;
 }
 
-Result find_host_program(std::string_view name, System& system, std::string& path) {
-  return find_program(name,
-                      {&System::program_folder, &System::system_folder, &System::windows_folder},
-                      system, path);
+Expected<std::string> find_host_program(std::string_view name, System& system) {
+  return find_program(
+      name, {&System::program_folder, &System::system_folder, &System::windows_folder}, system);
 }
 
-Result find_shell_program(std::string_view name, System& system, std::string& path) {
-  return find_program(name, {&System::system_folder, &System::windows_folder}, system, path);
+Expected<std::string> find_shell_program(std::string_view name, System& system) {
+  return find_program(name, {&System::system_folder, &System::windows_folder}, system);
 }
 
 bool is_not_found(const Error& error) { return error == error_from_win32(FILE_NOT_FOUND); }

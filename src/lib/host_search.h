@@ -19,12 +19,12 @@ bool is_absolute_folder(std::string_view folder);
 /// never in the current folder, where anyone's download or clone could
 /// put a program of that name. The first regular file of that name wins;
 /// none gives the Error of ERROR_FILE_NOT_FOUND.
-Result find_host_program(std::string_view name, System& system, std::string& path);
+Expected<std::string> find_host_program(std::string_view name, System& system);
 
 /// The full path of the shell `name` ("cmd.exe", "pwsh.exe" …) for the
 /// relay: like find_host_program, but not in vornalt.exe's own folder, which
 /// is as likely a download folder as the current one is.
-Result find_shell_program(std::string_view name, System& system, std::string& path);
+Expected<std::string> find_shell_program(std::string_view name, System& system);
 
 /// Whether find_host_program failed because the program was nowhere, rather
 /// than because a folder could not be read.

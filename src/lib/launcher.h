@@ -1,12 +1,13 @@
-// Starting the composed command line in a new console.
+// Carrying out the plan of a launch: the host's start in a new console, and
+// what this vornalt follows of it.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include "argument_parser.h"
-#include "console_command_line.h"
+#include "launch_plan.h"
+#include "launch_request.h"
 #include "system.h"
 
 namespace vornalt {
@@ -19,19 +20,16 @@ struct LaunchOutcome {
   std::optional<std::uint32_t> command_status;
   /// The watch of the relay printed an error after the start.
   bool relay_failed = false;
-
-  explicit operator bool() const { return started; }
 };
 
 /// Prints the command line (unless quiet) and finds the host program
 /// (find_host_program); a dry run prints it (unless quiet) and stops there.
-/// Otherwise it starts the host with the
-/// command line in a new console (conhost in the placement's folder),
-/// reports the process id (unless quiet), waits when asked, and closes the
-/// handles. With a relay in the placement, it first opens the relay's pipe
-/// and then waits for the relay's report (watch_relay). Prints the failure
-/// when the start failed.
+/// Otherwise it makes the relay's pipe when the plan has one, starts the
+/// host with the command line in a new console (conhost in the plan's
+/// folder, with the variables), reports the process id (unless quiet),
+/// watches the relay (watch_relay), waits for the host when the plan says
+/// so, and closes the handles. Prints the failure when the start failed.
 LaunchOutcome launch_process(std::string_view command_line, const LaunchRequest& request,
-                             System& system, const Placement& placement = {});
+                             const LaunchPlan& plan, System& system);
 
 }  // namespace vornalt

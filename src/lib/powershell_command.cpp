@@ -38,9 +38,8 @@ void append_utf16le_base64(std::string& out, std::span<const char16_t> units) {
 
 }  // namespace
 
-std::string powershell_script(std::string_view target, std::string_view title,
-                              std::string_view arguments) {
-  if (target != "conhost" || title.empty()) return std::string(arguments);
+std::string powershell_script(Target target, std::string_view title, std::string_view arguments) {
+  if (target != Target::conhost || title.empty()) return std::string(arguments);
   std::string script = "$host.UI.RawUI.WindowTitle = ";
   script += single_quoted(title);
   script += " ; ";

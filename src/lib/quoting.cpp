@@ -10,12 +10,6 @@
 namespace vornalt {
 namespace {
 
-bool equals_ignoring_ascii_case(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
-
 bool contains(std::span<const char32_t> list, char32_t c) {
   return std::find(list.begin(), list.end(), c) != list.end();
 }
@@ -121,11 +115,11 @@ constexpr std::array<bool, 256> CMD_MARKS = [] {
 }();
 
 // A caret before each of ^ & | < > that cmd reads outside quotes; cmd
-// toggles its quoting at every `"`, escaped for the C runtime or not.
-std::string escape_for_cmd(std::string_view text) {
+// toggles its quoting at every `"`, escaped for the C runtime or not, and
+// `in_quotes` carries that from word to word.
+std::string escape_for_cmd(std::string_view text, bool& in_quotes) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
-  bool in_quotes = false;
   std::size_t run = 0;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     const char c = text[pos];
@@ -143,13 +137,6 @@ std::string escape_for_cmd(std::string_view text) {
 }
 
 }  // namespace
-
-std::string quote_argument(std::string_view word, const QuotingRule& rule) {
-  std::string out;
-  out.reserve(word.size() + 2);
-  append_quoted(out, word, rule, trigger_bytes(rule));
-  return out;
-}
 
 std::string quote_for_powershell(std::string_view word) {
   std::string out;
@@ -187,17 +174,29 @@ std::string quote_for_argv(std::string_view word) {
   return out;
 }
 
-std::string quote_for_cmd(std::span<const std::string> words) {
-  std::string joined;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    if (i > 0) joined += ' ';
-    append_quoted_for_argv(joined, words[i]);
+std::vector<std::string> quote_words_for_cmd(std::span<const std::string> words) {
+  std::vector<std::string> pieces;
+  pieces.reserve(words.size());
+  bool in_quotes = false;
+  std::string quoted;
+  for (const std::string& word : words) {
+    quoted.clear();
+    append_quoted_for_argv(quoted, word);
+    pieces.push_back(escape_for_cmd(quoted, in_quotes));
   }
-  return escape_for_cmd(joined);
+  return pieces;
 }
 
-std::string quote_arguments(std::span<const std::string> words, std::string_view shell) {
-  if (equals_ignoring_ascii_case(shell, "cmd")) return quote_for_cmd(words);
+std::string quote_arguments(std::span<const std::string> words, Shell shell) {
+  if (shell == Shell::cmd) {
+    std::string joined;
+    const std::vector<std::string> pieces = quote_words_for_cmd(words);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      if (i > 0) joined += ' ';
+      joined += pieces[i];
+    }
+    return joined;
+  }
   const TriggerBytes& triggers = powershell_triggers();
   std::size_t size = words.size();
   for (const auto& word : words) size += word.size() + 2;

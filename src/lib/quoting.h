@@ -5,6 +5,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "launch_request.h"
 
 namespace vornalt {
 
@@ -38,9 +41,8 @@ inline constexpr QuotingRule POWERSHELL_QUOTING{U'\'', detail::POWERSHELL_SPECIA
                                                 detail::POWERSHELL_SINGLE_QUOTES, true};
 
 /// `word` unchanged when it is not empty and holds no special character of
-/// `rule`, otherwise wrapped in the rule's quote character with that
+/// the PowerShell rule, otherwise wrapped in single quotes with each quote
 /// character doubled inside.
-std::string quote_argument(std::string_view word, const QuotingRule& rule);
 std::string quote_for_powershell(std::string_view word);
 
 /// `word` written so that CommandLineToArgvW and the C runtime both read it
@@ -52,17 +54,18 @@ std::string quote_for_powershell(std::string_view word);
 std::string quote_for_argv(std::string_view word);
 void append_quoted_for_argv(std::string& out, std::string_view word);
 
-/// The words as cmd.exe must read them to hand them on to a program: each
-/// quoted by quote_for_argv and joined by single blanks; then, reading that
-/// text as cmd does (every `"` toggles its quoting, also one written `\"`),
-/// a `^` before each of ^ & | < > outside quotes. cmd removes exactly those
-/// carets, and the program splits the rest back into the words. A caret
-/// depends on every quote before it, so this takes all the words at once.
-std::string quote_for_cmd(std::span<const std::string> words);
+/// The words as cmd.exe must read them to hand them on to a program, one
+/// piece per word: each quoted by quote_for_argv; then, reading the pieces
+/// joined by blanks as cmd does (every `"` toggles its quoting, also one
+/// written `\"`), a `^` before each of ^ & | < > outside quotes. cmd
+/// removes exactly those carets, and the program splits the rest back into
+/// the words. A caret depends on every quote before it, in earlier words
+/// too.
+std::vector<std::string> quote_words_for_cmd(std::span<const std::string> words);
 
-/// The command words quoted for `shell` ("cmd" or a PowerShell) and joined
-/// by single blanks. For PowerShell a quoted command word gets the call
-/// operator, `& 'C:\Program Files\x.exe'`, so that it runs.
-std::string quote_arguments(std::span<const std::string> words, std::string_view shell);
+/// The command words quoted for `shell` and joined by single blanks. For
+/// PowerShell a quoted command word gets the call operator,
+/// `& 'C:\Program Files\x.exe'`, so that it runs.
+std::string quote_arguments(std::span<const std::string> words, Shell shell);
 
 }  // namespace vornalt

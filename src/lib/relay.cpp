@@ -7,30 +7,25 @@
 namespace vornalt {
 namespace {
 
-void report(System& system, Handle pipe, std::string_view message) {
+void report(Pipe* pipe, std::string_view message) {
   // A first vornalt that has gone changes nothing for the command.
-  if (pipe != nullptr) (void)system.write_pipe(pipe, message);
-}
-
-void close(System& system, Handle& handle) {
-  if (handle != nullptr) (void)system.close_handle(handle);
-  handle = nullptr;
+  if (pipe != nullptr) (void)pipe->write(message);
 }
 
 // The pipe to the first vornalt, and what it sent.
 struct Connection {
-  Handle pipe = nullptr;
+  std::unique_ptr<Pipe> pipe;
   std::vector<Variable> variables;
   /// Why the command must not run.
   std::optional<std::string> refusal;
 };
 
-std::vector<Variable> read_variables(Handle pipe, System& system, bool& complete) {
+std::vector<Variable> read_variables(Pipe& pipe, bool& complete) {
   RelayVariablesReader reader;
-  std::string bytes;
-  while (reader.state() == RelayVariablesReader::State::reading &&
-         system.read_pipe(pipe, bytes).ok() && !bytes.empty()) {
-    reader.take(bytes);
+  while (reader.state() == RelayVariablesReader::State::reading) {
+    const Expected<std::string> bytes = pipe.read();
+    if (!bytes.ok() || bytes->empty()) break;
+    reader.take(*bytes);
   }
   complete = reader.state() == RelayVariablesReader::State::complete;
   return reader.variables();
@@ -42,30 +37,29 @@ std::vector<Variable> read_variables(Handle pipe, System& system, bool& complete
 // message.
 Connection connect(const RelayLine& line, System& system) {
   Connection connection;
-  Handle pipe = nullptr;
-  if (!is_relay_id(line.id) || !system.open_pipe(relay_pipe_name(line.id), pipe).ok()) {
+  Expected<std::unique_ptr<Pipe>> opened = is_relay_id(line.id)
+                                               ? system.open_pipe(relay_pipe_name(line.id))
+                                               : Expected<std::unique_ptr<Pipe>>(nullptr);
+  if (!opened.ok() || *opened == nullptr) {
     if (line.variables) {
       connection.refusal = "The vornalt.exe that opened this window could not be reached";
     }
     return connection;
   }
-  if (!system.server_runs_this_program(pipe)) {
+  Pipe& pipe = **opened;
+  if (!pipe.other_end_runs_this_program()) {
     connection.refusal = "A program other than vornalt.exe made the relay's pipe";
   } else {
     bool complete = false;
-    connection.variables = read_variables(pipe, system, complete);
+    connection.variables = read_variables(pipe, complete);
     if (!complete) connection.refusal = "The variables from vornalt.exe could not be read";
   }
-  if (connection.refusal) {
-    close(system, pipe);
-  } else {
-    connection.pipe = pipe;
-  }
+  if (!connection.refusal) connection.pipe = std::move(*opened);
   return connection;
 }
 
 // The shell inherits them.
-std::optional<std::string> apply(const std::vector<Variable>& variables, System& system) {
+std::optional<std::string> apply_variables(const std::vector<Variable>& variables, System& system) {
   for (const Variable& variable : variables) {
     const Result set = system.set_environment_variable(variable.name, variable.value);
     if (!set.ok()) {
@@ -96,23 +90,34 @@ void pause(std::string_view said, System& system) {
 }
 
 // The shell of `line`, in this console.
-Result start_shell(const RelayLine& line, System& system, ProcessInformation& info) {
-  std::string shell;
+Expected<StartedProcess> start_shell(const RelayLine& line, System& system) {
   std::u16string buffer = to_utf16(line.shell_line);
   buffer += u'\0';
-  Result started = find_shell_program(line.shell_program, system, shell);
-  if (started.ok()) started = system.create_process(shell, buffer, {.new_console = false}, info);
-  return started;
+  const Expected<std::string> shell = find_shell_program(line.shell_program, system);
+  if (!shell.ok()) return shell.error();
+  return system.create_process(*shell, buffer, {.new_console = false});
 }
 
 // The shell's exit status once it has ended; nothing when it cannot be
 // read.
-std::optional<std::uint32_t> wait_for_shell(const ProcessInformation& info, System& system) {
-  std::uint32_t status = 0;
-  const bool known =
-      system.wait_for_single_object(info.process, INFINITE_TIMEOUT) == WAIT_EVENT_OBJECT_0 &&
-      system.exit_code(info.process, status).ok();
-  return known ? std::optional(status) : std::nullopt;
+std::optional<std::uint32_t> wait_for_shell(const StartedProcess& shell, System& system) {
+  if (system.wait_for_single_object(shell.process.get(), INFINITE_TIMEOUT) != WAIT_EVENT_OBJECT_0) {
+    return std::nullopt;
+  }
+  const Expected<std::uint32_t> status = system.exit_code(shell.process.get());
+  return status.ok() ? std::optional(*status) : std::nullopt;
+}
+
+// Reports the shell's start, waits for it and reports its end; then closes
+// the pipe, and the shell's handles last. Nothing when its status could not
+// be read: the report then ends short, and the first vornalt says so.
+std::optional<std::uint32_t> follow_shell(StartedProcess shell, std::unique_ptr<Pipe> pipe,
+                                          System& system) {
+  report(pipe.get(), pid_message(shell.id));
+  const std::optional<std::uint32_t> status = wait_for_shell(shell, system);
+  if (status) report(pipe.get(), status_message(*status));
+  pipe.reset();
+  return status;
 }
 
 int refuse(std::string_view why, const RelayLine& line, System& system) {
@@ -135,30 +140,24 @@ int run_relay(System& system) {
     return 1;
   }
   Connection connection = connect(*line, system);
-  if (!connection.refusal) connection.refusal = apply(connection.variables, system);
+  if (!connection.refusal) connection.refusal = apply_variables(connection.variables, system);
   if (connection.refusal) {
-    close(system, connection.pipe);
+    connection.pipe.reset();
     return refuse(*connection.refusal, *line, system);
   }
-  Handle pipe = connection.pipe;
+  std::unique_ptr<Pipe> pipe = std::move(connection.pipe);
   system.keep_console_events_for_child();
-  ProcessInformation info;
-  const Result started = start_shell(*line, system, info);
-  if (!started.ok()) {
-    report(system, pipe, failure_message(started.error().code()));
-    close(system, pipe);
-    print_error("Error: Failed to start '" + line->shell_program + "'", started.error(), system);
+  Expected<StartedProcess> shell = start_shell(*line, system);
+  if (!shell.ok()) {
+    report(pipe.get(), failure_message(shell.error().code()));
+    pipe.reset();
+    print_error("Error: Failed to start '" + line->shell_program + "'", shell.error(), system);
     system.report_done();
     if (line->keep) pause("", system);
     return 1;
   }
-  report(system, pipe, pid_message(info.process_id));
-  const std::optional<std::uint32_t> status = wait_for_shell(info, system);
-  // Without a status the report ends short, and the first vornalt says so.
-  if (status) report(system, pipe, status_message(*status));
-  close(system, pipe);
-  close(system, info.process);
-  close(system, info.thread);
+  const std::optional<std::uint32_t> status =
+      follow_shell(std::move(*shell), std::move(pipe), system);
   system.report_done();
   if (line->keep) {
     pause(status ? "The command ended with exit status " + status_text(*status) + ". "

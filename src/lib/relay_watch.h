@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "argument_parser.h"
+#include "launch_plan.h"
+#include "launch_request.h"
 #include "system.h"
 
 namespace vornalt {
@@ -22,13 +23,15 @@ struct RelayOutcome {
 };
 
 /// Waits for the relay that `host` starts to open `pipe`, makes sure that
-/// it runs this program, sends it the command's variables (none unless
-/// relay_takes_variables), and reads its report: prints "Shell PID: <n>"
-/// when the shell has started (unless quiet), and, for -e and wt's -w,
-/// waits for the shell's exit status. Whatever goes wrong gets a line on
-/// standard error: "Error: …" when the shell did not start, with -e, or
-/// while variables are on their way (the relay does not run the command
-/// without them), otherwise "Warning: …" (the start itself succeeded).
-RelayOutcome watch_relay(Handle pipe, Handle host, const LaunchRequest& request, System& system);
+/// it runs this program, sends it the command's variables (none unless the
+/// plan's relay takes them), and reads its report: prints "Shell PID: <n>"
+/// when the shell has started (unless quiet), and, when the relay reports
+/// the status, waits for the shell's exit status. Whatever goes wrong gets
+/// a line on standard error: "Error: …" when the shell did not start, with
+/// -e, or while variables are on their way (the relay does not run the
+/// command without them), otherwise "Warning: …" (the start itself
+/// succeeded).
+RelayOutcome watch_relay(PipeServer& pipe, Handle host, const LaunchRequest& request,
+                         const LaunchPlan& plan, System& system);
 
 }  // namespace vornalt

@@ -57,8 +57,8 @@ void BM_lower_case(benchmark::State& state) {
 void BM_quote_arguments(benchmark::State& state) {
   const std::vector<std::string> words = sample_words(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
-    benchmark::DoNotOptimize(quote_arguments(words, "cmd"));
-    benchmark::DoNotOptimize(quote_arguments(words, "pwsh"));
+    benchmark::DoNotOptimize(quote_arguments(words, Shell::cmd));
+    benchmark::DoNotOptimize(quote_arguments(words, Shell::pwsh));
   }
   state.SetBytesProcessed(state.iterations() * state.range(0) * 2);
 }
@@ -69,13 +69,20 @@ void BM_encode_powershell_command(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
+// The words quoted for the shell and written into the host's line.
 void BM_compose_command_line(benchmark::State& state) {
-  const std::string text = sample_text(static_cast<std::size_t>(state.range(0)));
-  const LaunchRequest pwsh{"conhost", "pwsh", text, text, false, false};
-  const LaunchRequest cmd{"wt", "cmd", text, text, false, false};
+  const auto size = static_cast<std::size_t>(state.range(0));
+  const LaunchRequest pwsh{.target = Target::conhost,
+                           .shell = Shell::pwsh,
+                           .title = sample_text(size),
+                           .words = sample_words(size)};
+  const LaunchRequest cmd{
+      .target = Target::wt, .shell = Shell::cmd, .title = pwsh.title, .words = pwsh.words};
+  const LaunchPlan pwsh_plan = plan_launch(pwsh);
+  const LaunchPlan cmd_plan = plan_launch(cmd);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(compose_command_line(pwsh));
-    benchmark::DoNotOptimize(compose_command_line(cmd));
+    benchmark::DoNotOptimize(compose_command_line(pwsh, pwsh_plan));
+    benchmark::DoNotOptimize(compose_command_line(cmd, cmd_plan));
   }
   state.SetBytesProcessed(state.iterations() * state.range(0) * 4);
 }
@@ -89,8 +96,8 @@ void BM_wrap_text(benchmark::State& state) {
 
 constexpr std::int64_t KiB = 1024;
 
-// One whole request at the command-line limit: parse (with quoting),
-// compose and encode. (The launch's own conversion to UTF-16 is not in it.)
+// One whole request at the command-line limit: parse, quote, compose and
+// encode. (The launch's own conversion to UTF-16 is not in it.)
 void BM_whole_request(benchmark::State& state) {
   std::vector<std::string> args = {"vornalt.exe", "conhost", "-s", "pwsh", "-t", "Title"};
   std::size_t units = 0;
@@ -104,7 +111,8 @@ void BM_whole_request(benchmark::State& state) {
   state.counters["units"] = static_cast<double>(units);
   for (auto _ : state) {
     const ParseOutcome outcome = parse_arguments(args);
-    benchmark::DoNotOptimize(compose_command_line(std::get<Launch>(outcome).request));
+    const LaunchRequest& request = std::get<Launch>(outcome).request;
+    benchmark::DoNotOptimize(compose_command_line(request, plan_launch(request)));
   }
 }
 

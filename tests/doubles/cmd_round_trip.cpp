@@ -1,7 +1,7 @@
 #include "cmd_round_trip.h"
 
-#include "argument_parser.h"
 #include "console_command_line.h"
+#include "launch_plan.h"
 #include "platform_readers.h"
 #include "quoting.h"
 #include "wtf8.h"
@@ -17,7 +17,7 @@ std::string show(const std::vector<std::string>& words) {
 
 std::string fault(const CmdPathReading& path, const LaunchRequest& request, const std::string& line,
                   const std::vector<std::string>& words) {
-  const bool wt = request.target == "wt";
+  const bool wt = request.target == Target::wt;
   const auto as_wt_reads = [&](const std::string& text) { return wt ? to_utf8_lossy(text) : text; };
   std::vector<std::string> rest;
   for (std::size_t i = 1; i < words.size(); ++i) rest.push_back(as_wt_reads(words[i]));
@@ -32,7 +32,7 @@ std::string fault(const CmdPathReading& path, const LaunchRequest& request, cons
     return "the program's name came as " + show(path.program_name);
   }
   if (wt) {
-    const std::string arguments = to_utf8_lossy(request.arguments);
+    const std::string arguments = to_utf8_lossy(quote_arguments(request.words, Shell::cmd));
     const std::string shown = arguments.starts_with('"') ? "cmd.exe /s /c \" " + arguments + " \""
                                                          : "cmd.exe /c " + arguments;
     if (path.shell_line != shown) return "wt.exe started " + path.shell_line;
@@ -60,8 +60,8 @@ std::string title_set_by_cmd(std::string title) {
 std::string cmd_round_trip_fault(const std::string& target, const std::string& title,
                                  const std::vector<std::string>& words) {
   const LaunchRequest request{
-      .target = target, .shell = "cmd", .title = title, .arguments = quote_for_cmd(words)};
-  const std::string line = compose_command_line(request);
+      .target = *target_named(target), .shell = Shell::cmd, .title = title, .words = words};
+  const std::string line = compose_command_line(request, plan_launch(request));
   const std::optional<CmdPathReading> path = read_cmd_path(line);
   const std::string what =
       path ? fault(*path, request, line, words) : "cmd's reading depends on the file system";

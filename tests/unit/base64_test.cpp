@@ -9,7 +9,9 @@ using namespace std::string_view_literals;
 
 std::string encode(std::string_view text) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-  return encode_base64({data, text.size()});
+  std::string encoded;
+  append_base64(encoded, {data, text.size()});
+  return encoded;
 }
 
 TEST(Base64, Rfc4648Vectors) {

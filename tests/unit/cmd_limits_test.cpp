@@ -52,9 +52,9 @@ TEST(CmdRefusal, TheLimitCountsWhatCmdReadsAfterC) {
   };
   for (const auto& c : cases) {
     const LaunchRequest request{
-        .target = c.target, .title = c.title, .arguments = quote_for_cmd(c.words)};
+        .target = *target_named(c.target), .title = c.title, .words = c.words};
     EXPECT_EQ(cmd_text_length(request), c.length) << c.target << " " << c.length;
-    EXPECT_EQ(read_after_c(compose_command_line(request)).size(), c.length);
+    EXPECT_EQ(read_after_c(compose_command_line(request, plan_launch(request))).size(), c.length);
     const std::optional<std::string> refusal = cmd_refusal(request);
     if (c.length <= CMD_TEXT_LIMIT) {
       EXPECT_EQ(refusal, std::nullopt);
@@ -66,9 +66,9 @@ TEST(CmdRefusal, TheLimitCountsWhatCmdReadsAfterC) {
 }
 
 TEST(CmdRefusal, NeverForThePowershellShells) {
-  for (const char* shell : {"pwsh", "powershell"}) {
+  for (Shell shell : {Shell::pwsh, Shell::powershell}) {
     const LaunchRequest request{
-        .target = "conhost", .shell = shell, .arguments = repeat("x", 20000) + "\n"};
+        .target = Target::conhost, .shell = shell, .words = {repeat("x", 20000) + "\n"}};
     EXPECT_EQ(cmd_refusal(request), std::nullopt);
   }
 }

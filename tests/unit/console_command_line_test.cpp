@@ -11,12 +11,33 @@
 namespace vornalt {
 namespace {
 
-LaunchRequest request(std::string target, std::string shell, std::string title,
-                      std::string arguments) {
-  return {.target = std::move(target),
-          .shell = std::move(shell),
+LaunchRequest request(std::string_view target, std::string_view shell, std::string title,
+                      std::vector<std::string> words) {
+  return {.target = *target_named(target),
+          .shell = *shell_named(shell),
           .title = std::move(title),
-          .arguments = std::move(arguments)};
+          .words = std::move(words)};
+}
+
+std::string compose(const LaunchRequest& request) {
+  return compose_command_line(request, plan_launch(request));
+}
+
+// With the folder of -d found.
+std::string compose_in(const LaunchRequest& request, const std::string& folder) {
+  LaunchPlan plan = plan_launch(request);
+  plan.folder = folder;
+  return compose_command_line(request, plan);
+}
+
+// With a relay that has a pipe.
+std::string compose_with_relay(const LaunchRequest& request, const std::string& program,
+                               const std::string& id) {
+  LaunchPlan plan = plan_launch(request);
+  plan.relay = RelayPlan{.pipe = true};
+  plan.relay_program = program;
+  plan.relay_id = id;
+  return compose_command_line(request, plan);
 }
 
 struct ComposeCase {
@@ -29,53 +50,54 @@ TEST(ComposeCommandLine, SixForms) {
       "JABoAG8AcwB0AC4AVQBJAC4AUgBhAHcAVQBJAC4AVwBpAG4AZABvAHcAVABpAHQAbABlACAAPQAgACcATQB5ACAAVABp"
       "AHQAbABlACcAIAA7ACAARwBlAHQALQBDAGgAaQBsAGQASQB0AGUAbQAgAC0AUgBlAGMAdQByAHMAZQA=";
   const ComposeCase cases[] = {
-      {request("wt", "cmd", "Plain Title", "cmd /c echo Hello ^&^& pause"),
+      {request("wt", "cmd", "Plain Title", {"cmd", "/c", "echo", "Hello", "&&", "pause"}),
        "wt.exe --window vornalt --title \"Plain Title\" --startingDirectory . cmd.exe /c cmd /c "
        "echo Hello ^&^& pause"},
-      {request("conhost", "cmd", "Build", "echo Hello"),
+      {request("conhost", "cmd", "Build", {"echo", "Hello"}),
        "conhost.exe cmd.exe /c title Build && echo Hello"},
       // conhost.exe folds runs of blanks: the line is already what it hands on.
-      {request("conhost", "cmd", "", "echo Hello"), "conhost.exe cmd.exe /c title && echo Hello"},
-      {request("wt", "pwsh", "", "echo Hello"),
+      {request("conhost", "cmd", "", {"echo", "Hello"}),
+       "conhost.exe cmd.exe /c title && echo Hello"},
+      {request("wt", "pwsh", "", {"echo", "Hello"}),
        "wt.exe --window vornalt --title \"\" --startingDirectory . pwsh.exe -EncodedCommand "
        "ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
-      {request("wt", "powershell", "T", "echo Hello"),
+      {request("wt", "powershell", "T", {"echo", "Hello"}),
        "wt.exe --window vornalt --title \"T\" --startingDirectory . powershell.exe -EncodedCommand "
        "ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
-      {request("conhost", "powershell", "My Title", "Get-ChildItem -Recurse"),
+      {request("conhost", "powershell", "My Title", {"Get-ChildItem", "-Recurse"}),
        "conhost.exe powershell.exe -EncodedCommand " + my_title_script},
-      {request("conhost", "pwsh", "", "echo Hello"),
+      {request("conhost", "pwsh", "", {"echo", "Hello"}),
        "conhost.exe pwsh.exe -EncodedCommand ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
       // Titles escaped for cmd's title command.
-      {request("conhost", "cmd", "A & B", "x"), "conhost.exe cmd.exe /c title A ^& B && x"},
-      {request("conhost", "cmd", "A & echo X>x.txt", "x"),
+      {request("conhost", "cmd", "A & B", {"x"}), "conhost.exe cmd.exe /c title A ^& B && x"},
+      {request("conhost", "cmd", "A & echo X>x.txt", {"x"}),
        "conhost.exe cmd.exe /c title A ^& echo X^>x.txt && x"},
-      {request("conhost", "cmd", "^|<>\"%PATH%", "x"),
+      {request("conhost", "cmd", "^|<>\"%PATH%", {"x"}),
        "conhost.exe cmd.exe /c title ^^^|^<^>'%PATH% && x"},
-      {request("conhost", "cmd", "a ", "x"), "conhost.exe cmd.exe /c title a^ && x"},
-      {request("conhost", "cmd", " ", "x"), "conhost.exe cmd.exe /c title ^ && x"},
+      {request("conhost", "cmd", "a ", {"x"}), "conhost.exe cmd.exe /c title a^ && x"},
+      {request("conhost", "cmd", " ", {"x"}), "conhost.exe cmd.exe /c title ^ && x"},
       // The cmd arguments as wt.exe must read them.
-      {request("wt", "cmd", "", "\"my tools\\probe.exe\" \"a b\""),
+      {request("wt", "cmd", "", {"my tools\\probe.exe", "a b"}),
        "wt.exe --window vornalt --title \"\" --startingDirectory . cmd.exe /s /c \\\" \"my "
        "tools\\probe.exe\" \"a b\" \\\""},
-      {request("wt", "cmd", "", "p a;b \"c;d e\""),
+      {request("wt", "cmd", "", {"p", "a;b", "c;d e"}),
        "wt.exe --window vornalt --title \"\" --startingDirectory . cmd.exe /c p a\\;b \"c\\;d e\""},
-      {request("wt", "cmd", "", "p a\\\"b x&y \"\" \"a\tb\""),
+      {request("wt", "cmd", "", {"p", "a\"b", "x&y", "", "a\tb"}),
        "wt.exe --window vornalt --title \"\" --startingDirectory . cmd.exe /c p a\\\\\\\"b x&y "
        "\\\"\\\" \"\\\"a\tb\\\"\""},
       // Titles escaped for wt.exe.
-      {request("wt", "cmd", "C:\\work\\", "x"),
+      {request("wt", "cmd", "C:\\work\\", {"x"}),
        "wt.exe --window vornalt --title \"C:\\work\\\\\" --startingDirectory . cmd.exe /c x"},
-      {request("wt", "cmd", "a;b", "x"),
+      {request("wt", "cmd", "a;b", {"x"}),
        "wt.exe --window vornalt --title \"a\\;b\" --startingDirectory . cmd.exe /c x"},
-      {request("wt", "cmd", "say \"hi\"", "x"),
+      {request("wt", "cmd", "say \"hi\"", {"x"}),
        "wt.exe --window vornalt --title \"say \\\"hi\\\"\" --startingDirectory . cmd.exe /c x"},
       // Unpaired surrogates and other characters pass through.
-      {request("wt", "cmd", "日本 \xED\xA0\x80", "x \xED\xB0\x80"),
+      {request("wt", "cmd", "日本 \xED\xA0\x80", {"x", "\xED\xB0\x80"}),
        "wt.exe --window vornalt --title \"日本 \xED\xA0\x80\" --startingDirectory . cmd.exe /c x "
        "\xED\xB0\x80"},
   };
-  for (const auto& c : cases) EXPECT_EQ(compose_command_line(c.request), c.line) << c.line;
+  for (const auto& c : cases) EXPECT_EQ(compose(c.request), c.line) << c.line;
 }
 
 TEST(EscapeTitleForWt, OnlyQuotesBackslashRunsAndSemicolons) {
@@ -124,7 +146,7 @@ TEST(ComposeCommandLine, WtReadsBackTheTitle) {
   }
   for (const auto& title : titles) {
     for (const char* shell : {"cmd", "pwsh", "powershell"}) {
-      const std::string line = compose_command_line(request("wt", shell, title, "x"));
+      const std::string line = compose(request("wt", shell, title, {"x"}));
       EXPECT_EQ(testing::title_seen_by_wt(line), title) << line;
     }
   }
@@ -142,7 +164,7 @@ TEST(ComposeCommandLine, WtReadsBackTheStartingFolder) {
   const auto as_it_is = [](std::string_view text) { return std::string(text); };
   for (const auto& folder : folders) {
     for (const char* shell : {"cmd", "pwsh"}) {
-      const std::string line = compose_command_line(request("wt", shell, "T", "x"), {folder});
+      const std::string line = compose_in(request("wt", shell, "T", {"x"}), folder);
       const testing::WtReading reading = testing::wt_reading(line, as_it_is);
       EXPECT_EQ(reading.starting_directory, folder.empty() ? "." : folder) << line;
       EXPECT_EQ(reading.subcommands, 1u) << line;
@@ -168,13 +190,14 @@ TEST(ComposeCommandLine, TheRelaysWordsComeBackThroughEitherHost) {
   for (const auto& program : programs) {
     for (const char* target : {"conhost", "wt"}) {
       for (const char* shell : {"cmd", "pwsh"}) {
-        for (const char* arguments : {"x", "\"my tools\\p.exe\" \"a b\" ^& a;b", "\"\""}) {
-          const LaunchRequest r = request(target, shell, "T", arguments);
-          const std::string line = compose_command_line(r, {"", program, id});
+        for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+                 {"x"}, {"my tools\\p.exe", "a b", "&", "a;b"}, {""}}) {
+          const LaunchRequest r = request(target, shell, "T", words);
+          const std::string line = compose_with_relay(r, program, id);
           const std::optional<RelayLine> relay = read_relay_line(shell_line(line));
           ASSERT_TRUE(relay.has_value()) << line;
           EXPECT_EQ(relay->id, id) << line;
-          EXPECT_EQ(relay->shell_line, shell_line(compose_command_line(r))) << line;
+          EXPECT_EQ(relay->shell_line, shell_line(compose(r))) << line;
           EXPECT_EQ(relay->shell_program, std::string(shell) + ".exe") << line;
           // The program name, read by the rule of the relay's own start.
           EXPECT_EQ(testing::command_line_to_argv(shell_line(line))[0], program) << line;

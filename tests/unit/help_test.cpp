@@ -19,15 +19,15 @@ std::vector<std::string> lines_of(std::string_view text) {
 
 TEST(HelpText, ShapeAndBytes) {
   EXPECT_EQ(BANNER, "vornalt Console Launcher, v1.0.0\n\n");
-  EXPECT_EQ(HELP_TEXT.size(), 2054u);
+  EXPECT_EQ(help_text().size(), 2054u);
   std::vector<std::size_t> lengths;
-  for (const auto& line : lines_of(HELP_TEXT)) lengths.push_back(line.size());
+  for (const auto& line : lines_of(help_text())) lengths.push_back(line.size());
   const std::vector<std::size_t> expected = {
       466, 0,  6,  64, 0,  6,  71, 65, 0, 8,  38, 71, 41, 36, 31, 68, 25, 48, 33, 54, 23, 43,
       23,  75, 35, 70, 29, 69, 4,  60, 0, 10, 27, 0,  13, 21, 0,  74, 72, 67, 55, 47, 63};
   EXPECT_EQ(lengths, expected);
-  EXPECT_EQ(HELP_TEXT.back(), '\n');
-  EXPECT_EQ(HELP_TEXT.find_first_of("\r\t"), std::string_view::npos);
+  EXPECT_EQ(help_text().back(), '\n');
+  EXPECT_EQ(help_text().find_first_of("\r\t"), std::string_view::npos);
 }
 
 struct WrapCase {
@@ -73,7 +73,7 @@ TEST(WrapText, EdgeCases) {
 }
 
 TEST(WrapText, HelpTextAtEightyHundredTwentyAndForty) {
-  const std::vector<std::string> at80 = lines_of(wrap_text(HELP_TEXT, 80));
+  const std::vector<std::string> at80 = lines_of(wrap_text(help_text(), 80));
   ASSERT_EQ(at80.size(), 48u);
   const std::vector<std::string> first80(at80.begin(), at80.begin() + 6);
   EXPECT_EQ(first80,
@@ -89,9 +89,9 @@ TEST(WrapText, HelpTextAtEightyHundredTwentyAndForty) {
                 "window can be specified, and the command is executed in the new console "
                 "window.",
             }));
-  EXPECT_EQ(wrap_text(HELP_TEXT.substr(467), 80), HELP_TEXT.substr(467));
+  EXPECT_EQ(wrap_text(help_text().substr(467), 80), help_text().substr(467));
 
-  const std::vector<std::string> at120 = lines_of(wrap_text(HELP_TEXT, 120));
+  const std::vector<std::string> at120 = lines_of(wrap_text(help_text(), 120));
   std::vector<std::size_t> lengths;
   for (std::size_t i = 0; i < 5; ++i) lengths.push_back(at120[i].size());
   EXPECT_EQ(lengths, (std::vector<std::size_t>{119, 117, 108, 115, 7}));
@@ -99,7 +99,7 @@ TEST(WrapText, HelpTextAtEightyHundredTwentyAndForty) {
   EXPECT_EQ(at120[4], "window.");
   EXPECT_EQ(at120[5], "");
 
-  const std::string at40 = wrap_text(HELP_TEXT, 40);
+  const std::string at40 = wrap_text(help_text(), 40);
   EXPECT_NE(at40.find("\n  vornalt.exe [help flag] <target> \n[options] <command> [args...]\n"),
             std::string::npos);
   EXPECT_NE(at40.find("\n  -t, --title, /t, /title  [window \ntitle]\n"), std::string::npos);
@@ -128,7 +128,7 @@ TEST(PrintHelp, BannerThenWrappedTextAndOneMoreLineFeed) {
   testing::FakeSystem system;
   system.window = ConsoleWindow{0, 149};
   print_help(system);
-  EXPECT_EQ(system.out, std::string(BANNER) + wrap_text(HELP_TEXT, 120) + "\n");
+  EXPECT_EQ(system.out, std::string(BANNER) + wrap_text(help_text(), 120) + "\n");
   EXPECT_TRUE(system.err.empty());
 }
 

@@ -46,11 +46,11 @@ TEST(FindHostProgram, OwnFolderThenSystemThenWindowsThenAbsolutePathFolders) {
     testing::FakeSystem system;
     system.files = c.files;
     system.path_variable = path_variable;
-    std::string found;
-    ASSERT_TRUE(find_host_program("wt.exe", system, found).ok());
+    const Expected<std::string> found = find_host_program("wt.exe", system);
+    ASSERT_TRUE(found.ok());
     const Paths expected(all_probes.begin(), all_probes.begin() + c.probes);
     EXPECT_EQ(system.probed, expected);
-    EXPECT_EQ(found, expected.back());
+    EXPECT_EQ(*found, expected.back());
   }
 }
 
@@ -59,8 +59,7 @@ TEST(FindHostProgram, NeverTheCurrentFolderOrARelativePathFolder) {
     testing::FakeSystem system;
     system.files = {"wt.exe", ".\\wt.exe", "bin\\wt.exe", "C:bin\\wt.exe"};
     system.path_variable = path_variable;
-    std::string found;
-    const Result result = find_host_program("wt.exe", system, found);
+    const Expected<std::string> result = find_host_program("wt.exe", system);
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code(), HRESULT{static_cast<std::int32_t>(0x80070002)});
     EXPECT_EQ(system.probed.size(), 3u) << path_variable;

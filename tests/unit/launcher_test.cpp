@@ -9,8 +9,15 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-LaunchRequest request(bool wait, bool quiet, std::string target = "wt") {
-  return {.target = std::move(target), .arguments = "x", .wait = wait, .quiet = quiet};
+LaunchRequest request(bool wait, bool quiet, Target target = Target::wt) {
+  return {.target = target, .words = {"x"}, .wait = wait, .quiet = quiet};
+}
+
+// A plan without a relay, which waits for the host when the request does.
+LaunchPlan plan(const LaunchRequest& request) { return LaunchPlan{.waits_for_host = request.wait}; }
+
+LaunchOutcome launch(std::string_view line, const LaunchRequest& request, System& system) {
+  return launch_process(line, request, plan(request), system);
 }
 
 TEST(LaunchProcess, StartsReportsAndClosesBothHandles) {
@@ -37,7 +44,7 @@ TEST(LaunchProcess, StartsReportsAndClosesBothHandles) {
   };
   for (const auto& c : cases) {
     testing::FakeSystem system;
-    EXPECT_TRUE(launch_process("wt.exe x", request(c.wait, c.quiet), system));
+    EXPECT_TRUE(launch("wt.exe x", request(c.wait, c.quiet), system).started);
     EXPECT_EQ(system.application, "C:\\Windows\\System32\\wt.exe");  // as found
     EXPECT_EQ(system.out, c.out);
     EXPECT_EQ(system.err, "");
@@ -47,7 +54,7 @@ TEST(LaunchProcess, StartsReportsAndClosesBothHandles) {
 
 TEST(LaunchProcess, CommandLineBufferIsUtf16WithOneNul) {
   testing::FakeSystem system;
-  EXPECT_TRUE(launch_process("a 😀 \xED\xA0\x80", request(false, true), system));
+  EXPECT_TRUE(launch("a 😀 \xED\xA0\x80", request(false, true), system).started);
   EXPECT_EQ(system.command_line, (std::u16string{u'a', u' ', 0xD83D, 0xDE00, u' ', 0xD800, 0}));
 }
 
@@ -59,7 +66,7 @@ TEST(LaunchProcess, WarnsOnAnUnexpectedWaitAndStillSucceeds) {
           {0x80, "128"}}) {
       testing::FakeSystem system;
       system.wait_result = WAIT_EVENT{value};
-      EXPECT_TRUE(launch_process("wt.exe x", request(true, quiet), system));
+      EXPECT_TRUE(launch("wt.exe x", request(true, quiet), system).started);
       EXPECT_EQ(system.err, "Warning: WaitForSingleObject returned unexpected status: WAIT_EVENT(" +
                                 text + ")\n");
       EXPECT_EQ(system.calls.back(), "CloseHandle(thread)");
@@ -70,7 +77,7 @@ TEST(LaunchProcess, WarnsOnAnUnexpectedWaitAndStillSucceeds) {
 TEST(LaunchProcess, AFailedCloseIsIgnored) {
   testing::FakeSystem system;
   system.close_result = error_from_win32(6);
-  EXPECT_TRUE(launch_process("wt.exe x", request(false, false), system));
+  EXPECT_TRUE(launch("wt.exe x", request(false, false), system).started);
   EXPECT_EQ(system.err, "");
   EXPECT_EQ(system.calls.size(), 3u);
 }
@@ -97,7 +104,7 @@ TEST(LaunchProcess, AFailedSearchOrStartPrintsTheErrorWhateverQuietSays) {
       if (c.environment_error != 0)
         system.environment_result = error_from_win32(c.environment_error);
       if (c.create_error != 0) system.create_result = error_from_win32(c.create_error);
-      EXPECT_FALSE(launch_process("conhost.exe x", request(true, quiet, "conhost"), system));
+      EXPECT_FALSE(launch("conhost.exe x", request(true, quiet, Target::conhost), system).started);
       EXPECT_EQ(system.out, quiet ? "" : "cmdline:   conhost.exe x\n");
       // Only a host found nowhere gets the line that says where it was looked for.
       const std::string where =
@@ -120,7 +127,7 @@ TEST(LaunchProcess, AFailureWithoutLastErrorShowsZero) {
   testing::FakeSystem system;
   system.create_result = error_from_win32(0);
   system.message = "The operation completed successfully.";
-  EXPECT_FALSE(launch_process("wt.exe x", request(false, true), system));
+  EXPECT_FALSE(launch("wt.exe x", request(false, true), system).started);
   EXPECT_EQ(system.err,
             "Failed to launch 'wt': Error { code: HRESULT(0x00000000), message: \"The operation "
             "completed successfully.\" }\n");

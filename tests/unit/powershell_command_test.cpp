@@ -37,7 +37,8 @@ TEST(PowershellScript, SetsTheTitleOnlyForConhost) {
       {"wt", "", "echo Hello", "echo Hello"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(powershell_script(c.target, c.title, c.arguments), c.script) << c.script;
+    EXPECT_EQ(powershell_script(*target_named(c.target), c.title, c.arguments), c.script)
+        << c.script;
   }
 }
 

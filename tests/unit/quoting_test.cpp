@@ -55,7 +55,15 @@ TEST(QuoteForCmd, CaretsOutsideCmdsQuotes) {
       {{"cmd", "/c", "echo", "Hello", "&&", "pause"}, "cmd /c echo Hello ^&^& pause"},
       {{"echo", "", "x"}, "echo \"\" x"},
   };
-  for (const auto& c : cases) EXPECT_EQ(quote_for_cmd(c.words), c.quoted) << c.quoted;
+  for (const auto& c : cases) {
+    // One piece per word, the caret state carried from word to word.
+    const std::vector<std::string> pieces = quote_words_for_cmd(c.words);
+    EXPECT_EQ(pieces.size(), c.words.size()) << c.quoted;
+    std::string joined;
+    for (const std::string& piece : pieces) joined += (joined.empty() ? "" : " ") + piece;
+    EXPECT_EQ(joined, c.quoted);
+    EXPECT_EQ(quote_arguments(c.words, Shell::cmd), c.quoted);
+  }
 }
 
 TEST(QuoteForPowershell, QuotesOnlyWordsWithSpecialCharacters) {
@@ -102,29 +110,36 @@ TEST(QuoteForPowershell, QuotesOnlyWordsWithSpecialCharacters) {
 
 struct JoinCase {
   std::vector<std::string> words;
-  std::string shell;
+  Shell shell;
   std::string joined;
 };
 
 TEST(QuoteArguments, QuotesByShellAndJoinsWithOneBlank) {
   const JoinCase cases[] = {
-      {{"cmd", "/c", "echo", "Hello", "&&", "pause"}, "cmd", "cmd /c echo Hello ^&^& pause"},
-      {{"Get-ChildItem", "-Recurse"}, "powershell", "Get-ChildItem -Recurse"},
-      {{"echo", "Hello", "&&", "pause"}, "pwsh", "echo Hello '&&' pause"},
-      {{"echo", "", "x"}, "cmd", "echo \"\" x"},
-      {{"Write-Output", "", "end"}, "pwsh", "Write-Output '' end"},
-      {{"a b"}, "cmd", "\"a b\""},
-      {{"it's", "a b"}, "CMD", "it's \"a b\""},
-      {{"it's", "a b"}, "powershell", "& 'it''s' 'a b'"},
+      {{"cmd", "/c", "echo", "Hello", "&&", "pause"}, Shell::cmd, "cmd /c echo Hello ^&^& pause"},
+      {{"Get-ChildItem", "-Recurse"}, Shell::powershell, "Get-ChildItem -Recurse"},
+      {{"echo", "Hello", "&&", "pause"}, Shell::pwsh, "echo Hello '&&' pause"},
+      {{"echo", "", "x"}, Shell::cmd, "echo \"\" x"},
+      {{"Write-Output", "", "end"}, Shell::pwsh, "Write-Output '' end"},
+      {{"a b"}, Shell::cmd, "\"a b\""},
+      {{"it's", "a b"}, Shell::cmd, "it's \"a b\""},
+      {{"it's", "a b"}, Shell::powershell, "& 'it''s' 'a b'"},
       // A quoted command word gets the call operator, or it would be a value.
-      {{""}, "pwsh", "& ''"},
-      {{"", ""}, "powershell", "& '' ''"},
+      {{""}, Shell::pwsh, "& ''"},
+      {{"", ""}, Shell::powershell, "& '' ''"},
       {{"C:\\Program Files\\Tool\\tool.exe", "a"},
-       "pwsh",
+       Shell::pwsh,
        "& 'C:\\Program Files\\Tool\\tool.exe' a"},
-      {{"it's", "&"}, "pwsh", "& 'it''s' '&'"},
-      {{"my\u00A0prog"}, "powershell", "& 'my\u00A0prog'"},
-      {{"$x", "a b"}, "pwsh", "$x 'a b'"},
+      {{"it's", "&"}, Shell::pwsh, "& 'it''s' '&'"},
+      {{"my\u00A0prog"}, Shell::powershell, "& 'my\u00A0prog'"},
+      {{"$x", "a b"}, Shell::pwsh, "$x 'a b'"},
+      // Words exactly as typed, options among them.
+      {{"x", "-s", "pwsh", "a b"}, Shell::cmd, "x -s pwsh \"a b\""},
+      {{"echo", "it's", "&&"}, Shell::pwsh, "echo 'it''s' '&&'"},
+      {{"echo", "it's", "&&"}, Shell::cmd, "echo it's ^&^&"},
+      {{"-h", "--"}, Shell::cmd, "-h --"},
+      {{""}, Shell::cmd, "\"\""},
+      {{"ÀBÇ", "\xED\xB0\x80"}, Shell::cmd, "ÀBÇ \xED\xB0\x80"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(quote_arguments(c.words, c.shell), c.joined) << c.joined;
@@ -199,7 +214,7 @@ TEST(QuoteArguments, PowershellReadsBackEveryWordThatWouldChange) {
       must_arrive_count += must_arrive.back() ? 1 : 0;
       words.push_back(word);
     }
-    const std::string line = quote_arguments(words, "pwsh");
+    const std::string line = quote_arguments(words, Shell::pwsh);
     const testing::PowershellReading reading = testing::powershell_reading(line);
     SCOPED_TRACE(line);
     // Up to the first bare word that reached past itself (`;`, a leading

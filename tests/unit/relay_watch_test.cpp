@@ -11,10 +11,18 @@ namespace {
 using Waits = std::vector<ClientWait>;
 using Pieces = std::vector<std::string>;
 
-const Handle PIPE = testing::FakeSystem::PIPE;
+// Watches the relay through a pipe that this program made, by the plan for
+// `request`; the relay reports, whatever the request, as far as the watch
+// reads it.
+RelayOutcome watch(const LaunchRequest& request, testing::FakeSystem& system) {
+  LaunchPlan plan = plan_launch(request);
+  if (!plan.relay) plan.relay = RelayPlan{.pipe = true};
+  const std::unique_ptr<PipeServer> pipe = system.made_pipe();
+  return watch_relay(*pipe, system.created_process, request, plan, system);
+}
 
 struct WatchCase {
-  std::string target;
+  Target target;
   Waits waits;
   Pieces pieces;
   std::optional<std::uint32_t> status;
@@ -26,34 +34,38 @@ struct WatchCase {
 TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
   const std::string early = "The new console ended before it reported the command's exit status";
   const WatchCase cases[] = {
-      {"conhost", {ClientWait::connected}, {"pid 5678\n", "status 3\n"}, 3, "Shell PID: 5678\n"},
-      {"wt",
+      {Target::conhost,
+       {ClientWait::connected},
+       {"pid 5678\n", "status 3\n"},
+       3,
+       "Shell PID: 5678\n"},
+      {Target::wt,
        {ClientWait::connected},
        {"pi", "d 5678\nstatus 3221225786\n"},
        0xC000013A,
        "Shell PID: 5678\n"},
       // wt.exe ends as soon as it has handed the command on.
-      {"wt",
+      {Target::wt,
        {ClientWait::process_ended, ClientWait::connected},
        {"pid 5678\nstatus 0\n"},
        0,
        "Shell PID: 5678\n"},
-      {"wt",
+      {Target::wt,
        {ClientWait::process_ended},
        {},
        std::nullopt,
        "",
        "wt.exe failed with exit status 5",
        5},
-      {"wt",
+      {Target::wt,
        {ClientWait::timed_out},
        {},
        std::nullopt,
        "",
        "No relay reported from the new console within 30 seconds"},
-      {"conhost", {ClientWait::process_ended}, {}, std::nullopt, "", early},
+      {Target::conhost, {ClientWait::process_ended}, {}, std::nullopt, "", early},
       // Anyone else's client, or anything but the whole report in order.
-      {"conhost",
+      {Target::conhost,
        {ClientWait::connected},
        {"pid 5678\nstatus 3\n"},
        std::nullopt,
@@ -61,26 +73,26 @@ TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
        "A program other than vornalt.exe opened the relay's pipe",
        0,
        false},
-      {"conhost",
+      {Target::conhost,
        {ClientWait::connected},
        {"pid 5678\n"},
        std::nullopt,
        "Shell PID: 5678\n",
        early},
-      {"conhost", {ClientWait::connected}, {}, std::nullopt, "", early},
-      {"conhost",
+      {Target::conhost, {ClientWait::connected}, {}, std::nullopt, "", early},
+      {Target::conhost,
        {ClientWait::connected},
        {"pid 5678\nstatus 3"},
        std::nullopt,
        "Shell PID: 5678\n",
        "The relay's report could not be read"},
-      {"conhost",
+      {Target::conhost,
        {ClientWait::connected},
        {"status 3\n"},
        std::nullopt,
        "",
        "The relay's report could not be read"},
-      {"conhost",
+      {Target::conhost,
        {ClientWait::connected},
        {"pid 5678\nstatus 3\n", "pid 1\n"},
        std::nullopt,
@@ -90,7 +102,7 @@ TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
   for (const auto& c : cases) {
     for (bool exit_code : {true, false}) {
       // Without -e, only wt's -w waits for the command through the relay.
-      if (!exit_code && c.target == "conhost") continue;
+      if (!exit_code && c.target == Target::conhost) continue;
       for (bool quiet : {false, true}) {
         testing::FakeSystem system;
         system.client_waits = c.waits;
@@ -98,11 +110,11 @@ TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
         system.exit_status = c.wt_status;
         system.client_is_vornalt = c.vornalt;
         const LaunchRequest request{.target = c.target,
-                                    .arguments = "x",
+                                    .words = {"x"},
                                     .wait = !exit_code,
                                     .quiet = quiet,
                                     .exit_code = exit_code};
-        const RelayOutcome outcome = watch_relay(PIPE, system.created.process, request, system);
+        const RelayOutcome outcome = watch(request, system);
         EXPECT_EQ(outcome.status, c.status) << c.problem;
         // Only an error ends the run with 1; the status is -e's to give.
         EXPECT_EQ(outcome.failed, exit_code && !c.problem.empty()) << c.problem;
@@ -118,15 +130,15 @@ TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
 TEST(WatchRelay, WaitsForWtsRelayOnlySoLongAndConhostsUntilItEnds) {
   testing::FakeSystem system;
   system.client_waits = {ClientWait::process_ended, ClientWait::timed_out};
-  const LaunchRequest wt{.target = "wt", .arguments = "x"};
-  EXPECT_EQ(watch_relay(PIPE, system.created.process, wt, system).status, std::nullopt);
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"WaitForClient(pipe,process,30000)",
-                                                    "GetExitCodeProcess(process)",
-                                                    "WaitForClient(pipe,none,30000)"}));
+  const LaunchRequest wt{.target = Target::wt, .words = {"x"}};
+  EXPECT_EQ(watch(wt, system).status, std::nullopt);
+  EXPECT_EQ(system.calls, (std::vector<std::string>{
+                              "WaitForClient(pipe,process,30000)", "GetExitCodeProcess(process)",
+                              "WaitForClient(pipe,none,30000)", "CloseHandle(pipe)"}));
   testing::FakeSystem conhost_system;
-  const LaunchRequest conhost{.target = "conhost", .arguments = "x"};
+  const LaunchRequest conhost{.target = Target::conhost, .words = {"x"}};
   conhost_system.pipe_reads = {"pid 1\nstatus 2\n"};
-  EXPECT_EQ(watch_relay(PIPE, conhost_system.created.process, conhost, conhost_system).status, 2u);
+  EXPECT_EQ(watch(conhost, conhost_system).status, 2u);
   EXPECT_EQ(conhost_system.calls.front(), "WaitForClient(pipe,process,4294967295)");
 }
 
@@ -134,34 +146,34 @@ TEST(WatchRelay, WaitsForWtsRelayOnlySoLongAndConhostsUntilItEnds) {
 // must be able to tell.
 TEST(WatchRelay, AShellThatDidNotStartIsAnError) {
   const struct {
-    std::string target;
+    Target target;
     bool exit_code, wait;
     std::vector<Variable> variables;
   } cases[] = {
-      {"conhost", true, false, {}},
-      {"conhost", true, true, {{"A", "1"}}},
-      {"wt", true, false, {}},
-      {"wt", false, true, {}},
-      {"wt", false, false, {{"A", "1"}}},
-      {"wt", false, true, {{"A", std::nullopt}}},
+      {Target::conhost, true, false, {}},
+      {Target::conhost, true, true, {{"A", "1"}}},
+      {Target::wt, true, false, {}},
+      {Target::wt, false, true, {}},
+      {Target::wt, false, false, {{"A", "1"}}},
+      {Target::wt, false, true, {{"A", std::nullopt}}},
   };
   for (const auto& c : cases) {
     testing::FakeSystem system;
     system.pipe_reads = {"failed 2147942402\n"};
     const LaunchRequest request{.target = c.target,
-                                .shell = "pwsh",
-                                .arguments = "x",
+                                .shell = Shell::pwsh,
+                                .words = {"x"},
                                 .wait = c.wait,
                                 .exit_code = c.exit_code,
                                 .variables = c.variables};
-    const RelayOutcome outcome = watch_relay(PIPE, system.created.process, request, system);
+    const RelayOutcome outcome = watch(request, system);
     EXPECT_EQ(outcome.status, std::nullopt);
-    EXPECT_TRUE(outcome.failed) << c.target << c.exit_code << c.wait;
+    EXPECT_TRUE(outcome.failed) << name(c.target) << c.exit_code << c.wait;
     EXPECT_EQ(system.out, "");
     EXPECT_EQ(system.err,
               "Error: Failed to start 'pwsh.exe' in the new console: Error { code: "
               "HRESULT(0x80070002), message: \"The system cannot find the file specified.\" }\n")
-        << c.target << c.exit_code << c.wait;
+        << name(c.target) << c.exit_code << c.wait;
   }
 }
 
@@ -173,7 +185,7 @@ TEST(WatchRelay, SendsTheVariablesAndWaitsForTheShellToStartWithThem) {
   const std::string sent = variables_message(variables);
   const std::string early = "The new console ended before it reported the command's exit status";
   const struct {
-    std::string target;
+    Target target;
     bool wait;
     Pieces pieces;
     std::string written, out, err;
@@ -182,9 +194,9 @@ TEST(WatchRelay, SendsTheVariablesAndWaitsForTheShellToStartWithThem) {
     Result write_result = {};
   } cases[] = {
       // Without -w or -e the report matters only until the shell started.
-      {"wt", false, {"pid 5678\n", "status 3\n"}, sent, "Shell PID: 5678\n", "", false},
-      {"wt", false, {}, sent, "", "Error: " + early + "\n", true},
-      {"wt",
+      {Target::wt, false, {"pid 5678\n", "status 3\n"}, sent, "Shell PID: 5678\n", "", false},
+      {Target::wt, false, {}, sent, "", "Error: " + early + "\n", true},
+      {Target::wt,
        false,
        {},
        "",
@@ -192,7 +204,7 @@ TEST(WatchRelay, SendsTheVariablesAndWaitsForTheShellToStartWithThem) {
        "Error: A program other than vornalt.exe opened the relay's pipe\n",
        true,
        false},
-      {"wt",
+      {Target::wt,
        false,
        {},
        "",
@@ -203,8 +215,14 @@ TEST(WatchRelay, SendsTheVariablesAndWaitsForTheShellToStartWithThem) {
        true,
        error_from_win32(232)},
       // Once the shell has started, or could not, they were there.
-      {"wt", true, {"pid 5678\n"}, sent, "Shell PID: 5678\n", "Warning: " + early + "\n", false},
-      {"wt",
+      {Target::wt,
+       true,
+       {"pid 5678\n"},
+       sent,
+       "Shell PID: 5678\n",
+       "Warning: " + early + "\n",
+       false},
+      {Target::wt,
        true,
        {"failed 2147942402\n"},
        sent,
@@ -213,17 +231,17 @@ TEST(WatchRelay, SendsTheVariablesAndWaitsForTheShellToStartWithThem) {
        "message: \"The system cannot find the file specified.\" }\n",
        true},
       // conhost.exe hands its environment on: nothing goes over the pipe.
-      {"conhost", true, {"pid 5678\nstatus 3\n"}, "vars 0\n", "Shell PID: 5678\n", "", false},
+      {Target::conhost, true, {"pid 5678\nstatus 3\n"}, "vars 0\n", "Shell PID: 5678\n", "", false},
   };
   for (const auto& c : cases) {
     testing::FakeSystem system;
     system.pipe_reads = c.pieces;
     system.client_is_vornalt = c.vornalt;
     system.write_result = c.write_result;
-    LaunchRequest request{.target = c.target, .arguments = "x", .wait = c.wait};
-    request.exit_code = c.target == "conhost";
+    LaunchRequest request{.target = c.target, .words = {"x"}, .wait = c.wait};
+    request.exit_code = c.target == Target::conhost;
     request.variables = variables;
-    const RelayOutcome outcome = watch_relay(PIPE, system.created.process, request, system);
+    const RelayOutcome outcome = watch(request, system);
     EXPECT_EQ(outcome.failed, c.failed) << c.err;
     EXPECT_EQ(system.pipe_written, c.written) << c.err;
     EXPECT_EQ(system.out, c.out) << c.err;

@@ -21,7 +21,7 @@ RunResult run_with(std::vector<std::string> args) {
   return result;
 }
 
-std::string help_screen() { return std::string(BANNER) + wrap_text(HELP_TEXT, 80) + "\n"; }
+std::string help_screen() { return std::string(BANNER) + wrap_text(help_text(), 80) + "\n"; }
 
 // A quiet run of `args` (after the program's name), the relay reporting
 // `reads`.

@@ -79,7 +79,9 @@ bool expect_words_arrive(const Case& c) {
   std::vector<std::string> args{"vornalt.exe", c.target, flag, "-t", c.title};
   args.insert(args.end(), c.words.begin(), c.words.end());
   const LaunchRequest request = std::get<Launch>(parse_arguments(args)).request;
-  const std::string line = compose_command_line(request);
+  LaunchPlan plan = plan_launch(request);
+  plan.relay.reset();
+  const std::string line = compose_command_line(request, plan);
   SCOPED_TRACE(to_utf8_lossy(line));
   std::vector<std::u16string> units;
   for (std::size_t i = 1; i < args.size(); ++i) units.push_back(to_utf16(args[i]));
@@ -276,9 +278,8 @@ void random_words_arrive(const std::string& target) {
     }
     std::vector<std::string> args{"vornalt.exe", target, "-t", c.title};
     args.insert(args.end(), c.words.begin(), c.words.end());
-    if (names_a_variable(compose_command_line(std::get<Launch>(parse_arguments(args)).request))) {
-      continue;
-    }
+    const LaunchRequest request = std::get<Launch>(parse_arguments(args)).request;
+    if (names_a_variable(compose_command_line(request, plan_launch(request)))) continue;
     SCOPED_TRACE("replay with VORNALT_E2E_SEED=" + std::to_string(seed) + " (case " +
                  std::to_string(done) + ")");
     if (expect_words_arrive(c)) ++read_otherwise;

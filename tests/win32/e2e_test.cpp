@@ -30,7 +30,7 @@ using testing::Streams;
 using testing::to_u16;
 using testing::utf16_args;
 
-std::string help_screen() { return std::string(BANNER) + wrap_text(HELP_TEXT, 80) + "\n"; }
+std::string help_screen() { return std::string(BANNER) + wrap_text(help_text(), 80) + "\n"; }
 
 std::string summary(const std::string& target, const std::string& shell, const std::string& title,
                     const std::string& arguments) {

@@ -41,44 +41,49 @@ TEST(SystemMessage, KnownTextOrNone) {
 }
 
 std::string system_program(const char* name) {
-  std::string folder;
-  EXPECT_TRUE(Win32System().system_folder(folder).ok());
-  return folder + "\\" + name;
+  const Expected<std::string> folder = Win32System().system_folder();
+  EXPECT_TRUE(folder.ok());
+  return (folder.ok() ? *folder : "") + "\\" + name;
 }
 
 TEST(Win32System, StartsWaitsAndClosesARealProcess) {
   Win32System system;
   std::u16string line = u"cmd.exe /c exit 3";
   line += u'\0';
-  ProcessInformation info;
-  Result started = system.create_process(system_program("cmd.exe"), line, {}, info);
+  Expected<StartedProcess> started = system.create_process(system_program("cmd.exe"), line, {});
   // Under load Wine's CreateProcessW now and then fails with
   // ERROR_INTERNAL_ERROR, which says nothing of this layer and does not
   // happen twice in a row: start once more then, as the end-to-end tests do.
   if (!started.ok() && started.error() == error_from_win32(ERROR_INTERNAL_ERROR) && under_wine()) {
     std::printf("%s\nonce more\n", system_message(started.error().code()).c_str());
-    started = system.create_process(system_program("cmd.exe"), line, {}, info);
+    started = system.create_process(system_program("cmd.exe"), line, {});
   }
   ASSERT_TRUE(started.ok()) << system_message(started.error().code());
-  EXPECT_NE(info.process_id, 0u);
-  EXPECT_EQ(system.wait_for_single_object(info.process, INFINITE_TIMEOUT), WAIT_EVENT_OBJECT_0);
-  EXPECT_TRUE(system.close_handle(info.process).ok());
-  EXPECT_TRUE(system.close_handle(info.thread).ok());
-  const Result closed_twice = system.close_handle(info.thread);
-  ASSERT_FALSE(closed_twice.ok());
-  EXPECT_EQ(closed_twice.error().code().value, static_cast<std::int32_t>(0x80070006));
+  EXPECT_NE(started->id, 0u);
+  const Handle process = started->process.get();
+  const Handle thread = started->thread.get();
+  EXPECT_EQ(system.wait_for_single_object(started->process.get(), INFINITE_TIMEOUT),
+            WAIT_EVENT_OBJECT_0);
+  const Expected<std::uint32_t> status = system.exit_code(started->process.get());
+  ASSERT_TRUE(status.ok());
+  EXPECT_EQ(*status, 3u);
+  // Both handles close as the process goes: a second close fails.
+  *started = StartedProcess();
+  for (Handle handle : {process, thread}) {
+    const Result closed_twice = system.close_handle(handle);
+    ASSERT_FALSE(closed_twice.ok());
+    EXPECT_EQ(closed_twice.error().code().value, static_cast<std::int32_t>(0x80070006));
+  }
 }
 
 TEST(Win32System, AMissingProgramFailsWithFileNotFound) {
   Win32System system;
   std::u16string line = u"vornalt-no-such-program.exe x";
   line += u'\0';
-  ProcessInformation info;
-  const Result result =
-      system.create_process(system_program("vornalt-no-such-program.exe"), line, {}, info);
+  const Expected<StartedProcess> result =
+      system.create_process(system_program("vornalt-no-such-program.exe"), line, {});
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.error().code().value, static_cast<std::int32_t>(0x80070002));
-  EXPECT_EQ(info.process, nullptr);
 }
 
 std::string direct_folder(UINT (*get)(LPWSTR, UINT)) {
@@ -89,15 +94,22 @@ std::string direct_folder(UINT (*get)(LPWSTR, UINT)) {
 
 TEST(Win32System, FindsItsFolders) {
   Win32System system;
-  std::string folder;
-  ASSERT_TRUE(system.system_folder(folder).ok());
-  EXPECT_EQ(folder, direct_folder(GetSystemDirectoryW));
-  ASSERT_TRUE(system.windows_folder(folder).ok());
-  EXPECT_EQ(folder, direct_folder(GetWindowsDirectoryW));
-  ASSERT_TRUE(system.program_folder(folder).ok());
-  EXPECT_TRUE(system.is_regular_file(folder + "\\win32_system_test.exe")) << folder;
-  EXPECT_FALSE(system.is_regular_file(folder));  // a folder
-  EXPECT_FALSE(system.is_regular_file(folder + "\\no-such-file.exe"));
+  const Expected<std::string> system32 = system.system_folder();
+  ASSERT_TRUE(system32.ok());
+  EXPECT_EQ(*system32, direct_folder(GetSystemDirectoryW));
+  const Expected<std::string> windows = system.windows_folder();
+  ASSERT_TRUE(windows.ok());
+  EXPECT_EQ(*windows, direct_folder(GetWindowsDirectoryW));
+  const Expected<std::string> folder = system.program_folder();
+  ASSERT_TRUE(folder.ok());
+  EXPECT_TRUE(system.is_regular_file(*folder + "\\win32_system_test.exe")) << *folder;
+  EXPECT_FALSE(system.is_regular_file(*folder));  // a folder
+  EXPECT_FALSE(system.is_regular_file(*folder + "\\no-such-file.exe"));
+  EXPECT_TRUE(system.check_folder(*folder).ok());
+  EXPECT_EQ(system.check_folder(*folder + "\\win32_system_test.exe").error(),
+            error_from_win32(ERROR_DIRECTORY));
+  EXPECT_EQ(system.check_folder(*folder + "\\none").error(),
+            error_from_win32(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(Win32System, ReadsEnvironmentVariables) {
@@ -109,31 +121,33 @@ TEST(Win32System, ReadsEnvironmentVariables) {
   Win32System system;
   for (const auto& c : cases) {
     SetEnvironmentVariableW(L"VORNALT_TEST", c.set);
-    std::optional<std::string> value = "stale";
-    ASSERT_TRUE(system.environment_variable("VORNALT_TEST", value).ok());
-    EXPECT_EQ(value, c.value);
+    const Expected<std::optional<std::string>> value = system.environment_variable("VORNALT_TEST");
+    ASSERT_TRUE(value.ok());
+    EXPECT_EQ(*value, c.value);
   }
   SetEnvironmentVariableW(L"VORNALT_TEST",
                           std::wstring(long_value.begin(), long_value.end()).c_str());
-  std::optional<std::string> value;
-  ASSERT_TRUE(system.environment_variable("VORNALT_TEST", value).ok());
-  EXPECT_TRUE(value == long_value);
+  const Expected<std::optional<std::string>> value = system.environment_variable("VORNALT_TEST");
+  ASSERT_TRUE(value.ok());
+  EXPECT_TRUE(*value == long_value);
   SetEnvironmentVariableW(L"VORNALT_TEST", nullptr);
 }
 
 // A path longer than MAX_PATH takes the loop's second call for the size.
 TEST(Win32System, MakesALongRelativeFolderAbsolute) {
   Win32System system;
-  std::string current;
-  ASSERT_TRUE(system.existing_folder(".", current).ok());
+  const Expected<std::string> current = system.full_path(".");
+  ASSERT_TRUE(current.ok());
+  EXPECT_TRUE(system.check_folder(*current).ok());
   const std::string relative(305, 'r');
-  std::string full;
-  const Result found = system.existing_folder(relative, full);
-  ASSERT_FALSE(found.ok());  // there is no such folder
-  EXPECT_EQ(full, current + "\\" + relative);
-  std::string short_path;
-  ASSERT_TRUE(system.short_path(current, short_path).ok());
-  EXPECT_FALSE(short_path.empty());
+  const Expected<std::string> full = system.full_path(relative);
+  ASSERT_TRUE(full.ok());
+  EXPECT_EQ(*full, *current + "\\" + relative);
+  EXPECT_FALSE(system.check_folder(*full).ok());  // there is no such folder
+  EXPECT_EQ(system.full_path("").error(), error_from_win32(ERROR_INVALID_NAME));
+  const Expected<std::string> short_path = system.short_path(*current);
+  ASSERT_TRUE(short_path.ok());
+  EXPECT_FALSE(short_path->empty());
 }
 
 // Starts `line` (cmd.exe's) and gives its process handle.
@@ -149,10 +163,12 @@ HANDLE start_cmd(std::wstring line) {
   return process.hProcess;
 }
 
-std::string read_to_the_end(Win32System& system, Handle pipe) {
+std::string read_to_the_end(Pipe& pipe) {
   std::string all;
-  std::string bytes;
-  while (system.read_pipe(pipe, bytes).ok() && !bytes.empty()) all += bytes;
+  for (Expected<std::string> bytes = pipe.read(); bytes.ok() && !bytes->empty();
+       bytes = pipe.read()) {
+    all += *bytes;
+  }
   return all;
 }
 
@@ -177,57 +193,59 @@ TEST(Win32System, TheRelaysPipe) {
                              "-" + std::to_string(++n);
     const std::wstring wide_name(name.begin(), name.end());
     Win32System server;
-    Handle pipe = nullptr;
     // Whoever made a pipe of that name first keeps it, however many
     // instances they allowed. Wine makes a second instance all the same.
     if (!under_wine()) {
       HANDLE first = CreateNamedPipeW(wide_name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
                                       PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
       ASSERT_NE(first, INVALID_HANDLE_VALUE);
-      const Result taken = server.create_pipe(name, pipe);
+      const Expected<std::unique_ptr<PipeServer>> taken = server.create_pipe(name);
       ASSERT_FALSE(taken.ok()) << n;
       EXPECT_EQ(taken.error(), error_from_win32(ERROR_ACCESS_DENIED));
       CloseHandle(first);
     }
-    ASSERT_TRUE(server.create_pipe(name, pipe).ok());
+    Expected<std::unique_ptr<PipeServer>> made = server.create_pipe(name);
+    ASSERT_TRUE(made.ok());
+    PipeServer& pipe = **made;
 
     Win32System relay;
-    Handle end = nullptr;
+    std::unique_ptr<Pipe> end;
     HANDLE process = nullptr;
     if (c.client == Client::this_program) {
-      ASSERT_TRUE(relay.open_pipe(name, end).ok());
+      Expected<std::unique_ptr<Pipe>> opened = relay.open_pipe(name);
+      ASSERT_TRUE(opened.ok());
+      end = std::move(*opened);
     } else if (c.client == Client::cmd) {
       process = start_cmd(L"cmd.exe /c echo x>" + wide_name);
     } else if (c.client == Client::none_and_the_process_ends) {
       process = start_cmd(L"cmd.exe /c exit 0");
     }
-    ClientWait wait = ClientWait::timed_out;
-    ASSERT_TRUE(
-        server.wait_for_client(pipe, process, c.client == Client::none ? 100 : 30000, wait).ok());
-    EXPECT_EQ(wait, c.wait) << n;
-    EXPECT_EQ(server.client_runs_this_program(pipe), c.this_program) << n;
+    const Expected<ClientWait> wait =
+        pipe.wait_for_client(process, c.client == Client::none ? 100 : 30000);
+    ASSERT_TRUE(wait.ok());
+    EXPECT_EQ(*wait, c.wait) << n;
+    EXPECT_EQ(pipe.other_end_runs_this_program(), c.this_program) << n;
     if (c.client == Client::this_program) {
       // The variables one way, the report the other.
-      EXPECT_TRUE(relay.server_runs_this_program(end));
-      ASSERT_TRUE(server.write_pipe(pipe, "vars 0\n").ok());
-      std::string bytes;
-      ASSERT_TRUE(relay.read_pipe(end, bytes).ok());
-      EXPECT_EQ(bytes, "vars 0\n");
-      ASSERT_TRUE(relay.write_pipe(end, "pid 1\nstatus 2\n").ok());
-      EXPECT_TRUE(relay.close_handle(end).ok());
+      EXPECT_TRUE(end->other_end_runs_this_program());
+      ASSERT_TRUE(pipe.write("vars 0\n").ok());
+      const Expected<std::string> bytes = end->read();
+      ASSERT_TRUE(bytes.ok());
+      EXPECT_EQ(*bytes, "vars 0\n");
+      ASSERT_TRUE(end->write("pid 1\nstatus 2\n").ok());
+      end.reset();
     }
     if (c.wait == ClientWait::connected) {
-      EXPECT_EQ(read_to_the_end(server, pipe), c.read) << n;
+      EXPECT_EQ(read_to_the_end(pipe), c.read) << n;
     }
     if (process != nullptr) {
       WaitForSingleObject(process, INFINITE);
       CloseHandle(process);
     }
-    EXPECT_TRUE(server.close_handle(pipe).ok());
   }
   // A pipe that nobody made cannot be opened.
-  Handle none = nullptr;
-  const Result opened = Win32System().open_pipe("\\\\.\\pipe\\vornalt-test-none", none);
+  const Expected<std::unique_ptr<Pipe>> opened =
+      Win32System().open_pipe("\\\\.\\pipe\\vornalt-test-none");
   ASSERT_FALSE(opened.ok());
   EXPECT_EQ(opened.error(), error_from_win32(ERROR_FILE_NOT_FOUND));
 }
@@ -243,11 +261,14 @@ TEST(Win32System, APipeThatAnotherProgramMadeIsNotThisPrograms) {
   const HANDLE process = start_cmd(L"\"" + maker + L"\" " + std::wstring(name.begin(), name.end()));
   ASSERT_NE(process, nullptr);
   Win32System relay;
-  Handle end = nullptr;
-  for (int waited = 0; waited < 300 && !relay.open_pipe(name, end).ok(); ++waited) Sleep(100);
-  ASSERT_NE(end, nullptr) << "pipe_maker.exe made no pipe";
-  EXPECT_FALSE(relay.server_runs_this_program(end));
-  EXPECT_TRUE(relay.close_handle(end).ok());
+  Expected<std::unique_ptr<Pipe>> end = relay.open_pipe(name);
+  for (int waited = 0; waited < 300 && !end.ok(); ++waited) {
+    Sleep(100);
+    end = relay.open_pipe(name);
+  }
+  ASSERT_TRUE(end.ok()) << "pipe_maker.exe made no pipe";
+  EXPECT_FALSE((*end)->other_end_runs_this_program());
+  *end = nullptr;
   DWORD status = 1;
   EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
   EXPECT_TRUE(GetExitCodeProcess(process, &status));

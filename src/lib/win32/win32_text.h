@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "../wtf8.h"
+#include "win32_system.h"
+#include "windows_support.h"
 
 namespace vornalt {
 
@@ -15,6 +17,21 @@ inline std::wstring wide_string(std::string_view wtf8) {
 
 inline std::string narrow(std::wstring_view text) {
   return to_wtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+}
+
+/// A text from a call like GetSystemDirectoryW or GetFullPathNameW, which,
+/// asked with too small a buffer, gives the size needed, terminating NUL
+/// included; `get(buffer, size)` makes the call.
+template <typename Get>
+Expected<std::wstring> text_from(Get get) {
+  std::wstring text(MAX_PATH, L'\0');
+  for (;;) {
+    const auto size = static_cast<std::size_t>(get(text.data(), static_cast<DWORD>(text.size())));
+    if (size == 0) return check_win32_bool(FALSE).error();
+    const bool fits = size < text.size();
+    text.resize(size);
+    if (fits) return text;
+  }
 }
 
 }  // namespace vornalt
