@@ -645,6 +645,34 @@ TEST(EndToEnd, KeepHandsBackTheStatusAndTheWindowWaitsForAKey) {
   }
 }
 
+// A key pressed while the command runs was meant for it: the window
+// discards it, and waits for a key pressed once its prompt shows.
+TEST(EndToEnd, AKeyPressedWhileTheCommandRunsDoesNotCloseTheWindow) {
+  // The recording program runs until this event is set.
+  const std::wstring name = L"vornalt-e2e-hold-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", name.c_str());
+  run_case([&](Sandbox& sandbox, Outcome& outcome) {
+    ResetEvent(hold);
+    sandbox.add_double(L"probe");
+    outcome = sandbox.run({"conhost", "-k", "-q", "probe.exe"});
+    const std::string relay_id = to_wtf8(sandbox.written(L"conhost.pid").value_or(u""));
+    HeldProcess relay(relay_id);
+    if (!sandbox.wait_for(sandbox.path(L"probe.parent"))) return false;
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_EQ(act_on_console(relay_id, {L"key"}), 0u);
+    EXPECT_FALSE(exists(sandbox.path(L"probe.done"))) << "the command was not held";
+    SetEvent(hold);
+    EXPECT_EQ(act_on_console(relay_id, {L"screen", PROMPT, L"key", L"read"}), 0u)
+        << "1: the window was gone, 3: the prompt never showed or the key stayed unread";
+    EXPECT_EQ(relay.ended(), 0u);
+    return true;
+  });
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", nullptr);
+  SetEvent(hold);
+  CloseHandle(hold);
+}
+
 // Another program of the user's that opens the relay's pipe first and
 // writes a report is not believed.
 TEST(EndToEnd, OnlyTheRelayIsBelieved) {
