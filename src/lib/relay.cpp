@@ -78,11 +78,12 @@ std::string status_text(std::uint32_t status) {
 }
 
 // -k: the window stays until a key is pressed there. Keys pressed while the
-// command ran were meant for it. A console whose input cannot be read must
-// not keep the relay for ever.
+// command ran were meant for it: they are discarded before the prompt shows,
+// so that a key pressed once it shows is never discarded. A console whose
+// input cannot be read must not keep the relay for ever.
 void pause(std::string_view said, System& system) {
-  system.write(Stream::out, std::string(said) + "Press any key to close this window.");
   Result waited = system.discard_console_input();
+  system.write(Stream::out, std::string(said) + "Press any key to close this window.");
   if (waited.ok()) waited = system.wait_for_key_press();
   system.write(Stream::out, waited.ok() ? std::string("\n")
                                         : " No key can be read in this console: " +

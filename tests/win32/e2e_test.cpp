@@ -551,11 +551,12 @@ TEST(EndToEnd, VariablesReachTheCommandThroughEitherHostAndNoCommandLine) {
   SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", nullptr);
 }
 
-// Puts a key press, or Ctrl+C, into the console of the process `id`, as a
-// user at its window would.
-DWORD act_on_console(const std::string& id, const wchar_t* action) {
-  std::wstring line =
-      L"console_input.exe " + testing::wide(to_utf16(id)) + L" " + std::wstring(action);
+// Acts on the console of the process `id` as a user at its window would, and
+// watches it: the steps of console_input.exe (tests/doubles), whose exit
+// status says how they went.
+DWORD act_on_console(const std::string& id, const std::vector<std::wstring>& steps) {
+  std::wstring line = L"console_input.exe " + testing::wide(to_utf16(id));
+  for (const std::wstring& step : steps) line += L" \"" + step + L"\"";
   const std::wstring program = testing::g_doubles + L"\\console_input.exe";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -565,12 +566,17 @@ DWORD act_on_console(const std::string& id, const wchar_t* action) {
     return 0xDEAD;
   }
   DWORD status = 0xDEAD;
-  WaitForSingleObject(process.hProcess, 30000);
+  // Each of its waits gives up after a minute.
+  WaitForSingleObject(process.hProcess, 300000);
   GetExitCodeProcess(process.hProcess, &status);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   return status;
 }
+
+// The end of the line with which the relay's window waits for a key. The
+// relay shows it only once it has discarded the keys pressed before.
+const std::wstring PROMPT = L"Press any key to close this window.";
 
 // A process that this test holds, and ends if the test leaves it running.
 struct HeldProcess {
@@ -583,36 +589,95 @@ struct HeldProcess {
     TerminateProcess(handle, 1);
     CloseHandle(handle);
   }
-  bool running() const { return WaitForSingleObject(handle, 0) == WAIT_TIMEOUT; }
+  // Its exit status once it has ended; nothing if it still runs 30 s later.
+  std::optional<DWORD> ended() const {
+    DWORD status = 0;
+    if (WaitForSingleObject(handle, 30000) != WAIT_OBJECT_0) return std::nullopt;
+    GetExitCodeProcess(handle, &status);
+    return status;
+  }
 };
 
-// -k -e: vornalt returns with the command's status while the window still
-// waits; a key there, or Ctrl+C, closes it, and the relay ends with that
-// same status, all 32 bits of it.
+// -k -e: vornalt returns with the command's status while the window waits
+// for a key, also when the shell could not start, so that the error can be
+// read. Once its prompt shows, the window reads a key release and lives on;
+// a key press, or Ctrl+C, then closes it, and the relay ends with the status
+// that vornalt returned, all 32 bits of it.
 TEST(EndToEnd, KeepHandsBackTheStatusAndTheWindowWaitsForAKey) {
+  const struct {
+    std::vector<std::u16string> command;
+    DWORD status;
+    std::string err;
+  } commands[] = {
+      {{u"cmd", u"/c", u"exit", u"-1073741510"}, 0xC000013A, ""},
+      // No pwsh.exe in the system folders or on PATH.
+      {{u"-s", u"pwsh", u"x"},
+       1,
+       "Error: Failed to start 'pwsh.exe' in the new console: " + testing::error_line(0x80070002) +
+           "\n"},
+  };
+  // Once the prompt shows, the window has discarded what came before, so
+  // its input empties only as the window reads it: a key release, read
+  // without closing it, then a key press or Ctrl+C.
+  const struct {
+    const char* name;
+    std::vector<std::wstring> steps;
+  } closings[] = {
+      {"release, key", {L"screen", PROMPT, L"release", L"key", L"read"}},
+      {"release, Ctrl+C", {L"screen", PROMPT, L"release", L"read", L"ctrl-c"}},
+  };
   for (const char* target : {"conhost", "wt"}) {
-    for (const wchar_t* action : {L"key", L"ctrl-c"}) {
-      Sandbox sandbox;
-      const std::wstring host = target == std::string("wt") ? L"wt" : L"conhost";
-      const Outcome outcome =
-          sandbox.run({target, "-k", "-e", "-q", "cmd", "/c", "exit", "-1073741510"});
-      EXPECT_EQ(outcome.status, 0xC000013Au) << target;
-      EXPECT_EQ(outcome.err, "");
-      const std::u16string pid_record = sandbox.written(host + L".pid").value_or(u"");
-      HeldProcess relay(to_wtf8(pid_record));
-      ASSERT_NE(relay.handle, nullptr) << target;
-      Sleep(500);
-      EXPECT_TRUE(relay.running()) << "the window did not wait: " << target;
-      EXPECT_EQ(act_on_console(to_wtf8(pid_record), action), 0u);
-      ASSERT_EQ(WaitForSingleObject(relay.handle, 30000), WAIT_OBJECT_0) << target;
-      DWORD status = 0;
-      GetExitCodeProcess(relay.handle, &status);
-      EXPECT_EQ(status, 0xC000013Au) << target;
-      if (host == L"conhost") {
-        EXPECT_EQ(sandbox.written(L"conhost.status"), u"3221225786");
+    for (const auto& c : commands) {
+      for (const auto& closing : closings) {
+        std::vector<std::u16string> args = {to_utf16(target), u"-k", u"-e", u"-q"};
+        args.insert(args.end(), c.command.begin(), c.command.end());
+        const std::u16string line = command_line(args);
+        SCOPED_TRACE(to_wtf8(line) + ", then " + closing.name);
+        Sandbox sandbox;
+        const std::wstring host = target == std::string("wt") ? L"wt" : L"conhost";
+        const Outcome outcome = sandbox.run(line);
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(outcome.err, c.err);
+        const std::string relay_id = to_wtf8(sandbox.written(host + L".pid").value_or(u""));
+        HeldProcess relay(relay_id);
+        ASSERT_NE(relay.handle, nullptr);
+        EXPECT_EQ(act_on_console(relay_id, closing.steps), 0u)
+            << "1: the window was gone, 3: the prompt never showed or a record stayed unread";
+        EXPECT_EQ(relay.ended(), c.status);
+        if (host == L"conhost") {
+          EXPECT_EQ(sandbox.written(L"conhost.status"), to_utf16(std::to_string(c.status)));
+        }
       }
     }
   }
+}
+
+// A key pressed while the command runs was meant for it: the window
+// discards it, and waits for a key pressed once its prompt shows.
+TEST(EndToEnd, AKeyPressedWhileTheCommandRunsDoesNotCloseTheWindow) {
+  // The recording program runs until this event is set.
+  const std::wstring name = L"vornalt-e2e-hold-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", name.c_str());
+  run_case([&](Sandbox& sandbox, Outcome& outcome) {
+    ResetEvent(hold);
+    sandbox.add_double(L"probe");
+    outcome = sandbox.run({"conhost", "-k", "-q", "probe.exe"});
+    const std::string relay_id = to_wtf8(sandbox.written(L"conhost.pid").value_or(u""));
+    HeldProcess relay(relay_id);
+    if (!sandbox.wait_for(sandbox.path(L"probe.parent"))) return false;
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_EQ(act_on_console(relay_id, {L"key"}), 0u);
+    EXPECT_FALSE(exists(sandbox.path(L"probe.done"))) << "the command was not held";
+    SetEvent(hold);
+    EXPECT_EQ(act_on_console(relay_id, {L"screen", PROMPT, L"key", L"read"}), 0u)
+        << "1: the window was gone, 3: the prompt never showed or the key stayed unread";
+    EXPECT_EQ(relay.ended(), 0u);
+    return true;
+  });
+  SetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", nullptr);
+  SetEvent(hold);
+  CloseHandle(hold);
 }
 
 // Another program of the user's that opens the relay's pipe first and
@@ -630,7 +695,7 @@ DWORD WINAPI press_ctrl_c_once_the_command_runs(void* sandbox) {
   const auto& box = *static_cast<const Sandbox*>(sandbox);
   if (!box.wait_for(box.path(L"probe.parent"))) return 1;
   const std::optional<std::u16string> relay = box.written(L"conhost.pid");
-  return act_on_console(to_wtf8(relay.value_or(u"")), L"ctrl-c");
+  return act_on_console(to_wtf8(relay.value_or(u"")), {L"ctrl-c"});
 }
 
 // Ctrl+C in the window is the command's: the relay lives on and reports
