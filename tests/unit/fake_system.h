@@ -71,6 +71,7 @@ class FakeSystem final : public System {
   std::string pipe_written;
   std::u16string start_environment;     // as passed to create_process
   std::vector<Variable> variables_set;  // by set_environment_variable, in order
+  std::string out_when_discarded;       // standard output when the keys were discarded
 
   /// An end of a pipe: the one that made it (with wait_for_client), or the
   /// client's. Its calls and bytes go to the system's records.
@@ -123,6 +124,7 @@ class FakeSystem final : public System {
   void report_done() override { calls.push_back("ReportDone"); }
   Result discard_console_input() override {
     calls.push_back("FlushConsoleInputBuffer");
+    out_when_discarded = out;
     return console_input_result;
   }
   Result wait_for_key_press() override {

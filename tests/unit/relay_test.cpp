@@ -279,6 +279,8 @@ TEST(RunRelay, KeepsTheWindowUntilAKeyIsPressed) {
     system.console_input_result = c.console;
     EXPECT_EQ(run_relay(system), static_cast<int>(c.status));
     EXPECT_EQ(system.out, c.out);
+    // A key pressed once the prompt shows is never discarded.
+    EXPECT_EQ(system.out_when_discarded, "");
     EXPECT_EQ(system.pipe_written, "pid 5678\nstatus " + std::to_string(c.status) + "\n");
     const Calls last(system.calls.end() - 5, system.calls.end());
     EXPECT_EQ(last, (Calls{"CloseHandle(shell)", "CloseHandle(shell thread)", "ReportDone",
