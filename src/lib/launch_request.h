@@ -27,8 +27,8 @@ std::string program_name(Target target);
 std::string program_name(Shell shell);
 
 /// The target or shell of a lower-cased name; nothing for any other text.
-std::optional<Target> target_named(std::string_view name);
-std::optional<Shell> shell_named(std::string_view name);
+std::optional<Target> target_named(std::string_view text);
+std::optional<Shell> shell_named(std::string_view text);
 
 /// What to start and how.
 struct LaunchRequest {

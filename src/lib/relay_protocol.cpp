@@ -165,8 +165,8 @@ void RelayVariablesReader::take(std::string_view bytes) {
       return;
     }
     const char c = bytes[at++];
-    switch (part_) {
-      case Part::line:
+    switch (expecting_) {
+      case Expecting::line:
         if (c != '\n') {
           text_ += c;
           if (text_.size() > LONGEST_VARIABLES_LINE) state_ = State::malformed;
@@ -175,18 +175,18 @@ void RelayVariablesReader::take(std::string_view bytes) {
           text_.clear();
         }
         break;
-      case Part::payload:
+      case Expecting::payload:
         text_ += c;
-        if (text_.size() == payload_size_) part_ = Part::payload_end;
+        if (text_.size() == payload_size_) expecting_ = Expecting::payload_end;
         break;
-      case Part::payload_end:
+      case Expecting::payload_end:
         if (c != '\n') {
           state_ = State::malformed;
           return;
         }
         take_payload(text_);
         text_.clear();
-        part_ = Part::line;
+        expecting_ = Expecting::line;
         break;
     }
   }
@@ -212,7 +212,7 @@ void RelayVariablesReader::take_line(std::string_view line) {
     return;
   }
   payload_size_ = *size;
-  part_ = Part::payload;
+  expecting_ = Expecting::payload;
 }
 
 void RelayVariablesReader::take_payload(std::string_view payload) {

@@ -120,12 +120,12 @@ class RelayVariablesReader {
   const std::vector<Variable>& variables() const { return variables_; }
 
  private:
-  enum class Part { line, payload, payload_end };
+  enum class Expecting { line, payload, payload_end };
   void take_line(std::string_view line);
   void take_payload(std::string_view payload);
 
   State state_ = State::reading;
-  Part part_ = Part::line;
+  Expecting expecting_ = Expecting::line;
   std::string text_;                         // the line or the record's bytes so far
   std::optional<std::size_t> records_left_;  // from the "vars" line on
   bool setting_ = false;                     // the record sets, not unsets

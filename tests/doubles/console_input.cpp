@@ -15,6 +15,7 @@
 #include <string>
 
 #include "windows_support.h"
+#include "within_a_minute.h"
 
 namespace {
 
@@ -64,16 +65,6 @@ bool input_is_empty() {
   return empty;
 }
 
-// Whether `holds` came true within a minute, which a busy machine may take.
-template <typename Condition>
-bool within_a_minute(Condition holds) {
-  for (int i = 0; i < 1200; ++i) {
-    if (holds()) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -90,11 +81,12 @@ int wmain(int argc, wchar_t** argv) {
       if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) return 1;
     } else if (step == L"screen" && i + 1 < argc) {
       const std::wstring text = argv[++i];
-      if (!within_a_minute([&] { return screen_text().find(text) != std::wstring::npos; })) {
+      if (!vornalt::testing::within_a_minute(
+              [&] { return screen_text().find(text) != std::wstring::npos; })) {
         return 3;
       }
     } else if (step == L"read") {
-      if (!within_a_minute(input_is_empty)) return 3;
+      if (!vornalt::testing::within_a_minute(input_is_empty)) return 3;
     } else {
       return 2;
     }

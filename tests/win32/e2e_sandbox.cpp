@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "windows_path.h"
+#include "within_a_minute.h"
 
 #include "wtf8.h"
 
@@ -190,16 +191,6 @@ void Sandbox::add_copy(const std::wstring& from, const std::wstring& name) const
 }
 
 namespace {
-
-// Whether `holds` came true within a minute, which a busy machine may take.
-template <typename Condition>
-bool within_a_minute(Condition holds) {
-  for (int i = 0; i < 1200; ++i) {
-    if (holds()) return true;
-    Sleep(50);
-  }
-  return false;
-}
 
 // A record's UTF-16LE bytes as units.
 std::u16string units_of(const std::string& bytes) {

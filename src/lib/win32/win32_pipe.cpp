@@ -27,8 +27,10 @@ bool runs_this_program(ULONG id) {
 }
 
 // What both ends do alike: read until the other end has closed the pipe,
-// write in pieces. `transfer` is ReadFile or WriteFile, to its end.
-template <typename Base>
+// write in pieces, and name the process at the other end by `other_end_id`
+// (GetNamedPipeClientProcessId or GetNamedPipeServerProcessId). `transfer`
+// is ReadFile or WriteFile, to its end.
+template <typename Base, BOOL(WINAPI* other_end_id)(HANDLE, PULONG)>
 class PipeEnd : public Base {
  public:
   explicit PipeEnd(HANDLE pipe) : pipe_(pipe) {}
@@ -61,6 +63,11 @@ class PipeEnd : public Base {
     return {};
   }
 
+  bool other_end_runs_this_program() override {
+    ULONG id = 0;
+    return other_end_id(pipe_, &id) && runs_this_program(id);
+  }
+
  protected:
   virtual Result transfer(bool writing, char* data, DWORD size, DWORD& done) = 0;
 
@@ -68,14 +75,9 @@ class PipeEnd : public Base {
 };
 
 // The relay's end: plain I/O.
-class ClientEnd final : public PipeEnd<Pipe> {
+class ClientEnd final : public PipeEnd<Pipe, GetNamedPipeServerProcessId> {
  public:
   using PipeEnd::PipeEnd;
-
-  bool other_end_runs_this_program() override {
-    ULONG id = 0;
-    return GetNamedPipeServerProcessId(pipe_, &id) && runs_this_program(id);
-  }
 
  private:
   Result transfer(bool writing, char* data, DWORD size, DWORD& done) override {
@@ -86,11 +88,9 @@ class ClientEnd final : public PipeEnd<Pipe> {
 
 // The end that made the pipe: overlapped, so that the wait for the client
 // can watch the host as well. It owns the event of its I/O.
-class ServerEnd final : public PipeEnd<PipeServer> {
+class ServerEnd final : public PipeEnd<PipeServer, GetNamedPipeClientProcessId> {
  public:
-  ServerEnd(HANDLE pipe, HANDLE event) : PipeEnd(pipe), event_(event) {
-    connect_.hEvent = event;
-  }
+  ServerEnd(HANDLE pipe, HANDLE event) : PipeEnd(pipe), event_(event) { connect_.hEvent = event; }
   ~ServerEnd() override { CloseHandle(event_); }
 
   // Starts the wait for the client; a client that came first counts.
@@ -127,11 +127,6 @@ class ServerEnd final : public PipeEnd<PipeServer> {
       if (!connected.ok()) return connected.error();
     }
     return ClientWait::connected;
-  }
-
-  bool other_end_runs_this_program() override {
-    ULONG id = 0;
-    return GetNamedPipeClientProcessId(pipe_, &id) && runs_this_program(id);
   }
 
  private:
