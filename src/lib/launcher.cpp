@@ -4,7 +4,7 @@
 
 #include "environment.h"
 #include "host_search.h"
-#include "relay_setup.h"
+#include "relay_protocol.h"
 #include "relay_watch.h"
 #include "wtf8.h"
 
@@ -84,7 +84,8 @@ LaunchOutcome launch_process(std::string_view command_line, const LaunchRequest&
   // The pipe waits before the host starts, so that the relay finds it.
   std::unique_ptr<PipeServer> pipe;
   if (plan.relay && plan.relay->pipe) {
-    Expected<std::unique_ptr<PipeServer>> created = create_relay_pipe(plan, system);
+    Expected<std::unique_ptr<PipeServer>> created =
+        system.create_pipe(relay_pipe_name(plan.relay_id));
     if (!created.ok()) {
       print_failure(created.error(), request, system);
       return {};

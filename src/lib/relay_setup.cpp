@@ -62,8 +62,4 @@ bool prepare_relay(const LaunchRequest& request, LaunchPlan& plan, System& syste
   return request.target != Target::wt || name_the_relay_for_wt(plan.relay_program, system);
 }
 
-Expected<std::unique_ptr<PipeServer>> create_relay_pipe(const LaunchPlan& plan, System& system) {
-  return system.create_pipe(relay_pipe_name(plan.relay_id));
-}
-
 }  // namespace vornalt

@@ -1,8 +1,7 @@
 // This vornalt's side of the relay before the start: how the host is to
-// name the relay, and the pipe between the two.
+// name the relay, and the id of the pipe between the two.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,8 +19,5 @@ bool prepare_relay(const LaunchRequest& request, LaunchPlan& plan, System& syste
 /// nothing: it turns an unpaired surrogate into U+FFFD, and replaces %NAME%
 /// of a defined variable (or of one that cannot be looked up).
 std::optional<std::string> wt_change(std::string_view word, System& system);
-
-/// The relay's pipe, made before the host starts so that the relay finds it.
-Expected<std::unique_ptr<PipeServer>> create_relay_pipe(const LaunchPlan& plan, System& system);
 
 }  // namespace vornalt
