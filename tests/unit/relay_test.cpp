@@ -268,6 +268,9 @@ TEST(RunRelay, KeepsTheWindowUntilAKeyIsPressed) {
        {},
        "The command ended with exit status -1073741510 (0xC000013A). " + press + "\n"},
       {0x7FFFFFFF, {}, "The command ended with exit status 2147483647. " + press + "\n"},
+      {0x80000000,
+       {},
+       "The command ended with exit status -2147483648 (0x80000000). " + press + "\n"},
       {3, unreadable, "The command ended with exit status 3. " + press + no_key},
   };
   for (const auto& c : cases) {
@@ -288,12 +291,17 @@ TEST(RunRelay, KeepsTheWindowUntilAKeyIsPressed) {
                            c.console.ok() ? "ReadConsoleInputW"
                                           : "FormatMessageW(HRESULT(0x80070006))"}));
   }
-  // It waits after a failure too, so that the line can be read.
-  testing::FakeSystem system;
-  system.own_command_line = "v --vornalt-relay - --keep --variables cmd.exe /c x";
-  EXPECT_EQ(run_relay(system), 1);
-  EXPECT_EQ(system.out, press + "\n");
-  EXPECT_EQ(system.calls.back(), "ReadConsoleInputW");
+  // It waits after a failure too, so that the line can be read: a refusal,
+  // or a shell that did not start.
+  for (const char* files : {"C:\\Windows\\System32\\cmd.exe", ""}) {
+    testing::FakeSystem system;
+    system.own_command_line = "v --vornalt-relay - --keep --variables cmd.exe /c x";
+    if (*files == '\0') system.own_command_line = "v --vornalt-relay - --keep cmd.exe /c x";
+    system.files = {files};
+    EXPECT_EQ(run_relay(system), 1);
+    EXPECT_EQ(system.out, press + "\n");
+    EXPECT_EQ(system.calls.back(), "ReadConsoleInputW");
+  }
   testing::FakeSystem without_keep;
   without_keep.own_command_line = "v --vornalt-relay - cmd.exe /c x";
   without_keep.files = {"C:\\Windows\\System32\\cmd.exe"};

@@ -182,7 +182,7 @@ TEST(WatchRelay, AShellThatDidNotStartIsAnError) {
 // command does not run without them.
 TEST(WatchRelay, SendsTheVariablesAndWaitsForTheShellToStartWithThem) {
   const std::vector<Variable> variables{{"A", "1"}, {"B", std::nullopt}};
-  const std::string sent = variables_message(variables);
+  const std::string sent = "vars 2\nset 3\nA=1\nunset 1\nB\n";
   const std::string early = "The new console ended before it reported the command's exit status";
   const struct {
     Target target;

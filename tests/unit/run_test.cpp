@@ -113,6 +113,13 @@ TEST(Run, TheStartingFolder) {
        "",
        {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
        deep + "x"},
+      // Its last backslash is not counted.
+      {{"conhost", "-q", "-d", deep + "x\\", "x"},
+       0,
+       "",
+       "",
+       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
+       deep + "x\\"},
       {{"wt", "-q", "-d", deep + "\xF0\x9F\x98\x80", "x"},
        1,
        "",
@@ -147,7 +154,8 @@ TEST(Run, TheStartingFolder) {
     std::vector<std::string> args = c.args;
     args.insert(args.begin(), "vornalt.exe");
     testing::FakeSystem system;
-    system.folders = {"C:\\work", "C:\\work\\src", deep + "x", deep + "\xF0\x9F\x98\x80"};
+    system.folders = {"C:\\work", "C:\\work\\src", deep + "x", deep + "x\\",
+                      deep + "\xF0\x9F\x98\x80"};
     system.message = "The system cannot find the path specified.";
     EXPECT_EQ(run(args, system), c.status);
     EXPECT_EQ(system.out, c.out);
@@ -169,7 +177,8 @@ TEST(Run, TheRelaysPathReachesWtUnchanged) {
   const struct {
     std::string target, program, short_name;
     std::string relay_program;  // as on the line; empty: refused
-    std::string err;
+    std::string err = "";
+    Result lookup = {};  // of the variables in the path
   } cases[] = {
       {"wt", "C:\\%USERNAME%\\vornalt.exe", "C:\\USERNA~1\\vornalt.exe",
        "C:\\USERNA~1\\vornalt.exe"},
@@ -182,8 +191,12 @@ TEST(Run, TheRelaysPathReachesWtUnchanged) {
        "Error: wt.exe would not pass on the path of vornalt.exe, 'C:\\x\xED\xA0\x80\\vornalt.exe', "
        "as it is (it holds an unpaired surrogate" +
            refused},
-      // What wt.exe leaves as it is stays: an undefined name, a lone %.
+      // What wt.exe leaves as it is stays: an undefined name, a lone %. The
+      // search goes on after an undefined name's second %.
       {"wt", "C:\\%NOT_SET%\\100%\\%%\\v.exe", "", "C:\\%NOT_SET%\\100%\\%%\\v.exe"},
+      {"wt", "C:\\%UNSET%USERNAME%\\v.exe", "C:\\UNSET~1\\v.exe", "C:\\%UNSET%USERNAME%\\v.exe"},
+      // A name that cannot be looked up may be replaced.
+      {"wt", "C:\\%X%\\v.exe", "C:\\X~1\\v.exe", "C:\\X~1\\v.exe", "", error_from_win32(5)},
       // conhost.exe hands every unit on.
       {"conhost", "C:\\%USERNAME%\\v.exe", "", "C:\\%USERNAME%\\v.exe"},
   };
@@ -192,6 +205,7 @@ TEST(Run, TheRelaysPathReachesWtUnchanged) {
     system.program_file = c.program;
     system.short_name = c.short_name;
     system.environment.push_back("username=me");
+    system.environment_result = c.lookup;
     const std::vector<std::string> args = {"vornalt.exe", c.target, "-q", "-k", "x"};
     EXPECT_EQ(run(args, system), c.relay_program.empty() ? 1 : 0) << c.program;
     EXPECT_EQ(system.err, c.err) << c.program;
@@ -220,6 +234,7 @@ TEST(Run, DryRunPrintsWhatARunWouldAndTheHostAndStartsNothing) {
     EXPECT_EQ(r.system.out, out + host);
     EXPECT_EQ(r.system.err, "");
     // The search for the host, and nothing else.
+    ASSERT_FALSE(r.system.probed.empty());
     EXPECT_EQ(r.system.probed.front(), "C:\\tools\\" + args[0] + ".exe");
     EXPECT_EQ(r.system.calls, std::vector<std::string>{});
     dry.insert(dry.begin() + 1, "-q");
@@ -351,6 +366,13 @@ TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
        u"",
        "vars 1\nset 14\nSECRET=s3 cr3t\n",
        "Error: The new console ended before it reported the command's exit status\n"},
+      // The relay reads its options in this order.
+      {{"wt", "-k", "-v", "A=1", "x"},
+       {"pid 5678\n"},
+       0,
+       wt + relay + id + "--keep --variables cmd.exe /c x",
+       u"",
+       "vars 1\nset 3\nA=1\n"},
       // -k alone: the relay with no pipe.
       {{"wt", "-k", "x"}, {}, 0, wt + relay + "- --keep cmd.exe /c x", u""},
       {{"conhost", "-k", "-e", "-v", "A=1", "x"},
@@ -366,6 +388,16 @@ TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
     EXPECT_EQ(system.pipe_written, c.written) << c.line;
     EXPECT_EQ(system.err, c.err) << c.line;
   }
+  // Without vornalt's own environment there is none to change: nothing
+  // starts.
+  testing::FakeSystem system;
+  system.environment_strings_result = error_from_win32(8);
+  EXPECT_EQ(run(std::vector<std::string>{"vornalt.exe", "conhost", "-q", "-v", "A=1", "x"}, system),
+            1);
+  EXPECT_EQ(system.err,
+            "Failed to launch 'conhost': Error { code: HRESULT(0x80070008), message: \"The system "
+            "cannot find the file specified.\" }\n");
+  EXPECT_EQ(std::count(system.calls.begin(), system.calls.end(), "CreateProcessW"), 0);
   for (const char* dry : {"-w", "-n"}) {
     RunResult r = run_with({"conhost", dry, "-v", "B=1", "-v", "a=", "-v", "b=2", "x"});
     EXPECT_EQ(r.status, 0);

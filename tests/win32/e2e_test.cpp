@@ -16,6 +16,7 @@
 #include "e2e_sandbox.h"
 #include "help.h"
 #include "platform_readers.h"
+#include "relay_protocol.h"
 #include "win32_system.h"
 #include "wtf8.h"
 
@@ -532,7 +533,11 @@ TEST(EndToEnd, VariablesReachTheCommandThroughEitherHostAndNoCommandLine) {
       EXPECT_EQ(outcome.err, "");
       std::vector<std::u16string> seen;
       for (const std::u16string& string : strings_of(*environment)) {
-        if (string.starts_with(u"VORNALT_E2E_VAR_") || string.starts_with(u"VORNALT_E2E_REMOVED")) {
+        // Names compare without regard to case: the variable was removed as
+        // vornalt_e2e_removed.
+        std::u16string name = string.substr(0, string.find(u'='));
+        for (char16_t& c : name) c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+        if (name.starts_with(u"VORNALT_E2E_VAR_") || name == u"VORNALT_E2E_REMOVED") {
           seen.push_back(string);
         }
       }
@@ -689,6 +694,46 @@ TEST(EndToEnd, OnlyTheRelayIsBelieved) {
   SetEnvironmentVariableW(L"VORNALT_DOUBLE_SQUAT", nullptr);
   EXPECT_EQ(outcome.status, 1u);
   EXPECT_EQ(outcome.err, "Error: A program other than vornalt.exe opened the relay's pipe\n");
+}
+
+// The maker's end of a pipe that this test, not a vornalt.exe, made: it
+// hands whoever opens it a variable, as a first vornalt would.
+DWORD WINAPI offer_a_variable(void* pipe) {
+  if (!ConnectNamedPipe(pipe, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) return 1;
+  const std::string message = "vars 1\nset 3\nA=1\n";
+  DWORD done = 0;
+  WriteFile(pipe, message.data(), static_cast<DWORD>(message.size()), &done, nullptr);
+  char byte = 0;
+  while (ReadFile(pipe, &byte, 1, &done, nullptr) && done > 0) {
+  }
+  return 0;
+}
+
+// Another program of the user's that made the relay's pipe first feeds the
+// relay nothing, and the command does not run.
+TEST(EndToEnd, TheRelayBelievesOnlyAPipeThatVornaltMade) {
+  Sandbox sandbox;
+  sandbox.add_double(L"probe");
+  const std::string id = "00112233445566778899aabbccddeeff";
+  const std::u16string name = to_utf16(relay_pipe_name(id));
+  HANDLE pipe = CreateNamedPipeW(testing::wide(name).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1,
+                                 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  HANDLE maker = CreateThread(nullptr, 0, offer_a_variable, pipe, 0, nullptr);
+  const Outcome outcome =
+      sandbox.run(u"\"" + to_u16(sandbox.path(L"vornalt.exe")) + u"\" --vornalt-relay " +
+                  to_utf16(id) + u" --variables cmd.exe /c probe.exe");
+  // A maker still waiting for a client (the relay never came) gets one.
+  CloseHandle(CreateFileW(testing::wide(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                          OPEN_EXISTING, 0, nullptr));
+  EXPECT_EQ(WaitForSingleObject(maker, 30000), WAIT_OBJECT_0);
+  CloseHandle(maker);
+  CloseHandle(pipe);
+  EXPECT_EQ(outcome.status, 1u);
+  EXPECT_EQ(outcome.err,
+            "Error: A program other than vornalt.exe made the relay's pipe; the command does not "
+            "run\n");
+  EXPECT_FALSE(exists(sandbox.path(L"probe.cmdline"))) << "the command ran";
 }
 
 DWORD WINAPI press_ctrl_c_once_the_command_runs(void* sandbox) {
