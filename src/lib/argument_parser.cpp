@@ -39,6 +39,15 @@ std::optional<UsageError> take_value(ValueOption option, const std::string& valu
     case ValueOption::folder:
       request.folder = value;
       break;
+    case ValueOption::window:
+      // conhost opens a window of its own every time. An empty name would
+      // make wt.exe take the next word for it.
+      if (request.target != Target::wt) {
+        return UsageError{"The window option needs the target 'wt'"};
+      }
+      if (value.empty()) return UsageError{"Invalid window ''"};
+      request.window = value;
+      break;
     case ValueOption::variable: {
       std::optional<Variable> variable = parse_variable(value);
       if (!variable) return UsageError{"Invalid variable '" + value + "' (expected NAME=VALUE)"};

@@ -151,7 +151,9 @@ std::string compose_command_line(const LaunchRequest& request, const LaunchPlan&
   if (conhost) {
     line = "conhost.exe ";
   } else {
-    line = "wt.exe --window vornalt --title \"";
+    line = "wt.exe --window ";
+    line += request.window ? word_for_wt(*request.window) : "vornalt";
+    line += " --title \"";
     line += escape_title_for_wt(request.title);
     line += "\" --startingDirectory ";
     line += plan.folder.empty() ? "." : word_for_wt(plan.folder);

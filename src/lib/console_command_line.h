@@ -21,7 +21,8 @@ namespace vornalt {
 /// title for cmd's `title` command or for wt.exe, and the cmd arguments for
 /// wt.exe (one word for wt.exe per word of the command). With conhost, the
 /// line after "conhost.exe " is exactly what conhost.exe hands to the
-/// shell. The plan's folder replaces wt's "." (word_for_wt); conhost is
+/// shell. The window of --window replaces wt's "vornalt", and the plan's
+/// folder its "." (word_for_wt); conhost is
 /// started in it. The plan's relay puts
 /// `"<relay_program>" --vornalt-relay <id>` (the id "-" without a pipe),
 /// `--keep` for -k and `--variables` when it takes the variables, before

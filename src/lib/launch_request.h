@@ -41,6 +41,8 @@ struct LaunchRequest {
   bool quiet = false;
   /// The folder to start in, as typed; none: the current folder.
   std::optional<std::string> folder;
+  /// The Windows Terminal window for the tab, as typed; none: "vornalt".
+  std::optional<std::string> window;
   /// Wait for the command itself and end with its exit status.
   bool exit_code = false;
   /// Compose and print everything, but start nothing.

@@ -2,7 +2,7 @@
 
 namespace vornalt {
 
-const std::array<Option, 9> OPTIONS = {{
+const std::array<Option, 10> OPTIONS = {{
     {{"-s", "--shell", "/s", "/shell"},
      nullptr,
      ValueOption::shell,
@@ -21,6 +21,12 @@ const std::array<Option, 9> OPTIONS = {{
      "[folder]",
      "dir",
      "The folder to start the command in (default: the current folder)"},
+    {{"--window", "/window", "", ""},
+     nullptr,
+     ValueOption::window,
+     "[name]",
+     "window",
+     "The wt window for the tab: new, last, 0, an id or a name (default: vornalt)"},
     {{"-q", "--quiet", "/q", "/quiet"},
      &LaunchRequest::quiet,
      ValueOption::none,

@@ -11,7 +11,7 @@
 namespace vornalt {
 
 /// The options that take a value; a flag sets a field of its own.
-enum class ValueOption { none, shell, title, folder, variable };
+enum class ValueOption { none, shell, title, folder, window, variable };
 
 struct Option {
   /// The forms, compared after lower-casing; unused ones are empty.
@@ -29,7 +29,7 @@ struct Option {
 };
 
 /// Every option but "--", which ends them, in the help screen's order.
-extern const std::array<Option, 9> OPTIONS;
+extern const std::array<Option, 10> OPTIONS;
 
 /// The option of the lower-cased `text`, or null when it is none.
 const Option* find_option(std::string_view text);

@@ -5,6 +5,7 @@
 //   <name>.started      conhost and wt: the command line it started;
 //   <name>.pid          conhost and wt: the process id of what it started;
 //   wt.title            wt: the value of --title;
+//   wt.window           wt: the value of --window;
 //   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal;
 //   <name>.status       conhost: the exit status of what it started; wt:
 //                       "started"; or why it could not start it.
@@ -143,6 +144,7 @@ int main() {
         vornalt::testing::wt_reading(text, expand_environment);
     record(base + L".started", reading.command);
     if (reading.title) record(base + L".title", *reading.title);
+    if (reading.window) record(base + L".window", *reading.window);
     record(base + L".subcommands", std::to_string(reading.subcommands));
     const std::string folder = expand_environment(reading.starting_directory.value_or("."));
     status = start(reading.command, base + L".status", false, absolute_folder(folder));

@@ -327,6 +327,7 @@ WtReading wt_reading(std::string_view line, const Expand& expand) {
          is_one_of(first[i], {"--window", "-w", "--title", "--startingDirectory", "-d"})) {
     const std::string value = i + 1 < first.size() ? first[i + 1] : "";
     if (first[i] == "--title") reading.title = value;
+    if (first[i] == "--window" || first[i] == "-w") reading.window = value;
     if (first[i] == "--startingDirectory" || first[i] == "-d") reading.starting_directory = value;
     i += 2;
   }

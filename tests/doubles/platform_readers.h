@@ -26,6 +26,7 @@ std::string conhost_reading(std::string_view line);
 /// What wt.exe makes of its command line.
 struct WtReading {
   std::size_t subcommands = 0;                    // tabs or panes it would open
+  std::optional<std::string> window;              // the value of --window or -w, if given
   std::optional<std::string> title;               // the value of --title, if given
   std::optional<std::string> starting_directory;  // of --startingDirectory or -d
   std::string command;                            // the first subcommand's command line

@@ -57,6 +57,13 @@ TEST(ParseArguments, ReportsEveryUsageError) {
       {{"wt", "-k", "/VAR"}, "Missing value after variable option"},
       {{"wt", "-v", "A=1"}, "Missing command (nothing after target/options)"},
       {{"wt", "-k"}, "Missing command (nothing after target/options)"},
+      {{"wt", "--window"}, "Missing value after window option"},
+      {{"wt", "-q", "/WINDOW"}, "Missing value after window option"},
+      {{"conhost", "--window"}, "Missing value after window option"},
+      {{"wt", "--window", "", "x"}, "Invalid window ''"},
+      {{"conhost", "--window", "Dev", "x"}, "The window option needs the target 'wt'"},
+      {{"CONHOST", "-q", "/Window", "new", "x"}, "The window option needs the target 'wt'"},
+      {{"wt", "--window", "Dev"}, "Missing command (nothing after target/options)"},
       // Echoed as typed: case and all.
       {{"wt", "-v", "Path", "x"}, "Invalid variable 'Path' (expected NAME=VALUE)"},
       {{"wt", "-v", "", "x"}, "Invalid variable '' (expected NAME=VALUE)"},
@@ -101,6 +108,11 @@ TEST(ParseArguments, HelpFlagsOnlyAsFirstArgumentAndExact) {
 
 LaunchRequest with_folder(LaunchRequest request, std::string folder) {
   request.folder = std::move(folder);
+  return request;
+}
+
+LaunchRequest with_window(LaunchRequest request, std::string window) {
+  request.window = std::move(window);
   return request;
 }
 
@@ -158,6 +170,11 @@ TEST(ParseArguments, BuildsTheRequest) {
       {{"wt", "--Dir", "", "x"}, with_folder(request("wt", "cmd", "", {"x"}), "")},
       {{"wt", "/d", "..", "-d", "D", "x"}, with_folder(request("wt", "cmd", "", {"x"}), "D")},
       {{"wt", "/dir", "-q", "x"}, with_folder(request("wt", "cmd", "", {"x"}), "-q")},
+      {{"wt", "--window", "Dev", "x"}, with_window(request("wt", "cmd", "", {"x"}), "Dev")},
+      {{"wt", "/WINDOW", "new", "x"}, with_window(request("wt", "cmd", "", {"x"}), "new")},
+      {{"WT", "--Window", "a b;\"\\", "-w", "/window", "0", "x"},
+       with_window(request("wt", "cmd", "", {"x"}, true), "0")},
+      {{"wt", "--window", "-q", "x"}, with_window(request("wt", "cmd", "", {"x"}), "-q")},
       {{"wt", "-e", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},
       {{"wt", "--EXIT-CODE", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},
       {{"wt", "/e", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},

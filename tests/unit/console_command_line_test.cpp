@@ -152,6 +152,29 @@ TEST(ComposeCommandLine, WtReadsBackTheTitle) {
   }
 }
 
+// The window that --window names, as wt.exe reads it back; without it,
+// "vornalt".
+TEST(ComposeCommandLine, WtReadsBackTheWindow) {
+  const std::optional<std::string> windows[] = {
+      std::nullopt, "new", "last",    "0",     "-1", "Dev",    "a b", "a;b",     ";",       "a\\;b",
+      "say \"hi\"", "\"",  "C:\\x\\", "a b\\", "\\", "日本 😀", " ",   "--title", "a\tb c\\"};
+  const auto as_it_is = [](std::string_view text) { return std::string(text); };
+  for (const auto& window : windows) {
+    for (const char* shell : {"cmd", "pwsh"}) {
+      LaunchRequest r = request("wt", shell, "T", {"probe.exe", "a b;c"});
+      r.window = window;
+      const std::string line = compose(r);
+      const testing::WtReading reading = testing::wt_reading(line, as_it_is);
+      EXPECT_EQ(reading.window, window.value_or("vornalt")) << line;
+      EXPECT_EQ(reading.title, "T") << line;
+      EXPECT_EQ(reading.subcommands, 1u) << line;
+      if (shell == std::string("cmd")) {
+        EXPECT_EQ(reading.command, "cmd.exe /c probe.exe \"a b;c\"") << line;
+      }
+    }
+  }
+}
+
 TEST(ComposeCommandLine, WtReadsBackTheStartingFolder) {
   const std::string folders[] = {"",
                                  "C:\\",

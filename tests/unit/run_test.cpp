@@ -222,6 +222,7 @@ TEST(Run, DryRunPrintsWhatARunWouldAndTheHostAndStartsNothing) {
   const std::vector<std::vector<std::string>> requests = {
       {"wt", "-t", "T", "-s", "pwsh", "echo", "a b"},
       {"conhost", "-d", "C:\\work", "-e", "cmd", "/c", "echo", "&"},
+      {"wt", "--window", "a b", "-e", "x"},
   };
   for (const auto& args : requests) {
     RunResult real = run_with(args);

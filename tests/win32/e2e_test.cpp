@@ -181,6 +181,24 @@ TEST(EndToEnd, TheCommandStartsInTheGivenFolder) {
   }
 }
 
+// --window names Windows Terminal's window for the tab, exactly as typed;
+// the command's words still arrive.
+TEST(EndToEnd, TheWindowReachesWtAsTyped) {
+  const std::string window = "a b;\"c\\\" 日本 \\";
+  run_case([&](Sandbox& sandbox, Outcome& outcome) {
+    sandbox.add_double(L"probe");
+    outcome = sandbox.run({"wt", "-w", "-q", "--window", window, "probe.exe", "x y", "a;b"});
+    const std::optional<std::u16string> argv = sandbox.record(L"probe.argv", L"probe.done");
+    if (!argv) return false;
+    EXPECT_EQ(outcome.status, 0u);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(sandbox.record(L"wt.window", L"wt.done"), to_utf16(window));
+    EXPECT_EQ(sandbox.record(L"wt.subcommands", L"wt.done"), u"1");
+    EXPECT_EQ(testing::split_at_nul(*argv), (std::vector<std::string>{"probe.exe", "x y", "a;b"}));
+    return true;
+  });
+}
+
 TEST(EndToEnd, ADryRunPrintsWhatARunWouldAndTheHostAndStartsNothing) {
   for (const char* target : {"conhost", "wt"}) {
     Sandbox sandbox;
