@@ -5,9 +5,10 @@
 #   CreateProcessW launch measured under Wine in the same run;
 # - vornalt.exe is one file of at most 300 KiB that needs no DLL beyond the
 #   system's own;
-# - its whole run costs at most 10% more than a bare CreateProcessW, and a
-#   run that waits for the command's status through the relay (-e, also
-#   with -k or -v) at most 50% more than one that waits for the host (-w):
+# - its whole run costs at most 10% more than a bare CreateProcessW, a run
+#   that waits for the command's status through the relay (-e, also with -k
+#   or -v) at most 50% more than one that waits for the host (-w), and -a -e
+#   from an unelevated process at most 50% more than -e:
 #   median ratios of paired
 #   runs under Wine, with the stand-in hosts, each judged by a bootstrap 95%
 #   interval (tests/bench/launch_overhead.py: the gates are its table GATES).
@@ -50,7 +51,8 @@ done
 source scripts/wine-env.sh
 wine_env_start
 folder=$(mktemp -d)
-cp "$exe" build/windows/tests/win32/bare_launch.exe build/windows/tests/win32/doubles/wt.exe \
+cp "$exe" build/windows/tests/win32/bare_launch.exe build/windows/tests/win32/unelevated.exe \
+  build/windows/tests/win32/doubles/wt.exe \
   build/windows/tests/win32/doubles/conhost.exe build/windows/tests/win32/doubles/console_input.exe \
   "$folder"
 python3 tests/bench/launch_overhead.py --bare-median-to "$bare_median" "$WINE" "$folder" || status=1

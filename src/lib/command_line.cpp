@@ -23,9 +23,6 @@ std::size_t split_program_name(std::string_view line, std::string& name) {
   return pos;
 }
 
-namespace {
-
-// Reads one argument starting at `pos`, which is not a blank.
 std::size_t split_argument(std::string_view line, std::size_t pos, std::string& arg) {
   bool in_quotes = false;
   while (pos < line.size()) {
@@ -50,8 +47,6 @@ std::size_t split_argument(std::string_view line, std::size_t pos, std::string& 
   }
   return pos;
 }
-
-}  // namespace
 
 std::vector<std::string> split_command_line(std::string_view line) {
   std::vector<std::string> args(1);

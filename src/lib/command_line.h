@@ -25,4 +25,8 @@ std::vector<std::string> split_command_line(std::string_view line);
 /// program-name rule above; returns the position after it.
 std::size_t split_program_name(std::string_view line, std::string& name);
 
+/// The argument that starts at `pos` (not a blank), appended to `arg` by
+/// the rules above; returns the position after it.
+std::size_t split_argument(std::string_view line, std::size_t pos, std::string& arg);
+
 }  // namespace vornalt

@@ -58,7 +58,7 @@ void append_relay_words(std::string& line, const LaunchPlan& plan, bool conhost)
   line += ' ';
   line += RELAY_MARKER;
   line += ' ';
-  line += plan.relay->pipe ? plan.relay_id : NO_RELAY_ID;
+  line += plan.relay->pipe ? plan.pipe_id : NO_RELAY_ID;
   line += ' ';
   if (plan.relay->keep) {
     line += RELAY_KEEP;

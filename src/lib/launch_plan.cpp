@@ -2,8 +2,10 @@
 
 namespace vornalt {
 
-LaunchPlan plan_launch(const LaunchRequest& request) {
+LaunchPlan plan_launch(const LaunchRequest& request, bool elevated) {
   LaunchPlan plan;
+  // An elevated process starts an elevated host as it is.
+  if (request.admin && !elevated) plan.start = HostStart::elevated;
   const bool conhost = request.target == Target::conhost;
   plan.host_ends_at_once = !conhost;
   plan.host_takes_folder = conhost;

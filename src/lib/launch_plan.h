@@ -16,6 +16,7 @@ namespace vornalt {
 /// How the host is started.
 enum class HostStart {
   create_process,  // CreateProcessW, as this process's user
+  elevated,        // by this program as administrator, through the prompt
 };
 
 /// The relay: a second vornalt.exe in the new console, which starts the
@@ -53,11 +54,15 @@ struct LaunchPlan {
   std::string folder;
   /// vornalt.exe, named so that the host hands it on unchanged.
   std::string relay_program;
-  /// The pipe's id, with a pipe.
-  std::string relay_id;
+  /// The id that names the pipes: the relay's, and the elevated start's.
+  std::string pipe_id;
+
+  /// Whether the pipes need an id.
+  bool needs_pipe_id() const { return (relay && relay->pipe) || start == HostStart::elevated; }
 };
 
-/// The plan for `request`; what it finds before the start stays empty.
-LaunchPlan plan_launch(const LaunchRequest& request);
+/// The plan for `request`, in a process that is `elevated` already or not;
+/// what it finds before the start stays empty.
+LaunchPlan plan_launch(const LaunchRequest& request, bool elevated);
 
 }  // namespace vornalt

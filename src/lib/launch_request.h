@@ -51,6 +51,9 @@ struct LaunchRequest {
   bool keep = false;
   /// The command's environment changes, one per name, in the order given.
   std::vector<Variable> variables;
+  /// Run the console host, and so the shell and the command, as
+  /// administrator.
+  bool admin = false;
 
   bool operator==(const LaunchRequest&) const = default;
 };

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "launch_plan.h"
@@ -21,6 +22,13 @@ struct LaunchOutcome {
   /// The watch of the relay printed an error after the start.
   bool relay_failed = false;
 };
+
+/// Starts `host` with `command_line` (UTF-16, ended by a NUL unit) in a new
+/// console, in `folder` (empty: the current one), and with `variables`
+/// changed in this process's environment.
+Expected<StartedProcess> start_in_new_console(std::string_view host, std::u16string& command_line,
+                                              std::string_view folder,
+                                              std::span<const Variable> variables, System& system);
 
 /// Prints the command line (unless quiet) and finds the host program
 /// (find_host_program); a dry run prints it (unless quiet) and stops there.

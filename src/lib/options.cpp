@@ -2,7 +2,7 @@
 
 namespace vornalt {
 
-const std::array<Option, 10> OPTIONS = {{
+const std::array<Option, 11> OPTIONS = {{
     {{"-s", "--shell", "/s", "/shell"},
      nullptr,
      ValueOption::shell,
@@ -51,6 +51,12 @@ const std::array<Option, 10> OPTIONS = {{
      "",
      "",
      "Keep the window open when the command has ended, until a key is pressed"},
+    {{"-a", "--admin", "/a", "/admin"},
+     &LaunchRequest::admin,
+     ValueOption::none,
+     "",
+     "",
+     "Open the console as administrator, after Windows' elevation prompt"},
     {{"-v", "--var", "/v", "/var"},
      nullptr,
      ValueOption::variable,

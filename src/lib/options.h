@@ -29,7 +29,7 @@ struct Option {
 };
 
 /// Every option but "--", which ends them, in the help screen's order.
-extern const std::array<Option, 10> OPTIONS;
+extern const std::array<Option, 11> OPTIONS;
 
 /// The option of the lower-cased `text`, or null when it is none.
 const Option* find_option(std::string_view text);

@@ -2,6 +2,7 @@
 
 #include "host_search.h"
 #include "relay_protocol.h"
+#include "starter_pipe.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -20,41 +21,27 @@ struct Connection {
   std::optional<std::string> refusal;
 };
 
-std::vector<Variable> read_variables(Pipe& pipe, bool& complete) {
-  RelayVariablesReader reader;
-  while (reader.state() == RelayVariablesReader::State::reading) {
-    const Expected<std::string> bytes = pipe.read();
-    if (!bytes.ok() || bytes->empty()) break;
-    reader.take(*bytes);
-  }
-  complete = reader.state() == RelayVariablesReader::State::complete;
-  return reader.variables();
-}
-
 // Without a pipe the window is the user's and the command runs, unless it
-// needs the variables that only the pipe brings. A pipe is believed only
-// when the program that made it is this one, and only with its whole
-// message.
+// needs the variables that only the pipe brings.
 Connection connect(const RelayLine& line, System& system) {
-  Connection connection;
-  Expected<std::unique_ptr<Pipe>> opened = is_relay_id(line.id)
-                                               ? system.open_pipe(relay_pipe_name(line.id))
-                                               : Expected<std::unique_ptr<Pipe>>(nullptr);
-  if (!opened.ok() || *opened == nullptr) {
-    if (line.variables) {
-      connection.refusal = "The vornalt.exe that opened this window could not be reached";
-    }
-    return connection;
+  StarterConnection starter;
+  if (is_relay_id(line.id)) starter = connect_to_starter(relay_pipe_name(line.id), system);
+  Connection connection{std::move(starter.pipe), std::move(starter.variables), std::nullopt};
+  switch (starter.link) {
+    case StarterLink::unreachable:
+      if (line.variables) {
+        connection.refusal = "The vornalt.exe that opened this window could not be reached";
+      }
+      break;
+    case StarterLink::not_vornalt:
+      connection.refusal = "A program other than vornalt.exe made the relay's pipe";
+      break;
+    case StarterLink::variables_unreadable:
+      connection.refusal = "The variables from vornalt.exe could not be read";
+      break;
+    case StarterLink::connected:
+      break;
   }
-  Pipe& pipe = **opened;
-  if (!pipe.other_end_runs_this_program()) {
-    connection.refusal = "A program other than vornalt.exe made the relay's pipe";
-  } else {
-    bool complete = false;
-    connection.variables = read_variables(pipe, complete);
-    if (!complete) connection.refusal = "The variables from vornalt.exe could not be read";
-  }
-  if (!connection.refusal) connection.pipe = std::move(*opened);
   return connection;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "command_line.h"
+#include "quoting.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -78,6 +79,38 @@ bool is_relay_id(std::string_view text) {
 
 std::string relay_pipe_name(std::string_view id) {
   return "\\\\.\\pipe\\vornalt-" + std::string(id);
+}
+
+std::string elevation_pipe_name(std::string_view id) { return relay_pipe_name(id) + "-elevated"; }
+
+std::string elevated_parameters(std::string_view id, std::string_view folder, std::string_view host,
+                                std::string_view host_line) {
+  std::string out(ELEVATED_MARKER);
+  out += ' ';
+  out += id;
+  out += ' ';
+  append_quoted_for_argv(out, folder);
+  out += ' ';
+  append_quoted_for_argv(out, host);
+  out += ' ';
+  out += host_line;
+  return out;
+}
+
+std::optional<ElevatedLine> read_elevated_line(std::string_view line) {
+  std::string program;
+  std::size_t pos = split_program_name(line, program);
+  if (next_word(line, pos) != ELEVATED_MARKER) return std::nullopt;
+  ElevatedLine elevated;
+  elevated.id = next_word(line, pos);
+  for (std::string* word : {&elevated.folder, &elevated.host}) {
+    pos = skip_blanks(line, pos);
+    if (pos == line.size()) return std::nullopt;
+    pos = split_argument(line, pos, *word);
+  }
+  elevated.host_line = line.substr(skip_blanks(line, pos));
+  if (elevated.id.empty() || elevated.host_line.empty()) return std::nullopt;
+  return elevated;
 }
 
 std::string pid_message(std::uint32_t pid) { return "pid " + std::to_string(pid) + "\n"; }

@@ -18,6 +18,33 @@
 //   "pid <n>\n" then "status <n>\n", or "failed <n>\n" when the shell could
 //   not start (n: the HRESULT's 32 bits).
 // Every number is plain decimal.
+//
+// With -a, unless this process is elevated already, the first vornalt asks
+// Windows ("runas") to start vornalt.exe itself as administrator, so that the
+// elevation prompt names vornalt, with the words
+//   --vornalt-elevated <id> <folder> <host> <the host's command line>
+// (the folder and the host's full path quoted as the C runtime reads them,
+// the host's line as it is). That elevated start opens the pipe
+// "\\.\pipe\vornalt-<id>-elevated", reads the variables that the host is to
+// get (as above; none unless conhost.exe hands them on), starts the host in
+// the folder, reports "pid <n>\n" (the host's) or "failed <n>\n", and waits
+// for the host to end, with whose status it ends. The relay in the elevated
+// console reports over "\\.\pipe\vornalt-<id>" as ever.
+//
+// What each side checks, across the integrity levels: both pipes are made by
+// the first vornalt, a process of medium integrity, with the default
+// security (only this user, SYSTEM and the administrators may write to
+// them), as the first and only instance of their name, and refuse remote
+// clients; their clients, the elevated start and the relay, run at high
+// integrity, which the pipes' medium label does not restrict. The first
+// vornalt sends nothing, not even the variables, before it knows that the
+// client runs this same vornalt.exe (GetNamedPipeClientProcessId, then the
+// process's full path, which a medium process may read of a high one). The
+// elevated side believes a pipe only when the process that made it runs
+// this same vornalt.exe (GetNamedPipeServerProcessId), opens it for
+// identification only, and takes the variables only as one whole message.
+// What it starts comes only from its own command line, which the elevation
+// prompt's details show; the variables' values are never on a command line.
 #pragma once
 
 #include <array>
@@ -37,6 +64,10 @@ namespace vornalt {
 /// is no target, so that nobody types it by chance.
 inline constexpr std::string_view RELAY_MARKER = "--vornalt-relay";
 
+/// The word after the program's name that makes vornalt.exe the elevated
+/// start of a host.
+inline constexpr std::string_view ELEVATED_MARKER = "--vornalt-elevated";
+
 /// The relay's id word when there is no pipe (--keep alone).
 inline constexpr std::string_view NO_RELAY_ID = "-";
 /// The relay's options, after its id.
@@ -47,8 +78,27 @@ inline constexpr std::string_view RELAY_VARIABLES = "--variables";
 std::string relay_id(const std::array<std::uint8_t, 16>& random);
 bool is_relay_id(std::string_view text);
 
-/// The pipe of the run with `id`.
+/// The pipe of the run with `id`, and that of its elevated start.
 std::string relay_pipe_name(std::string_view id);
+std::string elevation_pipe_name(std::string_view id);
+
+/// The elevated start's words after its program name.
+std::string elevated_parameters(std::string_view id, std::string_view folder, std::string_view host,
+                                std::string_view host_line);
+
+/// The elevated start's command line, read back.
+struct ElevatedLine {
+  std::string id;
+  std::string folder;     // where the host starts
+  std::string host;       // the host's full path
+  std::string host_line;  // exactly the host's command line
+
+  bool operator==(const ElevatedLine&) const = default;
+};
+
+/// Nothing when `line` is no elevated start's: its second word is not the
+/// marker, or a part is missing.
+std::optional<ElevatedLine> read_elevated_line(std::string_view line);
 
 std::string pid_message(std::uint32_t pid);
 std::string status_message(std::uint32_t status);

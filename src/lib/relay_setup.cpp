@@ -43,23 +43,26 @@ std::optional<std::string> wt_change(std::string_view word, System& system) {
   return std::nullopt;
 }
 
-bool prepare_relay(const LaunchRequest& request, LaunchPlan& plan, System& system) {
+bool prepare_pipes(const LaunchRequest& request, LaunchPlan& plan, System& system) {
   const std::string what = "Failed to launch '" + std::string(name(request.target)) + "'";
-  Expected<std::string> program = system.program_path();
-  if (!program.ok()) {
-    print_error(what, program.error(), system);
-    return false;
+  if (plan.relay) {
+    Expected<std::string> program = system.program_path();
+    if (!program.ok()) {
+      print_error(what, program.error(), system);
+      return false;
+    }
+    plan.relay_program = std::move(*program);
   }
-  plan.relay_program = std::move(*program);
-  if (plan.relay->pipe) {
+  if (plan.needs_pipe_id()) {
     const Expected<std::array<std::uint8_t, 16>> random = system.random_bytes();
     if (!random.ok()) {
       print_error(what, random.error(), system);
       return false;
     }
-    plan.relay_id = relay_id(*random);
+    plan.pipe_id = relay_id(*random);
   }
-  return request.target != Target::wt || name_the_relay_for_wt(plan.relay_program, system);
+  return !plan.relay || request.target != Target::wt ||
+         name_the_relay_for_wt(plan.relay_program, system);
 }
 
 }  // namespace vornalt

@@ -10,10 +10,11 @@
 
 namespace vornalt {
 
-/// Fills in the plan's relay_program (vornalt.exe's own path, or, when
-/// wt.exe would change that, its short name) and, with a pipe, its random
-/// relay_id. False after the line that says why the relay cannot start.
-bool prepare_relay(const LaunchRequest& request, LaunchPlan& plan, System& system);
+/// Fills in the plan's random pipe_id when its pipes need one, and, with a
+/// relay, its relay_program (vornalt.exe's own path, or, when wt.exe would
+/// change that, its short name). False after the line that says why the
+/// relay or the pipes cannot be.
+bool prepare_pipes(const LaunchRequest& request, LaunchPlan& plan, System& system);
 
 /// Why wt.exe would hand `word` on changed however it is written, or
 /// nothing: it turns an unpaired surrogate into U+FFFD, and replaces %NAME%

@@ -3,6 +3,7 @@
 #include "argument_parser.h"
 #include "cmd_limits.h"
 #include "console_command_line.h"
+#include "elevation.h"
 #include "help.h"
 #include "launch_plan.h"
 #include "launcher.h"
@@ -28,6 +29,11 @@ void print_summary(const LaunchRequest& request, const LaunchPlan& plan, System&
     }
     system.write(Stream::out, "Variables: " + names + "\n");
   }
+  if (request.admin) {
+    system.write(Stream::out, plan.start == HostStart::elevated
+                                  ? "Elevation: asked for\n"
+                                  : "Elevation: none needed, already elevated\n");
+  }
   system.write(Stream::out, "Arguments: " + quote_arguments(request.words, request.shell) + "\n");
 }
 
@@ -39,11 +45,11 @@ bool prepare(const LaunchRequest& request, LaunchPlan& plan, System& system) {
     return false;
   }
   if (request.folder && !use_folder(*request.folder, plan.folder, system)) return false;
-  return !plan.relay || prepare_relay(request, plan, system);
+  return prepare_pipes(request, plan, system);
 }
 
 int run_launch(const LaunchRequest& request, System& system) {
-  LaunchPlan plan = plan_launch(request);
+  LaunchPlan plan = plan_launch(request, request.admin && system.is_elevated());
   if (!prepare(request, plan, system)) return 1;
   if (!request.quiet) print_summary(request, plan, system);
   const std::string command_line = compose_command_line(request, plan);
@@ -59,6 +65,7 @@ int run_launch(const LaunchRequest& request, System& system) {
 
 int run(std::span<const std::string> args, System& system) {
   if (is_relay(args)) return run_relay(system);
+  if (is_elevated_start(args)) return run_elevated(system);
   const ParseOutcome outcome = parse_arguments(args);
   if (const auto* launch = std::get_if<Launch>(&outcome)) {
     return run_launch(launch->request, system);

@@ -153,6 +153,15 @@ class System {
   virtual Expected<std::uint32_t> exit_code(Handle process) = 0;
   virtual Result close_handle(Handle handle) = 0;
 
+  // Elevation.
+
+  /// Whether this process runs elevated: as administrator, or with UAC off.
+  virtual bool is_elevated() = 0;
+  /// Starts `program` with `parameters` as administrator, hidden, through
+  /// Windows' elevation prompt (ShellExecuteExW, "runas"); its process.
+  virtual Expected<OwnedHandle> start_elevated(std::string_view program,
+                                               std::string_view parameters) = 0;
+
   // Pipes.
 
   virtual Expected<std::unique_ptr<PipeServer>> create_pipe(std::string_view name) = 0;

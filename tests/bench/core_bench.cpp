@@ -78,8 +78,8 @@ void BM_compose_command_line(benchmark::State& state) {
                            .words = sample_words(size)};
   const LaunchRequest cmd{
       .target = Target::wt, .shell = Shell::cmd, .title = pwsh.title, .words = pwsh.words};
-  const LaunchPlan pwsh_plan = plan_launch(pwsh);
-  const LaunchPlan cmd_plan = plan_launch(cmd);
+  const LaunchPlan pwsh_plan = plan_launch(pwsh, false);
+  const LaunchPlan cmd_plan = plan_launch(cmd, false);
   for (auto _ : state) {
     benchmark::DoNotOptimize(compose_command_line(pwsh, pwsh_plan));
     benchmark::DoNotOptimize(compose_command_line(cmd, cmd_plan));
@@ -112,7 +112,7 @@ void BM_whole_request(benchmark::State& state) {
   for (auto _ : state) {
     const ParseOutcome outcome = parse_arguments(args);
     const LaunchRequest& request = std::get<Launch>(outcome).request;
-    benchmark::DoNotOptimize(compose_command_line(request, plan_launch(request)));
+    benchmark::DoNotOptimize(compose_command_line(request, plan_launch(request, false)));
   }
 }
 

@@ -14,7 +14,7 @@ One median of a few dozen noisy pairs cannot tell 1.02 from 1.11; the
 interval says how far the data can be trusted.
 
 Usage: launch_overhead.py [--bare-median-to FILE] <wine>
-           <folder with vornalt.exe, bare_launch.exe, wt.exe, conhost.exe>
+           <folder with vornalt.exe, bare_launch.exe, unelevated.exe, wt.exe, conhost.exe>
        launch_overhead.py --self-test
 --bare-median-to writes the median bare launch (the second side of the
 "launch" gate), in milliseconds, to FILE: report.py weighs the whole request
@@ -59,6 +59,10 @@ GATES = [
     Gate("keep", conhost_run("-e", "-k"), conhost_run("-w"), (3, 0), 1.50, True),
     Gate("variables", conhost_run("-e", "-v", "BUILD_CONFIG=Release", "-v", "TEMP_TOKEN="),
          conhost_run("-w"), (3, 0), 1.50),
+    # -a from an unelevated process (Wine has no prompt): one more process
+    # start, vornalt.exe's elevated start, and its pipe.
+    Gate("admin", ["unelevated.exe", *conhost_run("-a", "-e")],
+         ["unelevated.exe", *conhost_run("-e")], (3, 3), 1.50),
 ]
 BARE_GATE = "launch"  # whose second side is the bare launch for --bare-median-to
 

@@ -61,7 +61,7 @@ std::string cmd_round_trip_fault(const std::string& target, const std::string& t
                                  const std::vector<std::string>& words) {
   const LaunchRequest request{
       .target = *target_named(target), .shell = Shell::cmd, .title = title, .words = words};
-  const std::string line = compose_command_line(request, plan_launch(request));
+  const std::string line = compose_command_line(request, plan_launch(request, false));
   const std::optional<CmdPathReading> path = read_cmd_path(line);
   const std::string what =
       path ? fault(*path, request, line, words) : "cmd's reading depends on the file system";

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     split = end;
   }
 
-  const std::string line = vornalt::compose_command_line(request, vornalt::plan_launch(request));
+  const std::string line =
+      vornalt::compose_command_line(request, vornalt::plan_launch(request, false));
   if (request.shell != vornalt::Shell::cmd) {
     const std::string script = vornalt::powershell_script(
         request.target, request.title, vornalt::quote_arguments(request.words, request.shell));

@@ -50,10 +50,10 @@ std::size_t command_start(const std::vector<std::string>& args) {
                   {"-s", "--shell", "/s", "/shell", "-t", "--title", "/t", "/title", "-d", "--dir",
                    "/d", "/dir", "-v", "--var", "/v", "/var", "--window", "/window"})) {
       k += 2;
-    } else if (is_any_of(word, {"-w",       "--wait",     "/w",     "/wait",     "-q",
-                                "--quiet",  "/q",         "/quiet", "-e",        "--exit-code",
-                                "/e",       "/exit-code", "-n",     "--dry-run", "/n",
-                                "/dry-run", "-k",         "--keep", "/k",        "/keep"})) {
+    } else if (is_any_of(word, {"-w", "--wait",    "/w", "/wait",       "-q", "--quiet",
+                                "/q", "/quiet",    "-e", "--exit-code", "/e", "/exit-code",
+                                "-n", "--dry-run", "/n", "/dry-run",    "-k", "--keep",
+                                "/k", "/keep",     "-a", "--admin",     "/a", "/admin"})) {
       ++k;
     } else {
       return word == "--" ? k + 1 : k;

@@ -57,6 +57,7 @@ TEST(ParseArguments, ReportsEveryUsageError) {
       {{"wt", "-k", "/VAR"}, "Missing value after variable option"},
       {{"wt", "-v", "A=1"}, "Missing command (nothing after target/options)"},
       {{"wt", "-k"}, "Missing command (nothing after target/options)"},
+      {{"wt", "-a"}, "Missing command (nothing after target/options)"},
       {{"wt", "--window"}, "Missing value after window option"},
       {{"wt", "-q", "/WINDOW"}, "Missing value after window option"},
       {{"conhost", "--window"}, "Missing value after window option"},
@@ -113,6 +114,11 @@ LaunchRequest with_folder(LaunchRequest request, std::string folder) {
 
 LaunchRequest with_window(LaunchRequest request, std::string window) {
   request.window = std::move(window);
+  return request;
+}
+
+LaunchRequest admin(LaunchRequest request) {
+  request.admin = true;
   return request;
 }
 
@@ -175,6 +181,10 @@ TEST(ParseArguments, BuildsTheRequest) {
       {{"WT", "--Window", "a b;\"\\", "-w", "/window", "0", "x"},
        with_window(request("wt", "cmd", "", {"x"}, true), "0")},
       {{"wt", "--window", "-q", "x"}, with_window(request("wt", "cmd", "", {"x"}), "-q")},
+      {{"wt", "-a", "x"}, admin(request("wt", "cmd", "", {"x"}))},
+      {{"conhost", "--ADMIN", "x"}, admin(request("conhost", "cmd", "", {"x"}))},
+      {{"wt", "/a", "-a", "x"}, admin(request("wt", "cmd", "", {"x"}))},
+      {{"wt", "/admin", "x"}, admin(request("wt", "cmd", "", {"x"}))},
       {{"wt", "-e", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},
       {{"wt", "--EXIT-CODE", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},
       {{"wt", "/e", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},

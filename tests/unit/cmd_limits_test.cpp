@@ -54,7 +54,8 @@ TEST(CmdRefusal, TheLimitCountsWhatCmdReadsAfterC) {
     const LaunchRequest request{
         .target = *target_named(c.target), .title = c.title, .words = c.words};
     EXPECT_EQ(cmd_text_length(request), c.length) << c.target << " " << c.length;
-    EXPECT_EQ(read_after_c(compose_command_line(request, plan_launch(request))).size(), c.length);
+    EXPECT_EQ(read_after_c(compose_command_line(request, plan_launch(request, false))).size(),
+              c.length);
     const std::optional<std::string> refusal = cmd_refusal(request);
     if (c.length <= CMD_TEXT_LIMIT) {
       EXPECT_EQ(refusal, std::nullopt);

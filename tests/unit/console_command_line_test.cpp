@@ -20,12 +20,12 @@ LaunchRequest request(std::string_view target, std::string_view shell, std::stri
 }
 
 std::string compose(const LaunchRequest& request) {
-  return compose_command_line(request, plan_launch(request));
+  return compose_command_line(request, plan_launch(request, false));
 }
 
 // With the folder of -d found.
 std::string compose_in(const LaunchRequest& request, const std::string& folder) {
-  LaunchPlan plan = plan_launch(request);
+  LaunchPlan plan = plan_launch(request, false);
   plan.folder = folder;
   return compose_command_line(request, plan);
 }
@@ -33,10 +33,10 @@ std::string compose_in(const LaunchRequest& request, const std::string& folder) 
 // With a relay that has a pipe.
 std::string compose_with_relay(const LaunchRequest& request, const std::string& program,
                                const std::string& id) {
-  LaunchPlan plan = plan_launch(request);
+  LaunchPlan plan = plan_launch(request, false);
   plan.relay = RelayPlan{.pipe = true};
   plan.relay_program = program;
-  plan.relay_id = id;
+  plan.pipe_id = id;
   return compose_command_line(request, plan);
 }
 

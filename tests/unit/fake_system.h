@@ -54,6 +54,9 @@ class FakeSystem final : public System {
   Result set_variable_result;
   Result console_input_result;  // discarding it and waiting for a key
   std::string short_name;       // of any path; empty: the path itself
+  bool elevated = false;
+  Result elevate_result;  // of the start as administrator
+  Handle elevated_process = reinterpret_cast<Handle>(0x50);
   /// What reading the pipe gives, piece by piece; then the end.
   std::vector<std::string> pipe_reads;
   Result write_result;
@@ -67,7 +70,10 @@ class FakeSystem final : public System {
   std::string application;          // as passed to create_process
   std::string start_folder;         // as passed to create_process
   std::vector<std::string> probed;  // the paths asked about, in order
-  std::string pipe_name;            // created or opened
+  std::string pipe_name;            // created or opened, the last
+  std::vector<std::string> pipes_made;
+  std::string elevated_program;     // as passed to start_elevated
+  std::string elevated_parameters;  // as passed to start_elevated
   std::string pipe_written;
   std::u16string start_environment;     // as passed to create_process
   std::vector<Variable> variables_set;  // by set_environment_variable, in order
@@ -160,9 +166,20 @@ class FakeSystem final : public System {
     return close_result;
   }
 
+  bool is_elevated() override { return elevated; }
+  Expected<OwnedHandle> start_elevated(std::string_view file,
+                                       std::string_view parameters) override {
+    calls.push_back("ShellExecuteExW(runas)");
+    elevated_program = file;
+    elevated_parameters = parameters;
+    if (!elevate_result.ok()) return elevate_result.error();
+    return OwnedHandle(*this, elevated_process);
+  }
+
   Expected<std::unique_ptr<PipeServer>> create_pipe(std::string_view pipe_path) override {
     calls.push_back("CreateNamedPipeW");
     pipe_name = pipe_path;
+    pipes_made.emplace_back(pipe_path);
     if (!pipe_result.ok()) return pipe_result.error();
     return made_pipe();
   }
@@ -185,7 +202,9 @@ class FakeSystem final : public System {
     calls.push_back("GetShortPathNameW");
     return short_name.empty() ? std::string(path) : short_name;
   }
+  /// The current folder is C:\work.
   Expected<std::string> full_path(std::string_view path) override {
+    if (path == ".") return std::string("C:\\work");
     return path.starts_with("C:\\") ? std::string(path) : "C:\\work\\" + std::string(path);
   }
   bool is_regular_file(std::string_view path) override {
@@ -230,6 +249,7 @@ class FakeSystem final : public System {
     if (handle == created_thread) return "thread";
     if (handle == shell_process) return "shell";
     if (handle == shell_thread) return "shell thread";
+    if (handle == elevated_process) return "elevated";
     if (handle == nullptr) return "none";
     return "other";
   }

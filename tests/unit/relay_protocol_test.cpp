@@ -251,5 +251,34 @@ TEST(ReadRelayLine, CutsTheRelaysOwnWords) {
   }
 }
 
+// The elevated start's line comes back whole, as Windows hands the
+// elevated vornalt.exe the file and its words.
+TEST(ElevatedLine, ReadsBackWhatItsWordsSay) {
+  const std::string id = "0123456789abcdef0123456789abcdef";
+  const std::string folders[] = {"C:\\work",   "C:\\a b",    "C:\\a b\\",        "C:\\",
+                                 "C:\\x\"y z", "D:\\日本 😀", "\\\\s\\sh are\\\\"};
+  const std::string hosts[] = {"C:\\Windows\\System32\\conhost.exe",
+                               "C:\\Program Files\\WindowsApps\\wt.exe"};
+  const std::string lines[] = {"conhost.exe cmd.exe /c title && x",
+                               "wt.exe --window \"a b\" --title \"\" --startingDirectory . "
+                               "cmd.exe /c \"x y\""};
+  for (const auto& folder : folders) {
+    for (const auto& host : hosts) {
+      for (const auto& line : lines) {
+        const std::string words = elevated_parameters(id, folder, host, line);
+        EXPECT_EQ(read_elevated_line("\"C:\\Program Files\\vornalt.exe\" " + words),
+                  (ElevatedLine{id, folder, host, line}))
+            << words;
+      }
+    }
+  }
+  for (const char* line :
+       {"v --vornalt-elevated", "v --vornalt-elevated id C:\\w",
+        "v --vornalt-elevated id C:\\w C:\\h.exe ", "v --vornalt-relay id C:\\w C:\\h.exe h.exe x",
+        "v --VORNALT-ELEVATED id C:\\w C:\\h.exe h.exe x"}) {
+    EXPECT_EQ(read_elevated_line(line), std::nullopt) << line;
+  }
+}
+
 }  // namespace
 }  // namespace vornalt

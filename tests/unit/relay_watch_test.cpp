@@ -15,7 +15,7 @@ using Pieces = std::vector<std::string>;
 // `request`; the relay reports, whatever the request, as far as the watch
 // reads it.
 RelayOutcome watch(const LaunchRequest& request, testing::FakeSystem& system) {
-  LaunchPlan plan = plan_launch(request);
+  LaunchPlan plan = plan_launch(request, false);
   if (!plan.relay) plan.relay = RelayPlan{.pipe = true};
   const std::unique_ptr<PipeServer> pipe = system.made_pipe();
   return watch_relay(*pipe, system.created_process, request, plan, system);

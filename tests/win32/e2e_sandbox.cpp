@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "limited_token.h"
 #include "windows_path.h"
 #include "within_a_minute.h"
 
@@ -275,17 +276,25 @@ Outcome Sandbox::run(const std::u16string& line, const RunOptions& options) cons
   }
   const std::wstring application = path(options.program);
   const std::wstring directory = options.directory.empty() ? dir_ : options.directory;
+  const HANDLE token = options.unelevated ? limited_token() : nullptr;
+  const auto start = [&] {
+    return token != nullptr
+               ? CreateProcessAsUserW(token, application.c_str(), writable.data(), nullptr, nullptr,
+                                      TRUE, 0, nullptr, directory.c_str(), &startup, &process)
+               : CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, TRUE, 0,
+                                nullptr, directory.c_str(), &startup, &process);
+  };
   // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR.
-  for (int attempt = 1; !CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr,
-                                        TRUE, 0, nullptr, directory.c_str(), &startup, &process);
-       ++attempt) {
+  for (int attempt = 1; !start(); ++attempt) {
     const DWORD error = GetLastError();
     if (error != ERROR_INTERNAL_ERROR || attempt == 4 || !running_under_wine()) {
       outcome.status = 0xDEAD;
+      if (token != nullptr) CloseHandle(token);
       outcome.err = "could not start vornalt.exe: " + std::to_string(error);
       return outcome;
     }
   }
+  if (token != nullptr) CloseHandle(token);
   CloseHandle(out);
   if (err != out) CloseHandle(err);
   if (pipe_read != nullptr) {

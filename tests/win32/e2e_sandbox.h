@@ -65,6 +65,10 @@ struct RunOptions {
   Streams streams = Streams::files;
   std::wstring directory;                 // the current directory; the sandbox when empty
   std::wstring program = L"vornalt.exe";  // relative to the sandbox
+  /// With the limited token linked to this process's, as an unelevated
+  /// process of an administrator runs: Wine runs every process elevated.
+  /// Where there is none (UAC off), as this process.
+  bool unelevated = false;
 };
 
 class Sandbox {

@@ -675,6 +675,62 @@ TEST(EndToEnd, KeepHandsBackTheStatusAndTheWindowWaitsForAKey) {
   }
 }
 
+// -a: the host starts elevated, through vornalt.exe's own elevated start,
+// and the request is kept whole: the words, the folder, the variables set
+// and removed, the wait of -w, the status of -e and -k's window. Wine runs
+// every process elevated: vornalt runs here with the limited token linked to
+// the test's, as an administrator's process does under UAC.
+TEST(EndToEnd, AdminKeepsTheWholeRequest) {
+  SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", L"present");
+  const std::u16string folder = u"a b;c";
+  const std::wstring in = testing::wide(folder) + L"\\";
+  for (const char* target : {"conhost", "wt"}) {
+    SCOPED_TRACE(target);
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
+      sandbox.add_double(L"probe", testing::wide(folder));
+      outcome = sandbox.run(command_line({to_utf16(target), u"-a", u"-w", u"-d", folder, u"-v",
+                                          u"VORNALT_E2E_ADMIN=hush 1", u"-v",
+                                          u"vornalt_e2e_removed=", u"probe.exe", u"a b", u"&"}),
+                            {.unelevated = true});
+      const bool waited = exists(sandbox.path(in + L"probe.done"));
+      const std::optional<std::u16string> argv =
+          sandbox.record(in + L"probe.argv", in + L"probe.done");
+      if (!argv) return false;
+      EXPECT_EQ(outcome.status, 0u);
+      EXPECT_EQ(outcome.err, "");
+      EXPECT_NE(outcome.out.find("\nElevation: asked for\n"), std::string::npos) << outcome.out;
+      EXPECT_TRUE(waited) << "-w did not wait for the command";
+      EXPECT_EQ(testing::split_at_nul(*argv), (std::vector<std::string>{"probe.exe", "a b", "&"}));
+      EXPECT_EQ(sandbox.record(in + L"probe.cwd", in + L"probe.done"),
+                to_u16(sandbox.path(testing::wide(folder))));
+      const std::u16string environment =
+          sandbox.record(in + L"probe.env", in + L"probe.done").value_or(u"");
+      std::vector<std::u16string> ours;
+      for (const std::u16string& string : strings_of(environment)) {
+        std::u16string name = string.substr(0, string.find(u'='));
+        for (char16_t& c : name) c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+        if (name == u"VORNALT_E2E_ADMIN" || name == u"VORNALT_E2E_REMOVED") ours.push_back(string);
+      }
+      EXPECT_EQ(ours, std::vector<std::u16string>{u"VORNALT_E2E_ADMIN=hush 1"});
+      return true;
+    });
+    // -e hands back all 32 bits of the status while -k's window waits for
+    // a key, which closes it.
+    Sandbox sandbox;
+    const std::wstring host = target == std::string("wt") ? L"wt" : L"conhost";
+    const Outcome outcome = sandbox.run(
+        {target, "-a", "-k", "-e", "-q", "cmd", "/c", "exit", "-1073741510"}, {.unelevated = true});
+    EXPECT_EQ(outcome.status, 0xC000013Au);
+    EXPECT_EQ(outcome.err, "");
+    const std::string relay_id = to_wtf8(sandbox.written(host + L".pid").value_or(u""));
+    HeldProcess relay(relay_id);
+    ASSERT_NE(relay.handle, nullptr);
+    EXPECT_EQ(act_on_console(relay_id, {L"screen", PROMPT, L"key", L"read"}), 0u);
+    EXPECT_EQ(relay.ended(), 0xC000013Au);
+  }
+  SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", nullptr);
+}
+
 // A key pressed while the command runs was meant for it: the window
 // discards it, and waits for a key pressed once its prompt shows.
 TEST(EndToEnd, AKeyPressedWhileTheCommandRunsDoesNotCloseTheWindow) {

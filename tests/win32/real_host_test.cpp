@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "e2e_sandbox.h"
+#include "win32_system.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -96,6 +97,19 @@ void exit_codes_come_back(const char* target) {
 }
 
 TEST(RealConhost, TheExitCodeComesBack) { exit_codes_come_back("conhost"); }
+
+// -a where this process runs elevated already (GitHub's Windows runners run
+// so, with UAC's prompt off): the run is the one without -a. Anywhere else
+// it would ask through the elevation prompt, which no test may.
+TEST(RealConhost, AdminWhereElevatedAlreadyHandsBackTheExitCode) {
+  if (!Win32System().is_elevated()) GTEST_SKIP() << "not elevated: -a would ask through the prompt";
+  testing::Sandbox sandbox(std::vector<std::wstring>{});
+  const testing::Outcome outcome = sandbox.run({"conhost", "-a", "-e", "cmd", "/c", "exit", "7"});
+  EXPECT_EQ(outcome.status, 7u);
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_NE(outcome.out.find("\nElevation: none needed, already elevated\n"), std::string::npos)
+      << outcome.out;
+}
 
 // Words that PowerShell must get through to the program unchanged. Windows
 // PowerShell itself drops an empty word and garbles one that holds a `"` or

@@ -29,10 +29,10 @@ Expected<StartedProcess> Win32System::create_process(std::string_view applicatio
   // CreateProcessW takes the block as it is, and may not change it.
   std::u16string environment(options.environment);
   if (!environment.empty()) flags |= CREATE_UNICODE_ENVIRONMENT;
-  const BOOL created = CreateProcessW(
-      program.c_str(), reinterpret_cast<wchar_t*>(command_line.data()), nullptr, nullptr, FALSE,
-      flags, environment.empty() ? nullptr : environment.data(),
-      folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+  const BOOL created =
+      CreateProcessW(program.c_str(), reinterpret_cast<wchar_t*>(command_line.data()), nullptr,
+                     nullptr, FALSE, flags, environment.empty() ? nullptr : environment.data(),
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &process);
   const Result result = check_win32_bool(created);
   if (!result.ok()) return result.error();
   return StartedProcess{.thread = {*this, process.hThread},

@@ -1,6 +1,7 @@
 // The real Windows behind the System interface. Its calls live in one file
-// per concept: win32_console.cpp, win32_process.cpp, win32_pipe.cpp,
-// win32_paths.cpp, win32_environment.cpp and win32_error.cpp.
+// per concept: win32_console.cpp, win32_process.cpp, win32_elevation.cpp,
+// win32_pipe.cpp, win32_paths.cpp, win32_environment.cpp and
+// win32_error.cpp.
 #pragma once
 
 #include <string>
@@ -42,6 +43,10 @@ class Win32System final : public System {
   WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override;
   Expected<std::uint32_t> exit_code(Handle process) override;
   Result close_handle(Handle handle) override;
+
+  bool is_elevated() override;
+  Expected<OwnedHandle> start_elevated(std::string_view program,
+                                       std::string_view parameters) override;
 
   Expected<std::unique_ptr<PipeServer>> create_pipe(std::string_view name) override;
   Expected<std::unique_ptr<Pipe>> open_pipe(std::string_view name) override;
