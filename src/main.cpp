@@ -19,7 +19,7 @@ int main() {
 // sixth of vornalt.exe.
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
-  std::fputs("vornalt: an unexpected internal error ended the program\n", stderr);
+  (void)std::fputs("vornalt: an unexpected internal error ended the program\n", stderr);
   std::abort();
 }
 }  // namespace __gnu_cxx
