@@ -53,6 +53,17 @@ std::optional<std::uint32_t> value_after(std::string_view line, std::string_view
 // variable arrives as the vornalt that sent it had it.
 bool is_wtf8(std::string_view text) { return to_wtf8(to_utf16(text)) == text; }
 
+// The position after the id, which follows `marker` as the second word of
+// `line`, the program's name read by the program-name rule.
+std::optional<std::size_t> read_marker_and_id(std::string_view line, std::string_view marker,
+                                              std::string& id) {
+  std::string program;
+  std::size_t pos = split_program_name(line, program);
+  if (next_word(line, pos) != marker) return std::nullopt;
+  id = next_word(line, pos);
+  return pos;
+}
+
 void append_record(std::string& out, std::string_view kind, std::string_view payload) {
   out += kind;
   out += ' ';
@@ -98,11 +109,10 @@ std::string elevated_parameters(std::string_view id, std::string_view folder, st
 }
 
 std::optional<ElevatedLine> read_elevated_line(std::string_view line) {
-  std::string program;
-  std::size_t pos = split_program_name(line, program);
-  if (next_word(line, pos) != ELEVATED_MARKER) return std::nullopt;
   ElevatedLine elevated;
-  elevated.id = next_word(line, pos);
+  const std::optional<std::size_t> start = read_marker_and_id(line, ELEVATED_MARKER, elevated.id);
+  if (!start) return std::nullopt;
+  std::size_t pos = *start;
   for (std::string* word : {&elevated.folder, &elevated.host}) {
     pos = skip_blanks(line, pos);
     if (pos == line.size()) return std::nullopt;
@@ -136,11 +146,10 @@ std::string variables_message(std::span<const Variable> variables) {
 }
 
 std::optional<RelayLine> read_relay_line(std::string_view line) {
-  std::string program;
-  std::size_t pos = split_program_name(line, program);
-  if (next_word(line, pos) != RELAY_MARKER) return std::nullopt;
   RelayLine relay;
-  relay.id = next_word(line, pos);
+  const std::optional<std::size_t> start = read_marker_and_id(line, RELAY_MARKER, relay.id);
+  if (!start) return std::nullopt;
+  std::size_t pos = *start;
   // An option is taken only where it may stand; a later word of that name
   // is the shell's.
   for (auto [option, flag] :
