@@ -20,14 +20,13 @@ namespace vornalt {
 /// Each value is written so that the programs on the way read it back: the
 /// title for cmd's `title` command or for wt.exe, and the cmd arguments for
 /// wt.exe (one word for wt.exe per word of the command). With conhost, the
-/// line after "conhost.exe " is exactly what conhost.exe hands to the
-/// shell. The window of --window replaces wt's "vornalt", and the plan's
-/// folder its "." (word_for_wt); conhost is
-/// started in it. The plan's relay puts
-/// `"<relay_program>" --vornalt-relay <id>` (the id "-" without a pipe),
-/// `--keep` for -k and `--variables` when it takes the variables, before
-/// the shell, written for the host, which hands the relay exactly those
-/// words and then the shell's line as it would have handed it on.
+/// line after "conhost.exe " is exactly what conhost.exe hands to the shell.
+/// The window of --window replaces wt's "vornalt", and the plan's folder its
+/// "." (word_for_wt); conhost is started in the folder. The plan's relay
+/// puts `"<relay_program>" --vornalt-relay <id>` (the id "-" without a
+/// pipe), `--keep` for -k and `--variables` when it takes the variables,
+/// before the shell, written for the host, which hands the relay exactly
+/// those words and then the shell's line as it would have handed it on.
 std::string compose_command_line(const LaunchRequest& request, const LaunchPlan& plan);
 
 /// The length, in UTF-16 units, of the text that cmd.exe reads after "/c "
