@@ -1,5 +1,7 @@
 // Elevation: whether this process runs as administrator, and a start as
-// administrator through Windows' elevation prompt.
+// administrator through Windows' elevation prompt. Their DLLs are loaded
+// only for -a: shell32's load, with all that it loads in turn, would slow
+// every run.
 #include "win32_system.h"
 #include "win32_text.h"
 #include "windows_support.h"
@@ -9,13 +11,19 @@
 namespace vornalt {
 
 bool Win32System::is_elevated() {
+  using OpenToken = BOOL WINAPI(HANDLE, DWORD, PHANDLE);
+  using ReadToken = BOOL WINAPI(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  const auto open = system_function<OpenToken>(L"advapi32.dll", "OpenProcessToken");
+  const auto read = system_function<ReadToken>(L"advapi32.dll", "GetTokenInformation");
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  if (open == nullptr || read == nullptr || !open(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    return false;
+  }
   TOKEN_ELEVATION elevation{};
   DWORD size = 0;
-  const BOOL read = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+  const BOOL known = read(token, TokenElevation, &elevation, sizeof elevation, &size);
   CloseHandle(token);
-  return read && elevation.TokenIsElevated != 0;
+  return known && elevation.TokenIsElevated != 0;
 }
 
 Expected<OwnedHandle> Win32System::start_elevated(std::string_view program,
@@ -33,7 +41,10 @@ Expected<OwnedHandle> Win32System::start_elevated(std::string_view program,
   info.lpParameters = words.c_str();
   // Its console is of no use: the host opens the window.
   info.nShow = SW_HIDE;
-  const Result started = check_win32_bool(ShellExecuteExW(&info));
+  using Execute = BOOL WINAPI(SHELLEXECUTEINFOW*);
+  const auto execute = system_function<Execute>(L"shell32.dll", "ShellExecuteExW");
+  if (execute == nullptr) return check_win32_bool(FALSE).error();
+  const Result started = check_win32_bool(execute(&info));
   if (!started.ok()) return started.error();
   // No process when the start was handed to something else, which a
   // program file never is.

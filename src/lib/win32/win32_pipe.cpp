@@ -179,13 +179,9 @@ Expected<std::unique_ptr<Pipe>> Win32System::open_pipe(std::string_view name) {
 }
 
 Expected<std::array<std::uint8_t, 16>> Win32System::random_bytes() {
-  // Loaded only for the relay, so that every other run is spared the load;
-  // from the system folder alone, never from beside vornalt.exe.
-  HMODULE bcrypt = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (bcrypt == nullptr) return check_win32_bool(FALSE).error();
-  using GenRandom = LONG(WINAPI*)(void*, PUCHAR, ULONG, ULONG);
-  const auto generate = reinterpret_cast<GenRandom>(
-      reinterpret_cast<void*>(GetProcAddress(bcrypt, "BCryptGenRandom")));
+  // Loaded only for the pipes, so that every other run is spared the load.
+  using GenRandom = LONG WINAPI(void*, PUCHAR, ULONG, ULONG);
+  const auto generate = system_function<GenRandom>(L"bcrypt.dll", "BCryptGenRandom");
   if (generate == nullptr) return check_win32_bool(FALSE).error();
   constexpr ULONG SYSTEM_PREFERRED_RNG = 0x00000002;  // BCRYPT_USE_SYSTEM_PREFERRED_RNG
   std::array<std::uint8_t, 16> bytes{};
