@@ -79,6 +79,23 @@ def lower_mappings():
     return mapping
 
 
+def upper_mappings():
+    """The upper-case mapping that the system applies to each UTF-16 unit to
+    compare the names of environment variables, without regard to case: the
+    simple upper-case mapping of UnicodeData.txt, in the Basic Multilingual
+    Plane, of the characters that are that capital's own small letter (so
+    not the title-case digraphs, nor final sigma, whose capitals lower-case
+    to other letters)."""
+    upper, lower = {}, {}
+    for f in data_lines("UnicodeData.txt"):
+        code = int(f[0], 16)
+        if f[12]:
+            upper[code] = int(f[12], 16)
+        if f[13]:
+            lower[code] = int(f[13], 16)
+    return sorted((c, u) for c, u in upper.items() if c <= 0xFFFF and lower.get(u) == c)
+
+
 def printable_ranges():
     codes = [c for c, cat, _ in unicode_data() if cat not in NOT_PRINTABLE]
     codes.append(0x20)
@@ -107,6 +124,8 @@ def main():
         "const SimpleMapping kLowerSimple[] = {",
     ]
     out += [f"    {{0x{c:04X}, 0x{m:04X}}}," for c, m in single]
+    out += ["};", "", "const SimpleMapping kUpperSimple[] = {"]
+    out += [f"    {{0x{c:04X}, 0x{m:04X}}}," for c, m in upper_mappings()]
     out += ["};", "", "const MultiMapping kLowerMulti[] = {"]
     for c, m in multi:
         padded = m + [0] * (3 - len(m))
@@ -129,6 +148,7 @@ def main():
         out += ["};", ""]
     out += ["}  // namespace", ""]
     out.append("const std::span<const SimpleMapping> lower_simple{kLowerSimple};")
+    out.append("const std::span<const SimpleMapping> upper_simple{kUpperSimple};")
     out.append("const std::span<const MultiMapping> lower_multi{kLowerMulti};")
     out.append("const std::span<const CodeRange> cased{kCased};")
     out.append("const std::span<const CodeRange> case_ignorable{kCaseIgnorable};")

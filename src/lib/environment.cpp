@@ -8,26 +8,18 @@
 namespace vornalt {
 namespace {
 
-char32_t simple_lower(char32_t c) {
-  const auto& table = unicode::lower_simple;
+// What a character of a name is compared as. Windows upper-cases names to
+// compare them, a UTF-16 unit at a time, by the simple upper-case mapping:
+// `a` and `A` as `A`, `ÿ` as `Ÿ`, which also puts `_` after the letters.
+// The Kelvin sign stays itself, not `K`; a character beyond the Basic
+// Multilingual Plane, two units, stays itself too.
+char32_t comparison_key(char32_t c) {
+  if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<char32_t>(c - ('a' - 'A')) : c;
+  const auto& table = unicode::upper_simple;
   const auto it =
       std::lower_bound(table.begin(), table.end(), c,
                        [](const auto& entry, char32_t value) { return entry.from < value; });
   return it != table.end() && it->from == c ? it->to : c;
-}
-
-// What a character of a name is compared as. Windows upper-cases names to
-// compare them: a letter is compared as its capital, the least character
-// with the same lower-case form (so `a` and `A` as `A`, `é` as `É`), which
-// also puts `_` after the letters, as Windows does.
-char32_t comparison_key(char32_t c) {
-  if (c < 0x80) return c >= 'a' && c <= 'z' ? static_cast<char32_t>(c - ('a' - 'A')) : c;
-  const char32_t lower = simple_lower(c);
-  char32_t key = lower;
-  for (const auto& entry : unicode::lower_simple) {
-    if (entry.to == lower) key = std::min(key, entry.from);
-  }
-  return key;
 }
 
 // <0, 0 or >0, as `a` sorts before, with or after `b`.

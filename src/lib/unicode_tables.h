@@ -14,7 +14,8 @@ struct CodeRange {
   char32_t last;
 };
 
-/// A character whose lower-case form is one other character.
+/// A character whose lower-case (or upper-case) form is one other
+/// character.
 struct SimpleMapping {
   char32_t from;
   char32_t to;
@@ -29,6 +30,9 @@ struct MultiMapping {
 
 // All tables are sorted by code point.
 extern const std::span<const SimpleMapping> lower_simple;
+/// The upper-case mapping by which the system compares names without
+/// case: in the Basic Multilingual Plane, of each capital's own small letter.
+extern const std::span<const SimpleMapping> upper_simple;
 extern const std::span<const MultiMapping> lower_multi;
 extern const std::span<const CodeRange> cased;
 extern const std::span<const CodeRange> case_ignorable;

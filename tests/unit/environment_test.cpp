@@ -46,6 +46,8 @@ TEST(EnvironmentBlock, TheChangesAppliedAndSortedAsWindowsExpects) {
       // A letter with two capitals as the lesser: `å` as `Å` (not the
       // Angstrom sign), `ω` as `Ω` (not the Ohm sign).
       {{"ж=3", "Æ=2", "ω=4", "å=1"}, {}, {"å=1", "Æ=2", "ω=4", "ж=3"}},
+      // A capital above its small letter: `ÿ` as `Ÿ` (U+0178), after `Ā`.
+      {{"ÿ=1", "Ā=2"}, {}, {"Ā=2", "ÿ=1"}},
       // Two spellings of one name, which Windows would not keep: in one
       // order whatever their order in the environment.
       {{"Path=a", "PATH=b"}, {}, {"PATH=b", "Path=a"}},
@@ -71,7 +73,13 @@ TEST(VariableName, SameWithoutCaseAndUpToTheFirstEqualsSignAfterTheFirstCharacte
                {"ß", "SS", false},
                {"_", "\x7F", false},
                {"", "", true},
-               {"A\xED\xA0\x80", "a\xED\xA0\x80", true}};
+               {"A\xED\xA0\x80", "a\xED\xA0\x80", true},
+               // Windows upper-cases each UTF-16 unit alone: the Kelvin sign
+               // is no `K`, and a pair's letters keep their case.
+               {"\u212A", "K", false},
+               {"\u212A", "k", false},
+               {"ÿ", "Ÿ", true},
+               {"\U00010428", "\U00010400", false}};
   for (const auto& n : names) EXPECT_EQ(same_variable_name(n.a, n.b), n.same) << n.a << n.b;
   EXPECT_EQ(variable_name("=C:=C:\\x"), "=C:");
   EXPECT_EQ(variable_name("A=b=c"), "A");

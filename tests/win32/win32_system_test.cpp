@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "environment.h"
 #include "windows_support.h"
 #include "wtf8.h"
 
@@ -274,6 +275,33 @@ TEST(Win32System, APipeThatAnotherProgramMadeIsNotThisPrograms) {
   EXPECT_TRUE(GetExitCodeProcess(process, &status));
   EXPECT_EQ(status, 0u);
   CloseHandle(process);
+}
+
+// Names of variables are one name when Windows' own comparison without case
+// says so: a letter and the capitals and small letters that the system
+// pairs with it, and its neighbour, for every character of the Basic
+// Multilingual Plane.
+TEST(EnvironmentNames, CompareAsTheSystemDoes) {
+  int differences = 0;
+  for (char32_t c = 0x80; c <= 0xFFFF && differences < 10; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const auto unit = static_cast<wchar_t>(c);
+    const auto upper = static_cast<wchar_t>(reinterpret_cast<std::uintptr_t>(
+        CharUpperW(reinterpret_cast<LPWSTR>(static_cast<std::uintptr_t>(unit)))));
+    const auto lower = static_cast<wchar_t>(reinterpret_cast<std::uintptr_t>(
+        CharLowerW(reinterpret_cast<LPWSTR>(static_cast<std::uintptr_t>(unit)))));
+    for (const wchar_t other : {upper, lower, static_cast<wchar_t>(unit + 1)}) {
+      if (other >= 0xD800 && other <= 0xDFFF) continue;
+      const bool system = CompareStringOrdinal(&unit, 1, &other, 1, TRUE) == CSTR_EQUAL;
+      const std::string a = to_wtf8(std::u16string(1, static_cast<char16_t>(unit)));
+      const std::string b = to_wtf8(std::u16string(1, static_cast<char16_t>(other)));
+      if (same_variable_name(a, b) != system) {
+        ADD_FAILURE() << std::hex << "U+" << static_cast<unsigned>(unit) << " and U+"
+                      << static_cast<unsigned>(other) << ": the system says " << system;
+        ++differences;
+      }
+    }
+  }
 }
 
 // Standard output and error swapped for the write end of a pipe while a
