@@ -12,12 +12,11 @@ const std::string_view PROMPT_NAME = VORNALT_DESCRIPTION;
 namespace {
 
 void print_failure(std::string_view why, const LaunchRequest& request, System& system) {
-  system.write(Stream::err, "Failed to launch '" + std::string(name(request.target)) +
-                                "': " + std::string(why) + "\n");
+  system.write(Stream::err, launch_failure(request.target) + ": " + std::string(why) + "\n");
 }
 
 void print_failure(const Error& error, const LaunchRequest& request, System& system) {
-  print_error("Failed to launch '" + std::string(name(request.target)) + "'", error, system);
+  print_error(launch_failure(request.target), error, system);
 }
 
 // ERROR_CANCELLED: the user answered the prompt with No.
@@ -48,10 +47,7 @@ std::optional<std::uint32_t> host_reported(PipeServer& pipe, Handle elevated,
                   system);
     return std::nullopt;
   }
-  const std::span<const Variable> variables = plan.host_takes_variables
-                                                  ? std::span<const Variable>(request.variables)
-                                                  : std::span<const Variable>();
-  const Result sent = pipe.write(variables_message(variables));
+  const Result sent = pipe.write(variables_message(host_variables(request, plan)));
   if (!sent.ok()) {
     print_failure(sent.error(), request, system);
     return std::nullopt;
@@ -108,9 +104,8 @@ std::optional<StartedProcess> start_host_elevated(const ElevatedStart& start,
   Expected<OwnedHandle> elevated = system.start_elevated(start.program, start.parameters);
   if (!elevated.ok()) {
     if (elevated.error() == error_from_win32(CANCELLED)) {
-      print_error(
-          "Failed to launch '" + std::string(name(request.target)) + "': the elevation was refused",
-          elevated.error(), system);
+      print_error(launch_failure(request.target) + ": the elevation was refused", elevated.error(),
+                  system);
     } else {
       print_failure(elevated.error(), request, system);
     }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include "launch_request.h"
@@ -60,6 +61,14 @@ struct LaunchPlan {
   /// Whether the pipes need an id.
   bool needs_pipe_id() const { return (relay && relay->pipe) || start == HostStart::elevated; }
 };
+
+/// The variables that the host is started with: the request's, when the
+/// plan gives them to the host; otherwise none.
+inline std::span<const Variable> host_variables(const LaunchRequest& request,
+                                                const LaunchPlan& plan) {
+  return plan.host_takes_variables ? std::span<const Variable>(request.variables)
+                                   : std::span<const Variable>();
+}
 
 /// The plan for `request`, in a process that is `elevated` already or not;
 /// what it finds before the start stays empty.

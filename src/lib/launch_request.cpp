@@ -18,6 +18,10 @@ std::string_view name(Shell shell) {
 std::string program_name(Target target) { return std::string(name(target)) + ".exe"; }
 std::string program_name(Shell shell) { return std::string(name(shell)) + ".exe"; }
 
+std::string launch_failure(Target target) {
+  return "Failed to launch '" + std::string(name(target)) + "'";
+}
+
 std::optional<Target> target_named(std::string_view text) {
   for (Target target : {Target::wt, Target::conhost}) {
     if (text == name(target)) return target;

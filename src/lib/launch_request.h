@@ -26,6 +26,10 @@ std::string_view name(Shell shell);
 std::string program_name(Target target);
 std::string program_name(Shell shell);
 
+/// "Failed to launch 'wt'": how every line that says the host did not
+/// start begins.
+std::string launch_failure(Target target);
+
 /// The target or shell of a lower-cased name; nothing for any other text.
 std::optional<Target> target_named(std::string_view text);
 std::optional<Shell> shell_named(std::string_view text);

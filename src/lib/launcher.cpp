@@ -14,7 +14,7 @@ namespace vornalt {
 namespace {
 
 void print_failure(const Error& error, const LaunchRequest& request, System& system) {
-  print_error("Failed to launch '" + std::string(name(request.target)) + "'", error, system);
+  print_error(launch_failure(request.target), error, system);
 }
 
 // The host is named by the line's first word; the system's own search
@@ -53,9 +53,7 @@ std::optional<StartedProcess> start_host(const std::string& host, std::string_vi
   buffer += u'\0';
   Expected<StartedProcess> started = start_in_new_console(
       host, buffer, plan.host_takes_folder ? std::string_view(plan.folder) : std::string_view(),
-      plan.host_takes_variables ? std::span<const Variable>(request.variables)
-                                : std::span<const Variable>(),
-      system);
+      host_variables(request, plan), system);
   if (started.ok()) return std::move(*started);
   print_failure(started.error(), request, system);
   return std::nullopt;

@@ -44,7 +44,7 @@ std::optional<std::string> wt_change(std::string_view word, System& system) {
 }
 
 bool prepare_pipes(const LaunchRequest& request, LaunchPlan& plan, System& system) {
-  const std::string what = "Failed to launch '" + std::string(name(request.target)) + "'";
+  const std::string what = launch_failure(request.target);
   if (plan.relay) {
     Expected<std::string> program = system.program_path();
     if (!program.ok()) {
