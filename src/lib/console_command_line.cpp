@@ -64,7 +64,7 @@ void append_relay_words(std::string& line, const LaunchPlan& plan, bool conhost)
     line += RELAY_KEEP;
     line += ' ';
   }
-  if (plan.relay->takes_variables) {
+  if (plan.relay->takes_variables()) {
     line += RELAY_VARIABLES;
     line += ' ';
   }

@@ -122,16 +122,16 @@ std::size_t window_width(std::int16_t left, std::int16_t right) {
   return std::min(size, MAX_WIDTH);
 }
 
-std::size_t console_width(System& system) {
-  const std::optional<ConsoleWindow> window = system.console_window();
+std::size_t console_width(Console& console) {
+  const std::optional<ConsoleWindow> window = console.console_window();
   return window ? window_width(window->left, window->right) : DEFAULT_WIDTH;
 }
 
-void print_help(System& system) {
-  system.write(Stream::out, BANNER);
-  std::string text = wrap_text(help_text(), console_width(system));
+void print_help(Console& console) {
+  console.write(Stream::out, BANNER);
+  std::string text = wrap_text(help_text(), console_width(console));
   text += '\n';
-  system.write(Stream::out, text);
+  console.write(Stream::out, text);
 }
 
 }  // namespace vornalt

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "system.h"
+#include "system/console.h"
 
 namespace vornalt {
 
@@ -20,11 +20,11 @@ std::string help_text();
 
 /// Prints the banner, then the help text wrapped to the console and one
 /// more line feed.
-void print_help(System& system);
+void print_help(Console& console);
 
 /// The wrapping width: the visible console window's width, at most 120; 80
 /// without a console.
-std::size_t console_width(System& system);
+std::size_t console_width(Console& console);
 
 /// The width of a window from its edges, computed as the console does, in
 /// signed 16-bit arithmetic (a negative width counts as very large); at

@@ -23,30 +23,30 @@ std::string_view unquoted(std::string_view entry) {
   return entry;
 }
 
-bool find_in(std::string_view folder, std::string_view name, System& system, std::string& path) {
+bool find_in(std::string_view folder, std::string_view name, Paths& paths, std::string& path) {
   std::string candidate = join(folder, name);
-  if (!system.is_regular_file(candidate)) return false;
+  if (!paths.is_regular_file(candidate)) return false;
   path = std::move(candidate);
   return true;
 }
 
-using FolderCall = Expected<std::string> (System::*)();
+using FolderCall = Expected<std::string> (Paths::*)();
 
 Expected<std::string> find_program(std::string_view name, std::initializer_list<FolderCall> first,
-                                   System& system) {
+                                   Paths& paths, Environment& environment) {
   std::string path;
   for (FolderCall call : first) {
-    const Expected<std::string> folder = (system.*call)();
+    const Expected<std::string> folder = (paths.*call)();
     if (!folder.ok()) return folder.error();
-    if (find_in(*folder, name, system, path)) return path;
+    if (find_in(*folder, name, paths, path)) return path;
   }
-  const Expected<std::optional<std::string>> search_path = system.environment_variable("PATH");
+  const Expected<std::optional<std::string>> search_path = environment.environment_variable("PATH");
   if (!search_path.ok()) return search_path.error();
   std::string_view entries = search_path->has_value() ? **search_path : std::string_view();
   while (!entries.empty()) {
     const std::size_t end = entries.find(';');
     const std::string_view entry = unquoted(entries.substr(0, end));
-    if (is_absolute_folder(entry) && find_in(entry, name, system, path)) return path;
+    if (is_absolute_folder(entry) && find_in(entry, name, paths, path)) return path;
     entries.remove_prefix(end == std::string_view::npos ? entries.size() : end + 1);
   }
   return error_from_win32(FILE_NOT_FOUND);
@@ -62,22 +62,24 @@ bool is_absolute_folder(std::string_view folder) {
   return drive || unc;
 }
 
-Expected<std::string> find_host_program(std::string_view name, System& system) {
-  return find_program(
-      name, {&System::program_folder, &System::system_folder, &System::windows_folder}, system);
+Expected<std::string> find_host_program(std::string_view name, Paths& paths,
+                                        Environment& environment) {
+  return find_program(name, {&Paths::program_folder, &Paths::system_folder, &Paths::windows_folder},
+                      paths, environment);
 }
 
-Expected<std::string> find_shell_program(std::string_view name, System& system) {
-  return find_program(name, {&System::system_folder, &System::windows_folder}, system);
+Expected<std::string> find_shell_program(std::string_view name, Paths& paths,
+                                         Environment& environment) {
+  return find_program(name, {&Paths::system_folder, &Paths::windows_folder}, paths, environment);
 }
 
 bool is_not_found(const Error& error) { return error == error_from_win32(FILE_NOT_FOUND); }
 
-std::string where_the_host_was_looked_for(std::string_view name) {
-  std::string line = "Looked for " + std::string(name) +
+std::string where_the_host_was_looked_for(Target target) {
+  std::string line = "Looked for " + program_name(target) +
                      " in vornalt.exe's own folder, the system folder, the Windows folder and "
                      "the folders on PATH given by a full path, never in the current folder";
-  if (name == "wt.exe") line += "; Windows Terminal may not be installed";
+  if (target == Target::wt) line += "; Windows Terminal may not be installed";
   return line;
 }
 

@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "system.h"
+#include "launch_request.h"
+#include "system/environment.h"
+#include "system/paths.h"
 
 namespace vornalt {
 
@@ -19,19 +21,21 @@ bool is_absolute_folder(std::string_view folder);
 /// never in the current folder, where anyone's download or clone could
 /// put a program of that name. The first regular file of that name wins;
 /// none gives the Error of ERROR_FILE_NOT_FOUND.
-Expected<std::string> find_host_program(std::string_view name, System& system);
+Expected<std::string> find_host_program(std::string_view name, Paths& paths,
+                                        Environment& environment);
 
 /// The full path of the shell `name` ("cmd.exe", "pwsh.exe" …) for the
 /// relay: like find_host_program, but not in vornalt.exe's own folder, which
 /// is as likely a download folder as the current one is.
-Expected<std::string> find_shell_program(std::string_view name, System& system);
+Expected<std::string> find_shell_program(std::string_view name, Paths& paths,
+                                         Environment& environment);
 
 /// Whether find_host_program failed because the program was nowhere, rather
 /// than because a folder could not be read.
 bool is_not_found(const Error& error);
 
-/// The line that says where find_host_program looked for `name`, with a
-/// hint for wt.exe, which is not part of every Windows.
-std::string where_the_host_was_looked_for(std::string_view name);
+/// The line that says where find_host_program looked for the host of
+/// `target`, with a hint for wt.exe, which is not part of every Windows.
+std::string where_the_host_was_looked_for(Target target);
 
 }  // namespace vornalt

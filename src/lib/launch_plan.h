@@ -1,54 +1,74 @@
-// Everything decided about one launch, once, from the request: whether a
-// relay runs between the host and the shell and what it is told, whether a
-// pipe joins it to this vornalt and what goes over it, what the host is
-// given, what this vornalt waits for, and how the host is started. The
-// composer, the launcher and the watch of the relay read it; none of them
-// decides again.
+// Everything decided about one launch, once, from the request: how the host
+// is started, what this vornalt prints, what it waits for and what its exit
+// status is made from, whether a relay runs between the host and the shell
+// and what it is told, which pipes join the processes and what goes over
+// each, and the folder and variables that each process gets. The code after
+// it reads its fields and decides nothing again.
 #pragma once
 
 #include <optional>
-#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "launch_request.h"
+#include "system/elevation.h"
 
 namespace vornalt {
 
 /// How the host is started.
 enum class HostStart {
-  create_process,  // CreateProcessW, as this process's user
-  elevated,        // by this program as administrator, through the prompt
+  plain,     // by this process: CreateProcessW, in a new console
+  prompted,  // by vornalt.exe itself, started as administrator after the prompt
+  dry_run,   // not at all: what a run would start is printed
 };
+
+/// What -a came to, as the summary says it.
+enum class Admin { not_asked, prompt, already_elevated };
 
 /// The relay: a second vornalt.exe in the new console, which starts the
 /// shell, waits for it and reports.
 struct RelayPlan {
-  /// A pipe joins it to this vornalt (otherwise its id word is "-").
+  /// A pipe joins it to this vornalt: the variables go over it to the relay,
+  /// and the relay's report comes back. Without one its id word is "-".
   bool pipe = false;
   /// -k: it waits for a key before the window closes (--keep).
   bool keep = false;
-  /// The variables reach it over the pipe (--variables), and the command
-  /// does not run without them: wt.exe has no way to pass them, and what
-  /// environment a Windows Terminal tab gets depends on its version.
-  bool takes_variables = false;
-  /// This vornalt waits for the command's exit status through it: for -e,
-  /// and for -w where the host does not wait for the command.
+  /// The variables that it sets before it starts the shell, which does not
+  /// run without them (--variables): wt.exe has no way to pass them, and
+  /// what environment a Windows Terminal tab gets depends on its version.
+  std::vector<Variable> variables;
+  /// This vornalt reads its report up to the command's exit status: for -e,
+  /// and for -w where the host does not wait for the command. Otherwise only
+  /// until the shell has started.
   bool reports_status = false;
+
+  bool takes_variables() const { return !variables.empty(); }
 };
 
 struct LaunchPlan {
-  std::optional<RelayPlan> relay;
+  Target target = Target::conhost;
+  Shell shell = Shell::cmd;
+  HostStart start = HostStart::plain;
+  Admin admin = Admin::not_asked;
+  /// The summary and the lines that say what was started (none with -q).
+  bool shows_progress = true;
+  /// -e: this vornalt ends with the command's exit status (1 when none
+  /// came), and whatever keeps that from coming is an error.
+  bool ends_with_command_status = false;
   /// wt.exe hands the command to Windows Terminal and ends at once;
   /// conhost.exe ends when the last program in its console has.
   bool host_ends_at_once = false;
   /// This vornalt waits for the host process to end (-w with conhost).
   bool waits_for_host = false;
-  /// The host is started in the folder of -d, and with the variables in its
-  /// environment: conhost.exe hands both on to the shell. wt.exe gets its
-  /// folder on its line.
+  /// The host starts in the folder of -d and hands it on to the shell
+  /// (conhost.exe); otherwise it gets the folder on its line (wt.exe).
   bool host_takes_folder = false;
-  bool host_takes_variables = false;
-  HostStart start = HostStart::create_process;
+  /// The changes to the host's environment, which it hands on to the shell
+  /// (conhost.exe). Behind the prompt they go over the elevation pipe to the
+  /// elevated start, which starts the host with them and reports its id.
+  std::vector<Variable> host_variables;
+  std::optional<RelayPlan> relay;
 
   // Found before the start.
   /// The folder of -d, made absolute; empty: the current folder.
@@ -58,20 +78,21 @@ struct LaunchPlan {
   /// The id that names the pipes: the relay's, and the elevated start's.
   std::string pipe_id;
 
-  /// Whether the pipes need an id.
-  bool needs_pipe_id() const { return (relay && relay->pipe) || start == HostStart::elevated; }
+  /// The folder the host process starts in; empty: this process's.
+  std::string_view host_folder() const {
+    return host_takes_folder ? std::string_view(folder) : std::string_view();
+  }
+  bool has_relay_pipe() const { return relay && relay->pipe; }
+  /// Whether the pipes need an id: the dry run shows it too.
+  bool needs_pipe_id() const { return has_relay_pipe() || admin == Admin::prompt; }
 };
 
-/// The variables that the host is started with: the request's, when the
-/// plan gives them to the host; otherwise none.
-inline std::span<const Variable> host_variables(const LaunchRequest& request,
-                                                const LaunchPlan& plan) {
-  return plan.host_takes_variables ? std::span<const Variable>(request.variables)
-                                   : std::span<const Variable>();
-}
+/// The plan for `request`, in a process that is `already_elevated` or not;
+/// what is found before the start stays empty.
+LaunchPlan plan_launch(const LaunchRequest& request, bool already_elevated);
 
-/// The plan for `request`, in a process that is `elevated` already or not;
-/// what it finds before the start stays empty.
-LaunchPlan plan_launch(const LaunchRequest& request, bool elevated);
+/// The same, asking whether this process is elevated only for -a: the
+/// question loads a DLL that no other run needs.
+LaunchPlan plan_launch(const LaunchRequest& request, Elevation& elevation);
 
 }  // namespace vornalt

@@ -1,14 +1,13 @@
-// Carrying out the plan of a launch: the host's start in a new console, and
-// what this vornalt follows of it.
+// Carrying out the plan of a launch: the host found and started by the
+// plan's starter, and what this vornalt follows of it.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 
 #include "launch_plan.h"
-#include "launch_request.h"
+#include "output.h"
 #include "system.h"
 
 namespace vornalt {
@@ -23,21 +22,18 @@ struct LaunchOutcome {
   bool relay_failed = false;
 };
 
-/// Starts `host` with `command_line` (UTF-16, ended by a NUL unit) in a new
-/// console, in `folder` (empty: the current one), and with `variables`
-/// changed in this process's environment.
-Expected<StartedProcess> start_in_new_console(std::string_view host, std::u16string& command_line,
-                                              std::string_view folder,
-                                              std::span<const Variable> variables, System& system);
+/// Prints the command line (unless quiet), finds the host program
+/// (find_host_program) and has the plan's starter start it with
+/// `command_line`. Once it started: the launch line (unless quiet), the
+/// relay's report (watch_relay) when the plan has a relay pipe, and the wait
+/// for the host when the plan says so; then the handles are closed. Prints
+/// the failure when nothing started.
+LaunchOutcome launch(const LaunchPlan& plan, std::string_view command_line, Output& output,
+                     const System& system);
 
-/// Prints the command line (unless quiet) and finds the host program
-/// (find_host_program); a dry run prints it (unless quiet) and stops there.
-/// Otherwise it makes the relay's pipe when the plan has one, starts the
-/// host with the command line in a new console (conhost in the plan's
-/// folder, with the variables), reports the process id (unless quiet),
-/// watches the relay (watch_relay), waits for the host when the plan says
-/// so, and closes the handles. Prints the failure when the start failed.
-LaunchOutcome launch_process(std::string_view command_line, const LaunchRequest& request,
-                             const LaunchPlan& plan, System& system);
+/// The exit status of a run that got as far as the launch: 1 when nothing
+/// started or the watch of the relay failed; otherwise 0, or, where the
+/// plan ends with the command's status, all its 32 bits (1 when none came).
+int exit_status(const LaunchPlan& plan, const LaunchOutcome& outcome);
 
 }  // namespace vornalt

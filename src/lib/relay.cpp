@@ -1,6 +1,7 @@
 #include "relay.h"
 
 #include "host_search.h"
+#include "output.h"
 #include "relay_protocol.h"
 #include "starter_pipe.h"
 #include "wtf8.h"
@@ -23,9 +24,9 @@ struct Connection {
 
 // Without a pipe the window is the user's and the command runs, unless it
 // needs the variables that only the pipe brings.
-Connection connect(const RelayLine& line, System& system) {
+Connection connect(const RelayLine& line, Pipes& pipes) {
   StarterConnection starter;
-  if (is_relay_id(line.id)) starter = connect_to_starter(relay_pipe_name(line.id), system);
+  if (is_pipe_id(line.id)) starter = connect_to_starter(relay_pipe_name(line.id), pipes);
   Connection connection{std::move(starter.pipe), std::move(starter.variables), std::nullopt};
   switch (starter.link) {
     case StarterLink::unreachable:
@@ -46,12 +47,13 @@ Connection connect(const RelayLine& line, System& system) {
 }
 
 // The shell inherits them.
-std::optional<std::string> apply_variables(const std::vector<Variable>& variables, System& system) {
+std::optional<std::string> apply_variables(const std::vector<Variable>& variables, Output& output,
+                                           Environment& environment) {
   for (const Variable& variable : variables) {
-    const Result set = system.set_environment_variable(variable.name, variable.value);
+    const Result set = environment.set_environment_variable(variable.name, variable.value);
     if (!set.ok()) {
       return "Failed to set the variable '" + variable.name +
-             "': " + debug_form(set.error(), system);
+             "': " + output.debug_form(set.error());
     }
   }
   return std::nullopt;
@@ -68,31 +70,34 @@ std::string status_text(std::uint32_t status) {
 // command ran were meant for it: they are discarded before the prompt shows,
 // so that a key pressed once it shows is never discarded. A console whose
 // input cannot be read must not keep the relay for ever.
-void pause(std::string_view said, System& system) {
-  Result waited = system.discard_console_input();
-  system.write(Stream::out, std::string(said) + "Press any key to close this window.");
-  if (waited.ok()) waited = system.wait_for_key_press();
-  system.write(Stream::out, waited.ok() ? std::string("\n")
-                                        : " No key can be read in this console: " +
-                                              debug_form(waited.error(), system) + "\n");
+void pause(std::string_view said, Output& output) {
+  Console& console = output.console();
+  Result waited = console.discard_console_input();
+  console.write(Stream::out, std::string(said) + "Press any key to close this window.");
+  if (waited.ok()) waited = console.wait_for_key_press();
+  console.write(Stream::out, waited.ok() ? std::string("\n")
+                                         : " No key can be read in this console: " +
+                                               output.debug_form(waited.error()) + "\n");
 }
 
 // The shell of `line`, in this console.
-Expected<StartedProcess> start_shell(const RelayLine& line, System& system) {
+Expected<StartedProcess> start_shell(const RelayLine& line, const System& system) {
   std::u16string buffer = to_utf16(line.shell_line);
   buffer += u'\0';
-  const Expected<std::string> shell = find_shell_program(line.shell_program, system);
+  const Expected<std::string> shell =
+      find_shell_program(line.shell_program, system.paths, system.environment);
   if (!shell.ok()) return shell.error();
-  return system.create_process(*shell, buffer, {.new_console = false});
+  return system.processes.create_process(*shell, buffer, {.new_console = false});
 }
 
 // The shell's exit status once it has ended; nothing when it cannot be
 // read.
-std::optional<std::uint32_t> wait_for_shell(const StartedProcess& shell, System& system) {
-  if (system.wait_for_single_object(shell.process.get(), INFINITE_TIMEOUT) != WAIT_EVENT_OBJECT_0) {
+std::optional<std::uint32_t> wait_for_shell(const StartedProcess& shell, Processes& processes) {
+  if (processes.wait_for_single_object(shell.process.get(), INFINITE_TIMEOUT) !=
+      WAIT_EVENT_OBJECT_0) {
     return std::nullopt;
   }
-  const Expected<std::uint32_t> status = system.exit_code(shell.process.get());
+  const Expected<std::uint32_t> status = processes.exit_code(shell.process.get());
   return status.ok() ? std::optional(*status) : std::nullopt;
 }
 
@@ -100,57 +105,56 @@ std::optional<std::uint32_t> wait_for_shell(const StartedProcess& shell, System&
 // the pipe, and the shell's handles last. Nothing when its status could not
 // be read: the report then ends short, and the first vornalt says so.
 std::optional<std::uint32_t> follow_shell(StartedProcess shell, std::unique_ptr<Pipe> pipe,
-                                          System& system) {
+                                          Processes& processes) {
   report(pipe.get(), pid_message(shell.id));
-  const std::optional<std::uint32_t> status = wait_for_shell(shell, system);
+  const std::optional<std::uint32_t> status = wait_for_shell(shell, processes);
   if (status) report(pipe.get(), status_message(*status));
   pipe.reset();
   return status;
 }
 
-int refuse(std::string_view why, const RelayLine& line, System& system) {
-  system.write(Stream::err, "Error: " + std::string(why) + "; the command does not run\n");
-  system.report_done();
-  if (line.keep) pause("", system);
+int refuse(std::string_view why, const RelayLine& line, Output& output) {
+  output.problem("Error: " + std::string(why) + "; the command does not run");
+  output.console().let_console_close();
+  if (line.keep) pause("", output);
   return 1;
 }
 
 }  // namespace
 
-bool is_relay(std::span<const std::string> args) {
-  return args.size() >= 2 && args[1] == RELAY_MARKER;
-}
-
-int run_relay(System& system) {
-  const std::optional<RelayLine> line = read_relay_line(system.process_command_line());
+int run_relay(const System& system) {
+  Output output(system.console, system.messages);
+  const std::optional<RelayLine> line = read_relay_line(system.processes.process_command_line());
   if (!line) {
-    system.write(Stream::err, "Error: The relay was given no command\n");
+    output.problem("Error: The relay was given no command");
     return 1;
   }
-  Connection connection = connect(*line, system);
-  if (!connection.refusal) connection.refusal = apply_variables(connection.variables, system);
+  Connection connection = connect(*line, system.pipes);
+  if (!connection.refusal) {
+    connection.refusal = apply_variables(connection.variables, output, system.environment);
+  }
   if (connection.refusal) {
     connection.pipe.reset();
-    return refuse(*connection.refusal, *line, system);
+    return refuse(*connection.refusal, *line, output);
   }
   std::unique_ptr<Pipe> pipe = std::move(connection.pipe);
-  system.keep_console_events_for_child();
+  system.console.keep_console_events_for_child();
   Expected<StartedProcess> shell = start_shell(*line, system);
   if (!shell.ok()) {
     report(pipe.get(), failure_message(shell.error().code()));
     pipe.reset();
-    print_error("Error: Failed to start '" + line->shell_program + "'", shell.error(), system);
-    system.report_done();
-    if (line->keep) pause("", system);
+    output.failure("Error: Failed to start '" + line->shell_program + "'", shell.error());
+    system.console.let_console_close();
+    if (line->keep) pause("", output);
     return 1;
   }
   const std::optional<std::uint32_t> status =
-      follow_shell(std::move(*shell), std::move(pipe), system);
-  system.report_done();
+      follow_shell(std::move(*shell), std::move(pipe), system.processes);
+  system.console.let_console_close();
   if (line->keep) {
     pause(status ? "The command ended with exit status " + status_text(*status) + ". "
                  : "The command ended; its exit status could not be read. ",
-          system);
+          output);
   }
   return static_cast<int>(status.value_or(1));
 }

@@ -3,21 +3,15 @@
 // host (relay_protocol.h).
 #pragma once
 
-#include <span>
-#include <string>
-
 #include "system.h"
 
 namespace vornalt {
-
-/// Whether the argument list is a relay's: its second word is the marker.
-bool is_relay(std::span<const std::string> args);
 
 /// Starts the shell of this process's command line in this console, by
 /// the shell search (find_shell_program), reports its process id and then
 /// its exit status when the pipe can be reached, and returns that status
 /// (1 when the shell could not start). Without the pipe it still runs the
 /// command: the window is the user's.
-int run_relay(System& system);
+int run_relay(const System& system);
 
 }  // namespace vornalt

@@ -75,7 +75,7 @@ void append_record(std::string& out, std::string_view kind, std::string_view pay
 
 }  // namespace
 
-std::string relay_id(const std::array<std::uint8_t, 16>& random) {
+std::string pipe_id_from(const std::array<std::uint8_t, 16>& random) {
   std::string id;
   for (std::uint8_t byte : random) {
     id += HEX[byte >> 4];
@@ -84,7 +84,7 @@ std::string relay_id(const std::array<std::uint8_t, 16>& random) {
   return id;
 }
 
-bool is_relay_id(std::string_view text) {
+bool is_pipe_id(std::string_view text) {
   return text.size() == 32 && text.find_first_not_of(HEX) == std::string_view::npos;
 }
 

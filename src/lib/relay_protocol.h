@@ -74,9 +74,10 @@ inline constexpr std::string_view NO_RELAY_ID = "-";
 inline constexpr std::string_view RELAY_KEEP = "--keep";
 inline constexpr std::string_view RELAY_VARIABLES = "--variables";
 
-/// A run's id: 32 lower-case hexadecimal digits of 128 random bits.
-std::string relay_id(const std::array<std::uint8_t, 16>& random);
-bool is_relay_id(std::string_view text);
+/// The id that names a run's pipes: 32 lower-case hexadecimal digits of
+/// 128 random bits.
+std::string pipe_id_from(const std::array<std::uint8_t, 16>& random);
+bool is_pipe_id(std::string_view text);
 
 /// The pipe of the run with `id`, and that of its elevated start.
 std::string relay_pipe_name(std::string_view id);

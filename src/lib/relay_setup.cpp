@@ -8,23 +8,22 @@ namespace {
 
 // wt.exe would hand the relay's own path on changed, and the relay would not
 // start: its short name may pass where its long one does not.
-bool name_the_relay_for_wt(std::string& path, System& system) {
-  const std::optional<std::string> change = wt_change(path, system);
+bool name_the_relay_for_wt(std::string& path, Output& output, const System& system) {
+  const std::optional<std::string> change = wt_change(path, system.environment);
   if (!change) return true;
-  const Expected<std::string> short_path = system.short_path(path);
-  if (short_path.ok() && !wt_change(*short_path, system)) {
+  const Expected<std::string> short_path = system.paths.short_path(path);
+  if (short_path.ok() && !wt_change(*short_path, system.environment)) {
     path = *short_path;
     return true;
   }
-  system.write(Stream::err, "Error: wt.exe would not pass on the path of vornalt.exe, '" + path +
-                                "', as it is (" + *change +
-                                "), and the path has no short name that it would\n");
+  output.problem("Error: wt.exe would not pass on the path of vornalt.exe, '" + path +
+                 "', as it is (" + *change + "), and the path has no short name that it would");
   return false;
 }
 
 }  // namespace
 
-std::optional<std::string> wt_change(std::string_view word, System& system) {
+std::optional<std::string> wt_change(std::string_view word, Environment& environment) {
   if (to_utf8_lossy(word) != word) return "it holds an unpaired surrogate";
   // As ExpandEnvironmentStringsW reads it: an undefined %NAME% stays, and
   // the search goes on after its second %.
@@ -33,7 +32,7 @@ std::optional<std::string> wt_change(std::string_view word, System& system) {
     if (close == std::string_view::npos) break;
     const std::string_view name = word.substr(open + 1, close - open - 1);
     if (!name.empty()) {
-      const Expected<std::optional<std::string>> value = system.environment_variable(name);
+      const Expected<std::optional<std::string>> value = environment.environment_variable(name);
       if (!value.ok() || value->has_value()) {
         return "%" + std::string(name) + "% is a variable that it would replace";
       }
@@ -43,26 +42,26 @@ std::optional<std::string> wt_change(std::string_view word, System& system) {
   return std::nullopt;
 }
 
-bool prepare_pipes(const LaunchRequest& request, LaunchPlan& plan, System& system) {
-  const std::string what = launch_failure(request.target);
+bool name_relay_and_pipes(LaunchPlan& plan, Output& output, const System& system) {
+  const std::string what = launch_failure(plan.target);
   if (plan.relay) {
-    Expected<std::string> program = system.program_path();
+    Expected<std::string> program = system.paths.program_path();
     if (!program.ok()) {
-      print_error(what, program.error(), system);
+      output.failure(what, program.error());
       return false;
     }
     plan.relay_program = std::move(*program);
   }
   if (plan.needs_pipe_id()) {
-    const Expected<std::array<std::uint8_t, 16>> random = system.random_bytes();
+    const Expected<std::array<std::uint8_t, 16>> random = system.pipes.random_bytes();
     if (!random.ok()) {
-      print_error(what, random.error(), system);
+      output.failure(what, random.error());
       return false;
     }
-    plan.pipe_id = relay_id(*random);
+    plan.pipe_id = pipe_id_from(*random);
   }
-  return !plan.relay || request.target != Target::wt ||
-         name_the_relay_for_wt(plan.relay_program, system);
+  return !plan.relay || plan.target != Target::wt ||
+         name_the_relay_for_wt(plan.relay_program, output, system);
 }
 
 }  // namespace vornalt

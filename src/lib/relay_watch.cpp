@@ -14,12 +14,8 @@ constexpr std::string_view ENDED_EARLY =
 // problem is an error or only a warning.
 class Watch {
  public:
-  Watch(PipeServer& pipe, const LaunchRequest& request, const LaunchPlan& plan, System& system)
-      : pipe_(pipe),
-        request_(request),
-        relay_(*plan.relay),
-        host_ends_at_once_(plan.host_ends_at_once),
-        system_(system) {}
+  Watch(PipeServer& pipe, const LaunchPlan& plan, Output& output, Processes& processes)
+      : pipe_(pipe), plan_(plan), relay_(*plan.relay), output_(output), processes_(processes) {}
 
   RelayOutcome run(Handle host);
 
@@ -32,10 +28,10 @@ class Watch {
   void report(std::string_view problem, bool error);
 
   PipeServer& pipe_;
-  const LaunchRequest& request_;
+  const LaunchPlan& plan_;
   const RelayPlan& relay_;
-  bool host_ends_at_once_;
-  System& system_;
+  Output& output_;
+  Processes& processes_;
   RelayReportReader reader_;
   bool failed_ = false;
 };
@@ -45,35 +41,36 @@ class Watch {
 // that it started the shell, or could not, they are there.
 void Watch::report_problem(std::string_view problem) {
   const bool started = reader_.pid() || reader_.state() == RelayReportReader::State::failed;
-  report(problem, request_.exit_code || (relay_.takes_variables && !started));
+  report(problem, plan_.ends_with_command_status || (relay_.takes_variables() && !started));
 }
 
 void Watch::report(std::string_view problem, bool error) {
   failed_ = failed_ || error;
-  system_.write(Stream::err, (error ? "Error: " : "Warning: ") + std::string(problem) + "\n");
+  output_.problem((error ? "Error: " : "Warning: ") + std::string(problem));
 }
 
 // Waits until the relay has opened the pipe; false after saying why not.
 bool Watch::wait_for_relay(Handle host) {
   for (;;) {
     const Expected<ClientWait> waited = pipe_.wait_for_client(
-        host, host_ends_at_once_ ? RELAY_CONNECT_TIMEOUT_MS : INFINITE_TIMEOUT);
+        host, plan_.host_ends_at_once ? RELAY_CONNECT_TIMEOUT_MS : INFINITE_TIMEOUT);
     if (!waited.ok()) {
-      report_problem("Waiting for the relay failed: " + debug_form(waited.error(), system_));
+      report_problem("Waiting for the relay failed: " + output_.debug_form(waited.error()));
       return false;
     }
     if (*waited == ClientWait::connected) return true;
     if (*waited == ClientWait::timed_out) {
-      report_problem("No relay reported from the new console within 30 seconds");
+      report_problem("No relay reported from the new console within " +
+                     std::to_string(RELAY_CONNECT_TIMEOUT_MS / 1000) + " seconds");
       return false;
     }
-    if (!host_ends_at_once_) {
+    if (!plan_.host_ends_at_once) {
       report_problem(ENDED_EARLY);
       return false;
     }
     // wt.exe hands the command to Windows Terminal and ends: only a status
     // of its own says that it failed.
-    const Expected<std::uint32_t> status = system_.exit_code(host);
+    const Expected<std::uint32_t> status = processes_.exit_code(host);
     if (status.ok() && *status != 0) {
       report_problem("wt.exe failed with exit status " + std::to_string(*status));
       return false;
@@ -83,12 +80,9 @@ bool Watch::wait_for_relay(Handle host) {
 }
 
 bool Watch::send_variables() {
-  const std::span<const Variable> variables = relay_.takes_variables
-                                                  ? std::span<const Variable>(request_.variables)
-                                                  : std::span<const Variable>();
-  const Result sent = pipe_.write(variables_message(variables));
+  const Result sent = pipe_.write(variables_message(relay_.variables));
   if (sent.ok()) return true;
-  report_problem("Sending the variables to the relay failed: " + debug_form(sent.error(), system_));
+  report_problem("Sending the variables to the relay failed: " + output_.debug_form(sent.error()));
   return false;
 }
 
@@ -101,9 +95,7 @@ void Watch::read_report() {
     if (!bytes.ok() || bytes->empty()) break;
     const bool had_pid = reader_.pid().has_value();
     reader_.take(*bytes);
-    if (!had_pid && reader_.pid() && !request_.quiet) {
-      system_.write(Stream::out, "Shell PID: " + std::to_string(*reader_.pid()) + "\n");
-    }
+    if (!had_pid && reader_.pid()) output_.progress("Shell PID: " + std::to_string(*reader_.pid()));
   }
 }
 
@@ -113,8 +105,8 @@ RelayOutcome Watch::outcome() {
   if (state == State::ended) return {.status = reader_.status()};
   if (state == State::failed) {
     // Nothing ran, whatever was asked: a script must be able to tell.
-    report("Failed to start '" + program_name(request_.shell) +
-               "' in the new console: " + debug_form(reader_.failure(), system_),
+    report("Failed to start '" + program_name(plan_.shell) +
+               "' in the new console: " + output_.debug_form(reader_.failure()),
            true);
   } else if (state == State::malformed) {
     report_problem("The relay's report could not be read");
@@ -139,9 +131,9 @@ RelayOutcome Watch::run(Handle host) {
 
 }  // namespace
 
-RelayOutcome watch_relay(PipeServer& pipe, Handle host, const LaunchRequest& request,
-                         const LaunchPlan& plan, System& system) {
-  return Watch(pipe, request, plan, system).run(host);
+RelayOutcome watch_relay(PipeServer& pipe, Handle host, const LaunchPlan& plan, Output& output,
+                         Processes& processes) {
+  return Watch(pipe, plan, output, processes).run(host);
 }
 
 }  // namespace vornalt

@@ -5,8 +5,9 @@
 #include <optional>
 
 #include "launch_plan.h"
-#include "launch_request.h"
-#include "system.h"
+#include "output.h"
+#include "system/pipes.h"
+#include "system/processes.h"
 
 namespace vornalt {
 
@@ -23,15 +24,15 @@ struct RelayOutcome {
 };
 
 /// Waits for the relay that `host` starts to open `pipe`, makes sure that
-/// it runs this program, sends it the command's variables (none unless the
-/// plan's relay takes them), and reads its report: prints "Shell PID: <n>"
-/// when the shell has started (unless quiet), and, when the relay reports
-/// the status, waits for the shell's exit status. Whatever goes wrong gets
-/// a line on standard error: "Error: …" when the shell did not start, with
-/// -e, or while variables are on their way (the relay does not run the
-/// command without them), otherwise "Warning: …" (the start itself
-/// succeeded).
-RelayOutcome watch_relay(PipeServer& pipe, Handle host, const LaunchRequest& request,
-                         const LaunchPlan& plan, System& system);
+/// it runs this program, sends it the plan's variables for the relay, and
+/// reads its report: prints "Shell PID: <n>" when the shell has started
+/// (unless quiet), and, when the plan's relay reports the status, waits for
+/// the shell's exit status. Whatever goes wrong gets a line on standard
+/// error: "Error: …" when the shell did not start, when the plan ends with
+/// the command's status, or while variables are on their way (the relay
+/// does not run the command without them), otherwise "Warning: …" (the
+/// start itself succeeded).
+RelayOutcome watch_relay(PipeServer& pipe, Handle host, const LaunchPlan& plan, Output& output,
+                         Processes& processes);
 
 }  // namespace vornalt

@@ -3,23 +3,29 @@
 #include "argument_parser.h"
 #include "cmd_limits.h"
 #include "console_command_line.h"
-#include "elevation.h"
+#include "elevated_start.h"
 #include "help.h"
 #include "launch_plan.h"
 #include "launcher.h"
 #include "quoting.h"
 #include "relay.h"
+#include "relay_protocol.h"
 #include "relay_setup.h"
 #include "starting_folder.h"
 
 namespace vornalt {
 namespace {
 
-void print_summary(const LaunchRequest& request, const LaunchPlan& plan, System& system) {
-  system.write(Stream::out, "Target:    " + std::string(name(request.target)) + "\n");
-  system.write(Stream::out, "Shell:     " + std::string(name(request.shell)) + "\n");
-  system.write(Stream::out, "Title:     " + request.title + "\n");
-  if (request.folder) system.write(Stream::out, "Folder:    " + plan.folder + "\n");
+std::string_view admin_line(Admin admin) {
+  return admin == Admin::prompt ? "Elevation: asked for"
+                                : "Elevation: none needed, already elevated";
+}
+
+void print_summary(const LaunchRequest& request, const LaunchPlan& plan, Output& output) {
+  output.progress("Target:    " + std::string(name(request.target)));
+  output.progress("Shell:     " + std::string(name(request.shell)));
+  output.progress("Title:     " + request.title);
+  if (request.folder) output.progress("Folder:    " + plan.folder);
   if (!request.variables.empty()) {
     // The names only: a value may be a secret.
     std::string names;
@@ -27,59 +33,66 @@ void print_summary(const LaunchRequest& request, const LaunchPlan& plan, System&
       if (!names.empty()) names += ", ";
       names += variable.name;
     }
-    system.write(Stream::out, "Variables: " + names + "\n");
+    output.progress("Variables: " + names);
   }
-  if (request.admin) {
-    system.write(Stream::out, plan.start == HostStart::elevated
-                                  ? "Elevation: asked for\n"
-                                  : "Elevation: none needed, already elevated\n");
-  }
-  system.write(Stream::out, "Arguments: " + quote_arguments(request.words, request.shell) + "\n");
+  if (plan.admin != Admin::not_asked) output.progress(admin_line(plan.admin));
+  output.progress("Arguments: " + quote_arguments(request.words, request.shell));
 }
 
-// Everything that must hold before anything starts, and what the plan
-// finds out before the start; false after the line that says why not.
-bool prepare(const LaunchRequest& request, LaunchPlan& plan, System& system) {
+// What must hold before anything starts, and what the plan finds out before
+// the start; false after the line that says why not.
+bool prepare(const LaunchRequest& request, LaunchPlan& plan, Output& output, const System& system) {
   if (const std::optional<std::string> refusal = cmd_refusal(request)) {
-    system.write(Stream::err, "Error: " + *refusal + "\n");
+    output.problem("Error: " + *refusal);
     return false;
   }
-  if (request.folder && !use_folder(*request.folder, plan.folder, system)) return false;
-  return prepare_pipes(request, plan, system);
+  if (request.folder && !use_folder(*request.folder, plan.folder, output, system.paths)) {
+    return false;
+  }
+  return name_relay_and_pipes(plan, output, system);
 }
 
-int run_launch(const LaunchRequest& request, System& system) {
-  LaunchPlan plan = plan_launch(request, request.admin && system.is_elevated());
-  if (!prepare(request, plan, system)) return 1;
-  if (!request.quiet) print_summary(request, plan, system);
+int run_launch(const LaunchRequest& request, const System& system) {
+  LaunchPlan plan = plan_launch(request, system.elevation);
+  Output output(system.console, system.messages, plan.shows_progress);
+  if (!prepare(request, plan, output, system)) return 1;
+  print_summary(request, plan, output);
   const std::string command_line = compose_command_line(request, plan);
-  const LaunchOutcome outcome = launch_process(command_line, request, plan, system);
-  if (!outcome.started || outcome.relay_failed) return 1;
-  if (!request.exit_code || request.dry_run) return 0;
-  // All 32 bits of the shell's status; 1 when none came, after the line
-  // that said why.
-  return outcome.command_status ? static_cast<int>(*outcome.command_status) : 1;
+  return exit_status(plan, launch(plan, command_line, output, system));
 }
 
 }  // namespace
 
-int run(std::span<const std::string> args, System& system) {
-  if (is_relay(args)) return run_relay(system);
-  if (is_elevated_start(args)) return run_elevated(system);
+Role role_of(std::span<const std::string> args) {
+  if (args.size() < 2) return Role::launch;
+  if (args[1] == RELAY_MARKER) return Role::relay;
+  if (args[1] == ELEVATED_MARKER) return Role::elevated_start;
+  return Role::launch;
+}
+
+int run(std::span<const std::string> args, const System& system) {
+  switch (role_of(args)) {
+    case Role::relay:
+      return run_relay(system);
+    case Role::elevated_start:
+      return run_elevated_start(system);
+    case Role::launch:
+      break;
+  }
   const ParseOutcome outcome = parse_arguments(args);
   if (const auto* launch = std::get_if<Launch>(&outcome)) {
     return run_launch(launch->request, system);
   }
   if (const auto* error = std::get_if<UsageError>(&outcome)) {
-    system.write(Stream::err, "Error: " + error->message + "\n\n");
-    print_help(system);
+    system.console.write(Stream::err, "Error: " + error->message + "\n\n");
+    print_help(system.console);
     return 1;
   }
   if (std::holds_alternative<Version>(outcome)) {
-    system.write(Stream::out, VERSION_LINE);
+    system.console.write(Stream::out, VERSION_LINE);
     return 0;
   }
-  print_help(system);
+  print_help(system.console);
   return 0;
 }
 

@@ -18,9 +18,9 @@ std::vector<Variable> read_variables(Pipe& pipe, bool& complete) {
 
 }  // namespace
 
-StarterConnection connect_to_starter(std::string_view name, System& system) {
+StarterConnection connect_to_starter(std::string_view name, Pipes& pipes) {
   StarterConnection connection;
-  Expected<std::unique_ptr<Pipe>> opened = system.open_pipe(name);
+  Expected<std::unique_ptr<Pipe>> opened = pipes.open_pipe(name);
   if (!opened.ok()) return connection;
   if (!(*opened)->other_end_runs_this_program()) {
     connection.link = StarterLink::not_vornalt;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "environment.h"
-#include "system.h"
+#include "system/pipes.h"
 
 namespace vornalt {
 
@@ -30,6 +30,6 @@ struct StarterConnection {
 /// Opens the pipe `name` and reads the variables that come first. A pipe is
 /// believed only when the program that made it is this one, and only with
 /// its whole message; nothing is read from one that is not.
-StarterConnection connect_to_starter(std::string_view name, System& system);
+StarterConnection connect_to_starter(std::string_view name, Pipes& pipes);
 
 }  // namespace vornalt

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "system.h"
+#include "output.h"
+#include "system/paths.h"
 
 namespace vornalt {
 
@@ -17,6 +18,6 @@ inline constexpr std::size_t STARTING_FOLDER_LIMIT = 258;
 /// The folder `given` made absolute, in `folder`; false after the line that
 /// says why it cannot be used: it does not exist, is no folder, or is too
 /// long for a program to start in.
-bool use_folder(std::string_view given, std::string& folder, System& system);
+bool use_folder(std::string_view given, std::string& folder, Output& output, Paths& paths);
 
 }  // namespace vornalt

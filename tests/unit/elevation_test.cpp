@@ -1,4 +1,4 @@
-#include "elevation.h"
+#include "prompted_start.h"
 
 #include <gtest/gtest.h>
 

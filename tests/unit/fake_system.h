@@ -2,6 +2,8 @@
 // with what the test set up.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -13,8 +15,20 @@
 
 namespace vornalt::testing {
 
-class FakeSystem final : public System {
+/// Every seam in one: a test sets up the answers of all, and passes it as
+/// any one seam or as the whole System.
+class FakeSystem final : public Console,
+                         public Messages,
+                         public Processes,
+                         public Pipes,
+                         public Paths,
+                         public Environment,
+                         public Elevation {
  public:
+  operator System() {  // NOLINT(google-explicit-constructor)
+    return {*this, *this, *this, *this, *this, *this, *this};
+  }
+
   // What the calls answer.
   std::optional<ConsoleWindow> window;
   std::string program = "C:\\tools";
@@ -78,13 +92,24 @@ class FakeSystem final : public System {
   std::u16string start_environment;     // as passed to create_process
   std::vector<Variable> variables_set;  // by set_environment_variable, in order
   std::string out_when_discarded;       // standard output when the keys were discarded
+  /// How often the process's elevation was asked and a random id drawn:
+  /// each loads a DLL that a plain launch does not need.
+  int elevation_asked = 0;
+  int random_drawn = 0;
+  /// The handles and pipe ends given out and not closed yet, by name.
+  std::vector<std::string> open;
 
   /// An end of a pipe: the one that made it (with wait_for_client), or the
   /// client's. Its calls and bytes go to the system's records.
   class FakePipe final : public PipeServer {
    public:
-    FakePipe(FakeSystem& system, bool server) : system_(system), server_(server) {}
-    ~FakePipe() override { system_.calls.push_back("CloseHandle(pipe)"); }
+    FakePipe(FakeSystem& system, bool server) : system_(system), server_(server) {
+      system_.open.emplace_back("pipe");
+    }
+    ~FakePipe() override {
+      system_.calls.push_back("CloseHandle(pipe)");
+      system_.forget("pipe");
+    }
     Expected<std::string> read() override {
       system_.calls.push_back("ReadFile(pipe)");
       std::string bytes;
@@ -110,6 +135,12 @@ class FakeSystem final : public System {
         outcome = system_.client_waits.front();
         system_.client_waits.erase(system_.client_waits.begin());
       }
+      // Without a process to watch, only a client or the time can end the
+      // wait: one with no time limit would never end.
+      if (process == nullptr && outcome == ClientWait::process_ended) {
+        if (timeout == INFINITE_TIMEOUT) ADD_FAILURE() << "a wait for a client that never ends";
+        outcome = ClientWait::timed_out;
+      }
       return outcome;
     }
 
@@ -127,7 +158,7 @@ class FakeSystem final : public System {
   }
   std::optional<ConsoleWindow> console_window() override { return window; }
   void keep_console_events_for_child() override { calls.push_back("SetConsoleCtrlHandler"); }
-  void report_done() override { calls.push_back("ReportDone"); }
+  void let_console_close() override { calls.push_back("LetConsoleClose"); }
   Result discard_console_input() override {
     calls.push_back("FlushConsoleInputBuffer");
     out_when_discarded = out;
@@ -147,10 +178,8 @@ class FakeSystem final : public System {
     start_folder = options.folder;
     start_environment = options.environment;
     if (!create_result.ok()) return create_result.error();
-    if (options.new_console) {
-      return StartedProcess{{*this, created_thread}, {*this, created_process}, created_id};
-    }
-    return StartedProcess{{*this, shell_thread}, {*this, shell_process}, shell_id};
+    if (options.new_console) return given(created_thread, created_process, created_id);
+    return given(shell_thread, shell_process, shell_id);
   }
   WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override {
     calls.push_back("WaitForSingleObject(" + name(handle) + "," + std::to_string(timeout) + ")");
@@ -163,16 +192,21 @@ class FakeSystem final : public System {
   }
   Result close_handle(Handle handle) override {
     calls.push_back("CloseHandle(" + name(handle) + ")");
+    forget(name(handle));
     return close_result;
   }
 
-  bool is_elevated() override { return elevated; }
+  bool is_elevated() override {
+    ++elevation_asked;
+    return elevated;
+  }
   Expected<OwnedHandle> start_elevated(std::string_view file,
                                        std::string_view parameters) override {
     calls.push_back("ShellExecuteExW(runas)");
     elevated_program = file;
     elevated_parameters = parameters;
     if (!elevate_result.ok()) return elevate_result.error();
+    open.push_back(name(elevated_process));
     return OwnedHandle(*this, elevated_process);
   }
 
@@ -190,6 +224,7 @@ class FakeSystem final : public System {
     return std::unique_ptr<Pipe>(std::make_unique<FakePipe>(*this, false));
   }
   Expected<std::array<std::uint8_t, 16>> random_bytes() override {
+    ++random_drawn;
     if (!random_result.ok()) return random_result.error();
     return random;
   }
@@ -255,6 +290,16 @@ class FakeSystem final : public System {
   }
 
  private:
+  StartedProcess given(Handle thread, Handle process, std::uint32_t id) {
+    open.push_back(name(thread));
+    open.push_back(name(process));
+    return StartedProcess{{*this, thread}, {*this, process}, id};
+  }
+  void forget(const std::string& handle) {
+    const auto it = std::find(open.begin(), open.end(), handle);
+    if (it != open.end()) open.erase(it);
+  }
+
   Expected<std::string> answer(const std::string& folder) const {
     if (!folder_result.ok()) return folder_result.error();
     return folder;

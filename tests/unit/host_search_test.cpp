@@ -7,7 +7,7 @@
 namespace vornalt {
 namespace {
 
-using Paths = std::vector<std::string>;
+using Probes = std::vector<std::string>;
 
 TEST(IsAbsoluteFolder, OnlyDrivePathsAndUncPaths) {
   const std::pair<std::string, bool> cases[] = {
@@ -24,15 +24,15 @@ TEST(IsAbsoluteFolder, OnlyDrivePathsAndUncPaths) {
 TEST(FindHostProgram, OwnFolderThenSystemThenWindowsThenAbsolutePathFolders) {
   const std::string path_variable =
       "C:\\a;relative;.;;.\\b;\"C:\\Program Files\\c\";D:\\d\\;\\\\server\\share";
-  const Paths all_probes = {"C:\\tools\\wt.exe",
-                            "C:\\Windows\\System32\\wt.exe",
-                            "C:\\Windows\\wt.exe",
-                            "C:\\a\\wt.exe",
-                            "C:\\Program Files\\c\\wt.exe",
-                            "D:\\d\\wt.exe",
-                            "\\\\server\\share\\wt.exe"};
+  const Probes all_probes = {"C:\\tools\\wt.exe",
+                             "C:\\Windows\\System32\\wt.exe",
+                             "C:\\Windows\\wt.exe",
+                             "C:\\a\\wt.exe",
+                             "C:\\Program Files\\c\\wt.exe",
+                             "D:\\d\\wt.exe",
+                             "\\\\server\\share\\wt.exe"};
   const struct {
-    Paths files;
+    Probes files;
     std::size_t probes;  // how many of all_probes are asked about
   } cases[] = {
       {{"C:\\tools\\wt.exe", "C:\\Windows\\System32\\wt.exe"}, 1},
@@ -46,9 +46,9 @@ TEST(FindHostProgram, OwnFolderThenSystemThenWindowsThenAbsolutePathFolders) {
     testing::FakeSystem system;
     system.files = c.files;
     system.path_variable = path_variable;
-    const Expected<std::string> found = find_host_program("wt.exe", system);
+    const Expected<std::string> found = find_host_program("wt.exe", system, system);
     ASSERT_TRUE(found.ok());
-    const Paths expected(all_probes.begin(), all_probes.begin() + c.probes);
+    const Probes expected(all_probes.begin(), all_probes.begin() + c.probes);
     EXPECT_EQ(system.probed, expected);
     EXPECT_EQ(*found, expected.back());
   }
@@ -59,7 +59,7 @@ TEST(FindHostProgram, NeverTheCurrentFolderOrARelativePathFolder) {
     testing::FakeSystem system;
     system.files = {"wt.exe", ".\\wt.exe", "bin\\wt.exe", "C:bin\\wt.exe"};
     system.path_variable = path_variable;
-    const Expected<std::string> result = find_host_program("wt.exe", system);
+    const Expected<std::string> result = find_host_program("wt.exe", system, system);
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code(), HRESULT{static_cast<std::int32_t>(0x80070002)});
     EXPECT_EQ(system.probed.size(), 3u) << path_variable;

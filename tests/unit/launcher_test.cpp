@@ -9,56 +9,43 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-LaunchRequest request(bool wait, bool quiet, Target target = Target::wt) {
+LaunchRequest request(bool wait, bool quiet, Target target = Target::conhost) {
   return {.target = target, .words = {"x"}, .wait = wait, .quiet = quiet};
 }
 
-// A plan without a relay, which waits for the host when the request does.
-LaunchPlan plan(const LaunchRequest& request) { return LaunchPlan{.waits_for_host = request.wait}; }
-
-LaunchOutcome launch(std::string_view line, const LaunchRequest& request, System& system) {
-  return launch_process(line, request, plan(request), system);
+// A launch of `line` by the plan for `request`.
+LaunchOutcome launch_with(std::string_view line, const LaunchRequest& request,
+                          testing::FakeSystem& system) {
+  const LaunchPlan plan = plan_launch(request, false);
+  Output output(system, system, plan.shows_progress);
+  return launch(plan, line, output, system);
 }
 
-TEST(LaunchProcess, StartsReportsAndClosesBothHandles) {
-  const struct {
-    bool wait, quiet;
-    std::string out;
-    Calls calls;
-  } cases[] = {
-      {false,
-       false,
-       "cmdline:   wt.exe x\nLaunched 'wt' with PID: 4120\n",
-       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"}},
-      {true,
-       false,
-       "cmdline:   wt.exe x\nLaunched 'wt' with PID: 4120\n",
-       {"CreateProcessW", "WaitForSingleObject(process,4294967295)", "CloseHandle(process)",
-        "CloseHandle(thread)"}},
-      {false, true, "", {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"}},
-      {true,
-       true,
-       "",
-       {"CreateProcessW", "WaitForSingleObject(process,4294967295)", "CloseHandle(process)",
-        "CloseHandle(thread)"}},
-  };
-  for (const auto& c : cases) {
-    testing::FakeSystem system;
-    EXPECT_TRUE(launch("wt.exe x", request(c.wait, c.quiet), system).started);
-    EXPECT_EQ(system.application, "C:\\Windows\\System32\\wt.exe");  // as found
-    EXPECT_EQ(system.out, c.out);
-    EXPECT_EQ(system.err, "");
-    EXPECT_EQ(system.calls, c.calls);
+TEST(Launch, StartsReportsWaitsWhenAskedAndClosesBothHandles) {
+  for (bool wait : {false, true}) {
+    for (bool quiet : {false, true}) {
+      testing::FakeSystem system;
+      EXPECT_TRUE(launch_with("conhost.exe x", request(wait, quiet), system).started);
+      EXPECT_EQ(system.application, "C:\\Windows\\System32\\conhost.exe");  // as found
+      EXPECT_EQ(system.out,
+                quiet ? "" : "cmdline:   conhost.exe x\nLaunched 'conhost' with PID: 4120\n");
+      EXPECT_EQ(system.err, "");
+      // The process's handle is closed first, after the wait.
+      Calls calls = {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"};
+      if (wait) calls.insert(calls.begin() + 1, "WaitForSingleObject(process,4294967295)");
+      EXPECT_EQ(system.calls, calls);
+      EXPECT_EQ(system.open, Calls{});
+    }
   }
 }
 
-TEST(LaunchProcess, CommandLineBufferIsUtf16WithOneNul) {
+TEST(Launch, CommandLineBufferIsUtf16WithOneNul) {
   testing::FakeSystem system;
-  EXPECT_TRUE(launch("a 😀 \xED\xA0\x80", request(false, true), system).started);
+  EXPECT_TRUE(launch_with("a 😀 \xED\xA0\x80", request(false, true), system).started);
   EXPECT_EQ(system.command_line, (std::u16string{u'a', u' ', 0xD83D, 0xDE00, u' ', 0xD800, 0}));
 }
 
-TEST(LaunchProcess, WarnsOnAnUnexpectedWaitAndStillSucceeds) {
+TEST(Launch, WarnsOnAnUnexpectedWaitAndStillSucceeds) {
   for (bool quiet : {false, true}) {
     for (const auto& [value, text] :
          {std::pair<std::uint32_t, std::string>{0xFFFFFFFF, "4294967295"},
@@ -66,35 +53,35 @@ TEST(LaunchProcess, WarnsOnAnUnexpectedWaitAndStillSucceeds) {
           {0x80, "128"}}) {
       testing::FakeSystem system;
       system.wait_result = WAIT_EVENT{value};
-      EXPECT_TRUE(launch("wt.exe x", request(true, quiet), system).started);
+      EXPECT_TRUE(launch_with("conhost.exe x", request(true, quiet), system).started);
       EXPECT_EQ(system.err, "Warning: WaitForSingleObject returned unexpected status: WAIT_EVENT(" +
                                 text + ")\n");
-      EXPECT_EQ(system.calls.back(), "CloseHandle(thread)");
+      EXPECT_EQ(system.open, Calls{});
     }
   }
 }
 
-TEST(LaunchProcess, AFailedCloseIsIgnored) {
+TEST(Launch, AFailedCloseIsIgnored) {
   testing::FakeSystem system;
   system.close_result = error_from_win32(6);
-  EXPECT_TRUE(launch("wt.exe x", request(false, false), system).started);
+  EXPECT_TRUE(launch_with("wt.exe x", request(false, false, Target::wt), system).started);
   EXPECT_EQ(system.err, "");
-  EXPECT_EQ(system.calls.size(), 3u);
+  EXPECT_EQ(system.open, Calls{});
 }
 
-TEST(LaunchProcess, AFailedSearchOrStartPrintsTheErrorWhateverQuietSays) {
+TEST(Launch, AFailedSearchOrStartPrintsTheErrorWhateverQuietSays) {
   const struct {
     std::vector<std::string> files;
     std::uint32_t folder_error, environment_error, create_error;
     std::string code;
-    Calls calls;
+    bool started;  // CreateProcessW was called
   } cases[] = {
       // The host found nowhere, or the search failed: nothing is started.
-      {{}, 0, 0, 0, "0x80070002", {}},
-      {{"C:\\Windows\\conhost.exe"}, 5, 0, 0, "0x80070005", {}},
-      {{"C:\\a\\conhost.exe"}, 0, 8, 0, "0x80070008", {}},
+      {{}, 0, 0, 0, "0x80070002", false},
+      {{"C:\\Windows\\conhost.exe"}, 5, 0, 0, "0x80070005", false},
+      {{"C:\\a\\conhost.exe"}, 0, 8, 0, "0x80070008", false},
       // The host found, and CreateProcessW failed.
-      {{"C:\\Windows\\System32\\conhost.exe"}, 0, 0, 2, "0x80070002", {"CreateProcessW"}},
+      {{"C:\\Windows\\System32\\conhost.exe"}, 0, 0, 2, "0x80070002", true},
   };
   for (const auto& c : cases) {
     for (bool quiet : {false, true}) {
@@ -104,11 +91,11 @@ TEST(LaunchProcess, AFailedSearchOrStartPrintsTheErrorWhateverQuietSays) {
       if (c.environment_error != 0)
         system.environment_result = error_from_win32(c.environment_error);
       if (c.create_error != 0) system.create_result = error_from_win32(c.create_error);
-      EXPECT_FALSE(launch("conhost.exe x", request(true, quiet, Target::conhost), system).started);
+      EXPECT_FALSE(launch_with("conhost.exe x", request(true, quiet), system).started);
       EXPECT_EQ(system.out, quiet ? "" : "cmdline:   conhost.exe x\n");
       // Only a host found nowhere gets the line that says where it was looked for.
       const std::string where =
-          c.calls.empty() && c.code == "0x80070002"
+          !c.started && c.code == "0x80070002"
               ? "Looked for conhost.exe in vornalt.exe's own folder, the system folder, the "
                 "Windows folder and the folders on PATH given by a full path, never in the "
                 "current folder\n"
@@ -116,18 +103,17 @@ TEST(LaunchProcess, AFailedSearchOrStartPrintsTheErrorWhateverQuietSays) {
       EXPECT_EQ(system.err, "Failed to launch 'conhost': Error { code: HRESULT(" + c.code +
                                 "), message: \"The system cannot find the file specified.\" }\n" +
                                 where);
-      Calls calls = c.calls;
-      calls.push_back("FormatMessageW(HRESULT(" + c.code + "))");
-      EXPECT_EQ(system.calls, calls) << c.code;
+      EXPECT_EQ(system.application.empty(), !c.started) << c.code;
+      EXPECT_EQ(system.open, Calls{});
     }
   }
 }
 
-TEST(LaunchProcess, AFailureWithoutLastErrorShowsZero) {
+TEST(Launch, AFailureWithoutLastErrorShowsZero) {
   testing::FakeSystem system;
   system.create_result = error_from_win32(0);
   system.message = "The operation completed successfully.";
-  EXPECT_FALSE(launch("wt.exe x", request(false, true), system).started);
+  EXPECT_FALSE(launch_with("wt.exe x", request(false, true, Target::wt), system).started);
   EXPECT_EQ(system.err,
             "Failed to launch 'wt': Error { code: HRESULT(0x00000000), message: \"The operation "
             "completed successfully.\" }\n");

@@ -202,7 +202,7 @@ TEST(RelayVariablesReader, ReadsWhatTheFirstVornaltSends) {
 TEST(RelayId, ThirtyTwoLowerCaseHexDigits) {
   const std::array<std::uint8_t, 16> random{0x00, 0x01, 0x7F, 0x80, 0xA5, 0xFF, 0x10, 0x32,
                                             0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE, 0x0F, 0xF0};
-  EXPECT_EQ(relay_id(random), "00017f80a5ff1032547698badcfe0ff0");
+  EXPECT_EQ(pipe_id_from(random), "00017f80a5ff1032547698badcfe0ff0");
   EXPECT_EQ(relay_pipe_name("00017f80a5ff1032547698badcfe0ff0"),
             "\\\\.\\pipe\\vornalt-00017f80a5ff1032547698badcfe0ff0");
   for (const auto& [text, valid] :
@@ -212,7 +212,7 @@ TEST(RelayId, ThirtyTwoLowerCaseHexDigits) {
         {"00017f80a5ff1032547698badcfe0ff00", false},
         {"00017f80a5ff1032547698badcfe0ffg", false},
         {"", false}}) {
-    EXPECT_EQ(is_relay_id(text), valid) << text;
+    EXPECT_EQ(is_pipe_id(text), valid) << text;
   }
 }
 

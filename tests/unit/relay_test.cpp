@@ -35,7 +35,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        {"CreateFileW(pipe)", "ReadFile(pipe)", "SetConsoleCtrlHandler",
         "CreateProcessW(this console)", "WriteFile(pipe)", "WaitForSingleObject(shell,4294967295)",
         "GetExitCodeProcess(shell)", "WriteFile(pipe)", "CloseHandle(pipe)", "CloseHandle(shell)",
-        "CloseHandle(shell thread)", "ReportDone"}},
+        "CloseHandle(shell thread)", "LetConsoleClose"}},
       // Never a shell from vornalt.exe's own folder (or the current one).
       {"C:\\tools\\vornalt.exe --vornalt-relay " + ID + " pwsh.exe -EncodedCommand QQA=",
        {"C:\\tools\\pwsh.exe", "D:\\pwsh\\pwsh.exe"},
@@ -69,7 +69,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "cmd.exe /c x",
        {"SetConsoleCtrlHandler", "CreateProcessW(this console)",
         "WaitForSingleObject(shell,4294967295)", "GetExitCodeProcess(shell)", "CloseHandle(shell)",
-        "CloseHandle(shell thread)", "ReportDone"}},
+        "CloseHandle(shell thread)", "LetConsoleClose"}},
       // The shell found nowhere, or not started: the failure goes both ways.
       {"v --vornalt-relay " + ID + " pwsh.exe -EncodedCommand QQA=",
        {},
@@ -82,7 +82,7 @@ TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
        "",
        "",
        {"CreateFileW(pipe)", "ReadFile(pipe)", "SetConsoleCtrlHandler", "WriteFile(pipe)",
-        "CloseHandle(pipe)", "FormatMessageW(HRESULT(0x80070002))", "ReportDone"}},
+        "CloseHandle(pipe)", "FormatMessageW(HRESULT(0x80070002))", "LetConsoleClose"}},
       {"v --vornalt-relay " + ID + " cmd.exe /c x",
        {"C:\\Windows\\cmd.exe"},
        {},
@@ -175,7 +175,7 @@ TEST(RunRelay, SetsTheVariablesOrRunsNothing) {
        true,
        {},
        "Error: The vornalt.exe that opened this window could not be reached" + refused,
-       {"ReportDone"}},
+       {"LetConsoleClose"}},
       {"--variables",
        ID,
        {},
@@ -183,7 +183,7 @@ TEST(RunRelay, SetsTheVariablesOrRunsNothing) {
        true,
        {},
        "Error: The vornalt.exe that opened this window could not be reached" + refused,
-       {"CreateFileW(pipe)", "ReportDone"}},
+       {"CreateFileW(pipe)", "LetConsoleClose"}},
       // Nothing is read from, or said to, a pipe that some other program made.
       {"",
        ID,
@@ -192,7 +192,7 @@ TEST(RunRelay, SetsTheVariablesOrRunsNothing) {
        false,
        {},
        "Error: A program other than vornalt.exe made the relay's pipe" + refused,
-       {"CreateFileW(pipe)", "CloseHandle(pipe)", "ReportDone"}},
+       {"CreateFileW(pipe)", "CloseHandle(pipe)", "LetConsoleClose"}},
       {"--variables",
        ID,
        {"vars 2\nset 5\nA=1 2\n"},
@@ -201,7 +201,7 @@ TEST(RunRelay, SetsTheVariablesOrRunsNothing) {
        {},
        "Error: The variables from vornalt.exe could not be read" + refused,
        {"CreateFileW(pipe)", "ReadFile(pipe)", "ReadFile(pipe)", "CloseHandle(pipe)",
-        "ReportDone"}},
+        "LetConsoleClose"}},
       {"--variables",
        ID,
        {"vars 1\nset 3\nA=1\nx"},
@@ -220,7 +220,7 @@ TEST(RunRelay, SetsTheVariablesOrRunsNothing) {
        "system cannot find the file specified.\" }" +
            refused,
        {"CreateFileW(pipe)", "ReadFile(pipe)", "SetEnvironmentVariableW",
-        "FormatMessageW(HRESULT(0x800700CB))", "CloseHandle(pipe)", "ReportDone"}},
+        "FormatMessageW(HRESULT(0x800700CB))", "CloseHandle(pipe)", "LetConsoleClose"}},
   };
   for (const auto& c : cases) {
     const std::string line = "v --vornalt-relay " + c.id + " " + c.options + " cmd.exe /c x";
@@ -286,7 +286,7 @@ TEST(RunRelay, KeepsTheWindowUntilAKeyIsPressed) {
     EXPECT_EQ(system.out_when_discarded, "");
     EXPECT_EQ(system.pipe_written, "pid 5678\nstatus " + std::to_string(c.status) + "\n");
     const Calls last(system.calls.end() - 5, system.calls.end());
-    EXPECT_EQ(last, (Calls{"CloseHandle(shell)", "CloseHandle(shell thread)", "ReportDone",
+    EXPECT_EQ(last, (Calls{"CloseHandle(shell)", "CloseHandle(shell thread)", "LetConsoleClose",
                            "FlushConsoleInputBuffer",
                            c.console.ok() ? "ReadConsoleInputW"
                                           : "FormatMessageW(HRESULT(0x80070006))"}));
@@ -307,16 +307,7 @@ TEST(RunRelay, KeepsTheWindowUntilAKeyIsPressed) {
   without_keep.files = {"C:\\Windows\\System32\\cmd.exe"};
   EXPECT_EQ(run_relay(without_keep), 0);
   EXPECT_EQ(without_keep.out, "");
-  EXPECT_EQ(without_keep.calls.back(), "ReportDone");
-}
-
-TEST(IsRelay, OnlyTheMarkerAsTheSecondWord) {
-  using Args = std::vector<std::string>;
-  EXPECT_TRUE(is_relay(Args{"vornalt.exe", "--vornalt-relay"}));
-  EXPECT_TRUE(is_relay(Args{"v", "--vornalt-relay", "x", "cmd.exe"}));
-  EXPECT_FALSE(is_relay(Args{"v", "wt", "--vornalt-relay"}));
-  EXPECT_FALSE(is_relay(Args{"v", "--VORNALT-RELAY", "x"}));
-  EXPECT_FALSE(is_relay(Args{"v"}));
+  EXPECT_EQ(without_keep.calls.back(), "LetConsoleClose");
 }
 
 }  // namespace

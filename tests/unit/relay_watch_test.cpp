@@ -12,13 +12,15 @@ using Waits = std::vector<ClientWait>;
 using Pieces = std::vector<std::string>;
 
 // Watches the relay through a pipe that this program made, by the plan for
-// `request`; the relay reports, whatever the request, as far as the watch
-// reads it.
+// `request`, which has a relay with a pipe; the relay reports, whatever the
+// request, as far as the watch reads it.
 RelayOutcome watch(const LaunchRequest& request, testing::FakeSystem& system) {
-  LaunchPlan plan = plan_launch(request, false);
-  if (!plan.relay) plan.relay = RelayPlan{.pipe = true};
+  const LaunchPlan plan = plan_launch(request, false);
+  EXPECT_TRUE(plan.has_relay_pipe());
+  if (!plan.has_relay_pipe()) return {};
   const std::unique_ptr<PipeServer> pipe = system.made_pipe();
-  return watch_relay(*pipe, system.created_process, request, plan, system);
+  Output output(system, system, plan.shows_progress);
+  return watch_relay(*pipe, system.created_process, plan, output, system);
 }
 
 struct WatchCase {
@@ -130,13 +132,13 @@ TEST(WatchRelay, TheStatusOnlyFromAWholeReportOfThisProgram) {
 TEST(WatchRelay, WaitsForWtsRelayOnlySoLongAndConhostsUntilItEnds) {
   testing::FakeSystem system;
   system.client_waits = {ClientWait::process_ended, ClientWait::timed_out};
-  const LaunchRequest wt{.target = Target::wt, .words = {"x"}};
+  const LaunchRequest wt{.target = Target::wt, .words = {"x"}, .wait = true};
   EXPECT_EQ(watch(wt, system).status, std::nullopt);
   EXPECT_EQ(system.calls, (std::vector<std::string>{
                               "WaitForClient(pipe,process,30000)", "GetExitCodeProcess(process)",
                               "WaitForClient(pipe,none,30000)", "CloseHandle(pipe)"}));
   testing::FakeSystem conhost_system;
-  const LaunchRequest conhost{.target = Target::conhost, .words = {"x"}};
+  const LaunchRequest conhost{.target = Target::conhost, .words = {"x"}, .exit_code = true};
   conhost_system.pipe_reads = {"pid 1\nstatus 2\n"};
   EXPECT_EQ(watch(conhost, conhost_system).status, 2u);
   EXPECT_EQ(conhost_system.calls.front(), "WaitForClient(pipe,process,4294967295)");

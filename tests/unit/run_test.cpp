@@ -36,6 +36,25 @@ testing::FakeSystem run_quietly(std::vector<std::string> args, std::vector<std::
   return system;
 }
 
+TEST(RoleOf, OnlyAMarkerAsTheSecondWordExactly) {
+  using Args = std::vector<std::string>;
+  const struct {
+    Args args;
+    Role role;
+  } cases[] = {
+      {{"vornalt.exe", "--vornalt-relay"}, Role::relay},
+      {{"v", "--vornalt-relay", "x", "cmd.exe"}, Role::relay},
+      {{"v", "--vornalt-elevated", "x"}, Role::elevated_start},
+      {{"v", "wt", "--vornalt-relay"}, Role::launch},
+      {{"v", "--VORNALT-RELAY", "x"}, Role::launch},
+      {{"v", "--vornalt-elevated-x"}, Role::launch},
+      {{"v"}, Role::launch},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(role_of(c.args), c.role) << ::testing::PrintToString(c.args);
+  }
+}
+
 TEST(Run, HelpAndUsageErrors) {
   const struct {
     std::vector<std::string> args;

@@ -102,7 +102,8 @@ TEST(RealConhost, TheExitCodeComesBack) { exit_codes_come_back("conhost"); }
 // so, with UAC's prompt off): the run is the one without -a. Anywhere else
 // it would ask through the elevation prompt, which no test may.
 TEST(RealConhost, AdminWhereElevatedAlreadyHandsBackTheExitCode) {
-  if (!Win32System().is_elevated()) GTEST_SKIP() << "not elevated: -a would ask through the prompt";
+  if (!Win32System().elevation.is_elevated())
+    GTEST_SKIP() << "not elevated: -a would ask through the prompt";
   testing::Sandbox sandbox(std::vector<std::wstring>{});
   const testing::Outcome outcome = sandbox.run({"conhost", "-a", "-e", "cmd", "/c", "exit", "7"});
   EXPECT_EQ(outcome.status, 7u);

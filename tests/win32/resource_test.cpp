@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "elevation.h"
+#include "prompted_start.h"
 #include "windows_path.h"
 #include "windows_support.h"
 

@@ -42,7 +42,7 @@ TEST(SystemMessage, KnownTextOrNone) {
 }
 
 std::string system_program(const char* name) {
-  const Expected<std::string> folder = Win32System().system_folder();
+  const Expected<std::string> folder = Win32System().paths.system_folder();
   EXPECT_TRUE(folder.ok());
   return (folder.ok() ? *folder : "") + "\\" + name;
 }
@@ -51,27 +51,28 @@ TEST(Win32System, StartsWaitsAndClosesARealProcess) {
   Win32System system;
   std::u16string line = u"cmd.exe /c exit 3";
   line += u'\0';
-  Expected<StartedProcess> started = system.create_process(system_program("cmd.exe"), line, {});
+  Expected<StartedProcess> started =
+      system.processes.create_process(system_program("cmd.exe"), line, {});
   // Under load Wine's CreateProcessW now and then fails with
   // ERROR_INTERNAL_ERROR, which says nothing of this layer and does not
   // happen twice in a row: start once more then, as the end-to-end tests do.
   if (!started.ok() && started.error() == error_from_win32(ERROR_INTERNAL_ERROR) && under_wine()) {
     std::printf("%s\nonce more\n", system_message(started.error().code()).c_str());
-    started = system.create_process(system_program("cmd.exe"), line, {});
+    started = system.processes.create_process(system_program("cmd.exe"), line, {});
   }
   ASSERT_TRUE(started.ok()) << system_message(started.error().code());
   EXPECT_NE(started->id, 0u);
   const Handle process = started->process.get();
   const Handle thread = started->thread.get();
-  EXPECT_EQ(system.wait_for_single_object(started->process.get(), INFINITE_TIMEOUT),
+  EXPECT_EQ(system.processes.wait_for_single_object(started->process.get(), INFINITE_TIMEOUT),
             WAIT_EVENT_OBJECT_0);
-  const Expected<std::uint32_t> status = system.exit_code(started->process.get());
+  const Expected<std::uint32_t> status = system.processes.exit_code(started->process.get());
   ASSERT_TRUE(status.ok());
   EXPECT_EQ(*status, 3u);
   // Both handles close as the process goes: a second close fails.
   *started = StartedProcess();
   for (Handle handle : {process, thread}) {
-    const Result closed_twice = system.close_handle(handle);
+    const Result closed_twice = system.processes.close_handle(handle);
     ASSERT_FALSE(closed_twice.ok());
     EXPECT_EQ(closed_twice.error().code().value, static_cast<std::int32_t>(0x80070006));
   }
@@ -82,7 +83,7 @@ TEST(Win32System, AMissingProgramFailsWithFileNotFound) {
   std::u16string line = u"vornalt-no-such-program.exe x";
   line += u'\0';
   const Expected<StartedProcess> result =
-      system.create_process(system_program("vornalt-no-such-program.exe"), line, {});
+      system.processes.create_process(system_program("vornalt-no-such-program.exe"), line, {});
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.error().code().value, static_cast<std::int32_t>(0x80070002));
 }
@@ -95,21 +96,21 @@ std::string direct_folder(UINT (*get)(LPWSTR, UINT)) {
 
 TEST(Win32System, FindsItsFolders) {
   Win32System system;
-  const Expected<std::string> system32 = system.system_folder();
+  const Expected<std::string> system32 = system.paths.system_folder();
   ASSERT_TRUE(system32.ok());
   EXPECT_EQ(*system32, direct_folder(GetSystemDirectoryW));
-  const Expected<std::string> windows = system.windows_folder();
+  const Expected<std::string> windows = system.paths.windows_folder();
   ASSERT_TRUE(windows.ok());
   EXPECT_EQ(*windows, direct_folder(GetWindowsDirectoryW));
-  const Expected<std::string> folder = system.program_folder();
+  const Expected<std::string> folder = system.paths.program_folder();
   ASSERT_TRUE(folder.ok());
-  EXPECT_TRUE(system.is_regular_file(*folder + "\\win32_system_test.exe")) << *folder;
-  EXPECT_FALSE(system.is_regular_file(*folder));  // a folder
-  EXPECT_FALSE(system.is_regular_file(*folder + "\\no-such-file.exe"));
-  EXPECT_TRUE(system.check_folder(*folder).ok());
-  EXPECT_EQ(system.check_folder(*folder + "\\win32_system_test.exe").error(),
+  EXPECT_TRUE(system.paths.is_regular_file(*folder + "\\win32_system_test.exe")) << *folder;
+  EXPECT_FALSE(system.paths.is_regular_file(*folder));  // a folder
+  EXPECT_FALSE(system.paths.is_regular_file(*folder + "\\no-such-file.exe"));
+  EXPECT_TRUE(system.paths.check_folder(*folder).ok());
+  EXPECT_EQ(system.paths.check_folder(*folder + "\\win32_system_test.exe").error(),
             error_from_win32(ERROR_DIRECTORY));
-  EXPECT_EQ(system.check_folder(*folder + "\\none").error(),
+  EXPECT_EQ(system.paths.check_folder(*folder + "\\none").error(),
             error_from_win32(ERROR_FILE_NOT_FOUND));
 }
 
@@ -122,13 +123,15 @@ TEST(Win32System, ReadsEnvironmentVariables) {
   Win32System system;
   for (const auto& c : cases) {
     SetEnvironmentVariableW(L"VORNALT_TEST", c.set);
-    const Expected<std::optional<std::string>> value = system.environment_variable("VORNALT_TEST");
+    const Expected<std::optional<std::string>> value =
+        system.environment.environment_variable("VORNALT_TEST");
     ASSERT_TRUE(value.ok());
     EXPECT_EQ(*value, c.value);
   }
   SetEnvironmentVariableW(L"VORNALT_TEST",
                           std::wstring(long_value.begin(), long_value.end()).c_str());
-  const Expected<std::optional<std::string>> value = system.environment_variable("VORNALT_TEST");
+  const Expected<std::optional<std::string>> value =
+      system.environment.environment_variable("VORNALT_TEST");
   ASSERT_TRUE(value.ok());
   EXPECT_TRUE(*value == long_value);
   SetEnvironmentVariableW(L"VORNALT_TEST", nullptr);
@@ -137,16 +140,16 @@ TEST(Win32System, ReadsEnvironmentVariables) {
 // A path longer than MAX_PATH takes the loop's second call for the size.
 TEST(Win32System, MakesALongRelativeFolderAbsolute) {
   Win32System system;
-  const Expected<std::string> current = system.full_path(".");
+  const Expected<std::string> current = system.paths.full_path(".");
   ASSERT_TRUE(current.ok());
-  EXPECT_TRUE(system.check_folder(*current).ok());
+  EXPECT_TRUE(system.paths.check_folder(*current).ok());
   const std::string relative(305, 'r');
-  const Expected<std::string> full = system.full_path(relative);
+  const Expected<std::string> full = system.paths.full_path(relative);
   ASSERT_TRUE(full.ok());
   EXPECT_EQ(*full, *current + "\\" + relative);
-  EXPECT_FALSE(system.check_folder(*full).ok());  // there is no such folder
-  EXPECT_EQ(system.full_path("").error(), error_from_win32(ERROR_INVALID_NAME));
-  const Expected<std::string> short_path = system.short_path(*current);
+  EXPECT_FALSE(system.paths.check_folder(*full).ok());  // there is no such folder
+  EXPECT_EQ(system.paths.full_path("").error(), error_from_win32(ERROR_INVALID_NAME));
+  const Expected<std::string> short_path = system.paths.short_path(*current);
   ASSERT_TRUE(short_path.ok());
   EXPECT_FALSE(short_path->empty());
 }
@@ -200,12 +203,12 @@ TEST(Win32System, TheRelaysPipe) {
       HANDLE first = CreateNamedPipeW(wide_name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
                                       PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
       ASSERT_NE(first, INVALID_HANDLE_VALUE);
-      const Expected<std::unique_ptr<PipeServer>> taken = server.create_pipe(name);
+      const Expected<std::unique_ptr<PipeServer>> taken = server.pipes.create_pipe(name);
       ASSERT_FALSE(taken.ok()) << n;
       EXPECT_EQ(taken.error(), error_from_win32(ERROR_ACCESS_DENIED));
       CloseHandle(first);
     }
-    Expected<std::unique_ptr<PipeServer>> made = server.create_pipe(name);
+    Expected<std::unique_ptr<PipeServer>> made = server.pipes.create_pipe(name);
     ASSERT_TRUE(made.ok());
     PipeServer& pipe = **made;
 
@@ -213,7 +216,7 @@ TEST(Win32System, TheRelaysPipe) {
     std::unique_ptr<Pipe> end;
     HANDLE process = nullptr;
     if (c.client == Client::this_program) {
-      Expected<std::unique_ptr<Pipe>> opened = relay.open_pipe(name);
+      Expected<std::unique_ptr<Pipe>> opened = relay.pipes.open_pipe(name);
       ASSERT_TRUE(opened.ok());
       end = std::move(*opened);
     } else if (c.client == Client::cmd) {
@@ -246,7 +249,7 @@ TEST(Win32System, TheRelaysPipe) {
   }
   // A pipe that nobody made cannot be opened.
   const Expected<std::unique_ptr<Pipe>> opened =
-      Win32System().open_pipe("\\\\.\\pipe\\vornalt-test-none");
+      Win32System().pipes.open_pipe("\\\\.\\pipe\\vornalt-test-none");
   ASSERT_FALSE(opened.ok());
   EXPECT_EQ(opened.error(), error_from_win32(ERROR_FILE_NOT_FOUND));
 }
@@ -262,10 +265,10 @@ TEST(Win32System, APipeThatAnotherProgramMadeIsNotThisPrograms) {
   const HANDLE process = start_cmd(L"\"" + maker + L"\" " + std::wstring(name.begin(), name.end()));
   ASSERT_NE(process, nullptr);
   Win32System relay;
-  Expected<std::unique_ptr<Pipe>> end = relay.open_pipe(name);
+  Expected<std::unique_ptr<Pipe>> end = relay.pipes.open_pipe(name);
   for (int waited = 0; waited < 300 && !end.ok(); ++waited) {
     Sleep(100);
-    end = relay.open_pipe(name);
+    end = relay.pipes.open_pipe(name);
   }
   ASSERT_TRUE(end.ok()) << "pipe_maker.exe made no pipe";
   EXPECT_FALSE((*end)->other_end_runs_this_program());
@@ -336,10 +339,10 @@ class PipedOutput : public ::testing::Test {
 
 TEST_F(PipedOutput, WritesUtf8BytesInOrderWithoutCarriageReturns) {
   Win32System system;
-  EXPECT_FALSE(system.console_window().has_value());
-  system.write(Stream::out, "one\n");
-  system.write(Stream::err, "two Grüße 😀\n");
-  system.write(Stream::out, "lone \xED\xA0\x80 surrogate\n\n");
+  EXPECT_FALSE(system.console.console_window().has_value());
+  system.console.write(Stream::out, "one\n");
+  system.console.write(Stream::err, "two Grüße 😀\n");
+  system.console.write(Stream::out, "lone \xED\xA0\x80 surrogate\n\n");
   EXPECT_EQ(drain(), "one\ntwo Grüße 😀\nlone \xEF\xBF\xBD surrogate\n\n");
 }
 
@@ -349,7 +352,7 @@ TEST(Win32System, InvalidOrMissingHandlesAreNoConsole) {
        {INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(0x7FFC)}) {
     SetStdHandle(STD_OUTPUT_HANDLE, handle);
     Win32System system;
-    EXPECT_FALSE(system.console_window().has_value());
+    EXPECT_FALSE(system.console.console_window().has_value());
   }
   SetStdHandle(STD_OUTPUT_HANDLE, saved);
 }

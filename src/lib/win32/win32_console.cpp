@@ -40,41 +40,47 @@ void write_file(HANDLE handle, std::string_view bytes) {
 }
 
 // Set once the relay's status is out; the handler holds the process for it.
-HANDLE g_report_done = nullptr;
+ScopedKernelHandle g_report_done;
 // Set by Ctrl+C or Ctrl+Break once the command is over: they end the wait
 // for a key.
-HANDLE g_interrupted = nullptr;
+ScopedKernelHandle g_interrupted;
+// How long a closing console may hold the relay for its report: the system
+// ends the process about five seconds after the event whatever the handler
+// does.
+constexpr DWORD CLOSE_HOLD_MS = 4500;
 
 BOOL WINAPI keep_for_child(DWORD event) {
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
-    if (g_report_done != nullptr && WaitForSingleObject(g_report_done, 0) == WAIT_OBJECT_0) {
-      SetEvent(g_interrupted);
+    if (g_report_done && WaitForSingleObject(g_report_done.get(), 0) == WAIT_OBJECT_0) {
+      SetEvent(g_interrupted.get());
     }
     return TRUE;
   }
   // The console is closing (or the user logging off): the system ends this
-  // process once the handler returns, and at the latest about five seconds
-  // after the event. The shell gets the event too and ends; wait until its
-  // status is out.
-  if (g_report_done != nullptr) WaitForSingleObject(g_report_done, 4500);
+  // process once the handler returns. The shell gets the event too and
+  // ends; wait until its status is out.
+  if (g_report_done) WaitForSingleObject(g_report_done.get(), CLOSE_HOLD_MS);
   return TRUE;
 }
 
-HANDLE open_console_input() {
-  return CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                     nullptr, OPEN_EXISTING, 0, nullptr);
+ScopedFileHandle open_console_input() {
+  return ScopedFileHandle(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
 }
 
 bool is_key_press(const INPUT_RECORD& record) {
   return record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown;
 }
 
-}  // namespace
+// Where this program's text goes: a console, through its wide-character
+// interface, or a file or pipe, as UTF-8.
+struct Output {
+  HANDLE handle = nullptr;
+  bool console = false;
+};
 
-Win32System::Win32System()
-    : out_(open_output(STD_OUTPUT_HANDLE)), err_(open_output(STD_ERROR_HANDLE)) {}
-
-Win32System::Output Win32System::open_output(std::uint32_t std_handle) {
+Output open_output(DWORD std_handle) {
   Output output;
   HANDLE handle = GetStdHandle(std_handle);
   if (!is_usable(handle)) return output;
@@ -84,65 +90,68 @@ Win32System::Output Win32System::open_output(std::uint32_t std_handle) {
   return output;
 }
 
-void Win32System::write(Stream stream, std::string_view text) {
-  const Output& output = stream == Stream::out ? out_ : err_;
-  if (output.handle == nullptr) return;
-  if (output.console) {
-    write_console(output.handle, to_utf16(text));
-  } else {
-    write_file(output.handle, to_utf8_lossy(text));
-  }
-}
-
-std::optional<ConsoleWindow> Win32System::console_window() {
-  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (handle == nullptr) return std::nullopt;
-  CONSOLE_SCREEN_BUFFER_INFO info{};
-  if (!GetConsoleScreenBufferInfo(handle, &info)) return std::nullopt;
-  return ConsoleWindow{info.srWindow.Left, info.srWindow.Right};
-}
-
-void Win32System::keep_console_events_for_child() {
-  // A handler, not SetConsoleCtrlHandler(NULL, TRUE): that flag would be
-  // inherited, and the shell could not be interrupted.
-  g_report_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  g_interrupted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  SetConsoleCtrlHandler(keep_for_child, TRUE);
-}
-
-void Win32System::report_done() {
-  if (g_report_done != nullptr) SetEvent(g_report_done);
-}
-
-Result Win32System::discard_console_input() {
-  HANDLE input = open_console_input();
-  if (input == INVALID_HANDLE_VALUE) return check_win32_bool(FALSE);
-  const Result flushed = check_win32_bool(FlushConsoleInputBuffer(input));
-  CloseHandle(input);
-  return flushed;
-}
-
-Result Win32System::wait_for_key_press() {
-  HANDLE input = open_console_input();
-  if (input == INVALID_HANDLE_VALUE) return check_win32_bool(FALSE);
-  // The input handle is signalled while records wait in it.
-  HANDLE handles[] = {input, g_interrupted};
-  const DWORD count = g_interrupted != nullptr ? 2 : 1;
-  Result result;
-  for (;;) {
-    const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
-    if (woken == WAIT_OBJECT_0 + 1) break;
-    if (woken != WAIT_OBJECT_0) {
-      result = check_win32_bool(FALSE);
-      break;
+class Win32Console final : public Console {
+ public:
+  void write(Stream stream, std::string_view text) override {
+    const Output& output = stream == Stream::out ? out_ : err_;
+    if (output.handle == nullptr) return;
+    if (output.console) {
+      write_console(output.handle, to_utf16(text));
+    } else {
+      write_file(output.handle, to_utf8_lossy(text));
     }
-    INPUT_RECORD record{};
-    DWORD got = 0;
-    result = check_win32_bool(ReadConsoleInputW(input, &record, 1, &got));
-    if (!result.ok() || (got == 1 && is_key_press(record))) break;
   }
-  CloseHandle(input);
-  return result;
-}
+
+  std::optional<ConsoleWindow> console_window() override {
+    HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (handle == nullptr) return std::nullopt;
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(handle, &info)) return std::nullopt;
+    return ConsoleWindow{info.srWindow.Left, info.srWindow.Right};
+  }
+
+  void keep_console_events_for_child() override {
+    // A handler, not SetConsoleCtrlHandler(NULL, TRUE): that flag would be
+    // inherited, and the shell could not be interrupted.
+    g_report_done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_interrupted.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    SetConsoleCtrlHandler(keep_for_child, TRUE);
+  }
+
+  void let_console_close() override {
+    if (g_report_done) SetEvent(g_report_done.get());
+  }
+
+  Result discard_console_input() override {
+    const ScopedFileHandle input = open_console_input();
+    if (!input) return check_win32_bool(FALSE);
+    return check_win32_bool(FlushConsoleInputBuffer(input.get()));
+  }
+
+  Result wait_for_key_press() override {
+    const ScopedFileHandle input = open_console_input();
+    if (!input) return check_win32_bool(FALSE);
+    // The input handle is signalled while records wait in it.
+    HANDLE handles[] = {input.get(), g_interrupted.get()};
+    const DWORD count = g_interrupted ? 2 : 1;
+    for (;;) {
+      const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+      if (woken == WAIT_OBJECT_0 + 1) return {};
+      if (woken != WAIT_OBJECT_0) return check_win32_bool(FALSE);
+      INPUT_RECORD record{};
+      DWORD got = 0;
+      const Result read = check_win32_bool(ReadConsoleInputW(input.get(), &record, 1, &got));
+      if (!read.ok() || (got == 1 && is_key_press(record))) return read;
+    }
+  }
+
+ private:
+  Output out_ = open_output(STD_OUTPUT_HANDLE);
+  Output err_ = open_output(STD_ERROR_HANDLE);
+};
+
+}  // namespace
+
+std::unique_ptr<Console> make_win32_console() { return std::make_unique<Win32Console>(); }
 
 }  // namespace vornalt

@@ -27,6 +27,15 @@ std::string system_message(HRESULT shown_code) {
   return message;
 }
 
-std::string Win32System::error_message(HRESULT shown_code) { return system_message(shown_code); }
+namespace {
+
+class Win32Messages final : public Messages {
+ public:
+  std::string error_message(HRESULT shown_code) override { return system_message(shown_code); }
+};
+
+}  // namespace
+
+std::unique_ptr<Messages> make_win32_messages() { return std::make_unique<Win32Messages>(); }
 
 }  // namespace vornalt

@@ -13,12 +13,11 @@ constexpr DWORD READ_SIZE = 4096;
 
 // Whether the process `id` runs this program's file.
 bool runs_this_program(ULONG id) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-  if (process == nullptr) return false;
+  const ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  if (!process) return false;
   std::wstring image(32768, L'\0');
   auto size = static_cast<DWORD>(image.size());
-  const BOOL named = QueryFullProcessImageNameW(process, 0, image.data(), &size);
-  CloseHandle(process);
+  const BOOL named = QueryFullProcessImageNameW(process.get(), 0, image.data(), &size);
   std::wstring own(32768, L'\0');
   own.resize(GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size())));
   return named && !own.empty() &&
@@ -33,10 +32,7 @@ bool runs_this_program(ULONG id) {
 template <typename Base, BOOL(WINAPI* other_end_id)(HANDLE, PULONG)>
 class PipeEnd : public Base {
  public:
-  explicit PipeEnd(HANDLE pipe) : pipe_(pipe) {}
-  ~PipeEnd() override { CloseHandle(pipe_); }
-  PipeEnd(const PipeEnd&) = delete;
-  PipeEnd& operator=(const PipeEnd&) = delete;
+  explicit PipeEnd(ScopedFileHandle pipe) : pipe_(std::move(pipe)) {}
 
   Expected<std::string> read() override {
     std::string bytes(READ_SIZE, '\0');
@@ -65,13 +61,13 @@ class PipeEnd : public Base {
 
   bool other_end_runs_this_program() override {
     ULONG id = 0;
-    return other_end_id(pipe_, &id) && runs_this_program(id);
+    return other_end_id(pipe_.get(), &id) && runs_this_program(id);
   }
 
  protected:
   virtual Result transfer(bool writing, char* data, DWORD size, DWORD& done) = 0;
 
-  HANDLE pipe_;
+  ScopedFileHandle pipe_;
 };
 
 // The relay's end: plain I/O.
@@ -81,8 +77,8 @@ class ClientEnd final : public PipeEnd<Pipe, GetNamedPipeServerProcessId> {
 
  private:
   Result transfer(bool writing, char* data, DWORD size, DWORD& done) override {
-    return check_win32_bool(writing ? WriteFile(pipe_, data, size, &done, nullptr)
-                                    : ReadFile(pipe_, data, size, &done, nullptr));
+    return check_win32_bool(writing ? WriteFile(pipe_.get(), data, size, &done, nullptr)
+                                    : ReadFile(pipe_.get(), data, size, &done, nullptr));
   }
 };
 
@@ -90,17 +86,19 @@ class ClientEnd final : public PipeEnd<Pipe, GetNamedPipeServerProcessId> {
 // can watch the host as well. It owns the event of its I/O.
 class ServerEnd final : public PipeEnd<PipeServer, GetNamedPipeClientProcessId> {
  public:
-  ServerEnd(HANDLE pipe, HANDLE event) : PipeEnd(pipe), event_(event) { connect_.hEvent = event; }
-  ~ServerEnd() override { CloseHandle(event_); }
+  ServerEnd(ScopedFileHandle pipe, ScopedKernelHandle event)
+      : PipeEnd(std::move(pipe)), event_(std::move(event)) {
+    connect_.hEvent = event_.get();
+  }
 
   // Starts the wait for the client; a client that came first counts.
   Result listen() {
-    if (ConnectNamedPipe(pipe_, &connect_)) return {};
+    if (ConnectNamedPipe(pipe_.get(), &connect_)) return {};
     const DWORD error = GetLastError();
     if (error == ERROR_IO_PENDING) {
       connecting_ = true;
     } else if (error == ERROR_PIPE_CONNECTED) {
-      SetEvent(event_);
+      SetEvent(event_.get());
     } else {
       return error_from_win32(error);
     }
@@ -108,7 +106,7 @@ class ServerEnd final : public PipeEnd<PipeServer, GetNamedPipeClientProcessId> 
   }
 
   Expected<ClientWait> wait_for_client(Handle process, std::uint32_t timeout) override {
-    HANDLE handles[] = {event_, process};
+    HANDLE handles[] = {event_.get(), process};
     const DWORD result =
         WaitForMultipleObjects(process != nullptr ? 2 : 1, handles, FALSE, timeout);
     if (result == WAIT_TIMEOUT) return ClientWait::timed_out;
@@ -116,14 +114,14 @@ class ServerEnd final : public PipeEnd<PipeServer, GetNamedPipeClientProcessId> 
       return check_win32_bool(FALSE).error();
     }
     // A client that came before the process ended has connected.
-    if (result == WAIT_OBJECT_0 + 1 && WaitForSingleObject(event_, 0) != WAIT_OBJECT_0) {
+    if (result == WAIT_OBJECT_0 + 1 && WaitForSingleObject(event_.get(), 0) != WAIT_OBJECT_0) {
       return ClientWait::process_ended;
     }
     if (connecting_) {
       connecting_ = false;
       DWORD ignored = 0;
       const Result connected =
-          check_win32_bool(GetOverlappedResult(pipe_, &connect_, &ignored, FALSE));
+          check_win32_bool(GetOverlappedResult(pipe_.get(), &connect_, &ignored, FALSE));
       if (!connected.ok()) return connected.error();
     }
     return ClientWait::connected;
@@ -132,64 +130,66 @@ class ServerEnd final : public PipeEnd<PipeServer, GetNamedPipeClientProcessId> 
  private:
   Result transfer(bool writing, char* data, DWORD size, DWORD& done) override {
     OVERLAPPED io{};
-    io.hEvent = event_;
-    ResetEvent(event_);
-    const BOOL finished = writing ? WriteFile(pipe_, data, size, nullptr, &io)
-                                  : ReadFile(pipe_, data, size, nullptr, &io);
+    io.hEvent = event_.get();
+    ResetEvent(event_.get());
+    const BOOL finished = writing ? WriteFile(pipe_.get(), data, size, nullptr, &io)
+                                  : ReadFile(pipe_.get(), data, size, nullptr, &io);
     if (!finished && GetLastError() != ERROR_IO_PENDING) return check_win32_bool(FALSE);
-    return check_win32_bool(GetOverlappedResult(pipe_, &io, &done, TRUE));
+    return check_win32_bool(GetOverlappedResult(pipe_.get(), &io, &done, TRUE));
   }
 
-  HANDLE event_;
+  ScopedKernelHandle event_;
   OVERLAPPED connect_{};
   bool connecting_ = false;
 };
 
+class Win32Pipes final : public Pipes {
+ public:
+  Expected<std::unique_ptr<PipeServer>> create_pipe(std::string_view name) override {
+    ScopedKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!event) return check_win32_bool(FALSE).error();
+    // The default security lets only this user, SYSTEM and the
+    // administrators write to it; a client that may only read it gets
+    // nothing before it is known to run this program.
+    ScopedFileHandle pipe(CreateNamedPipeW(
+        wide_string(name).c_str(),
+        PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, READ_SIZE,
+        READ_SIZE, 0, nullptr));
+    if (!pipe) return check_win32_bool(FALSE).error();
+    auto server = std::make_unique<ServerEnd>(std::move(pipe), std::move(event));
+    const Result listening = server->listen();
+    if (!listening.ok()) return listening.error();
+    return std::unique_ptr<PipeServer>(std::move(server));
+  }
+
+  Expected<std::unique_ptr<Pipe>> open_pipe(std::string_view name) override {
+    // Identification only: the first vornalt must not act as this user.
+    ScopedFileHandle pipe(CreateFileW(wide_string(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                      nullptr, OPEN_EXISTING,
+                                      SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+    if (!pipe) return check_win32_bool(FALSE).error();
+    return std::unique_ptr<Pipe>(std::make_unique<ClientEnd>(std::move(pipe)));
+  }
+
+  Expected<std::array<std::uint8_t, 16>> random_bytes() override {
+    // Loaded only for the pipes, so that every other run is spared the load.
+    using GenRandom = LONG WINAPI(void*, PUCHAR, ULONG, ULONG);
+    const auto generate = system_function<GenRandom>(L"bcrypt.dll", "BCryptGenRandom");
+    if (generate == nullptr) return check_win32_bool(FALSE).error();
+    constexpr ULONG SYSTEM_PREFERRED_RNG = 0x00000002;  // BCRYPT_USE_SYSTEM_PREFERRED_RNG
+    std::array<std::uint8_t, 16> bytes{};
+    const LONG status =
+        generate(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()), SYSTEM_PREFERRED_RNG);
+    if (status >= 0) return bytes;
+    // An NTSTATUS, as HRESULT_FROM_NT wraps it.
+    return Error(
+        HRESULT{static_cast<std::int32_t>(static_cast<std::uint32_t>(status) | 0x10000000)});
+  }
+};
+
 }  // namespace
 
-Expected<std::unique_ptr<PipeServer>> Win32System::create_pipe(std::string_view name) {
-  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (event == nullptr) return check_win32_bool(FALSE).error();
-  // The default security lets only this user, SYSTEM and the administrators
-  // write to it; a client that may only read it gets nothing before it is
-  // known to run this program.
-  HANDLE pipe =
-      CreateNamedPipeW(wide_string(name).c_str(),
-                       PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
-                       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                       1, READ_SIZE, READ_SIZE, 0, nullptr);
-  if (pipe == INVALID_HANDLE_VALUE) {
-    const Result failed = check_win32_bool(FALSE);
-    CloseHandle(event);
-    return failed.error();
-  }
-  auto server = std::make_unique<ServerEnd>(pipe, event);
-  const Result listening = server->listen();
-  if (!listening.ok()) return listening.error();
-  return std::unique_ptr<PipeServer>(std::move(server));
-}
-
-Expected<std::unique_ptr<Pipe>> Win32System::open_pipe(std::string_view name) {
-  // Identification only: the first vornalt must not act as this user.
-  HANDLE pipe =
-      CreateFileW(wide_string(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                  OPEN_EXISTING, SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
-  if (pipe == INVALID_HANDLE_VALUE) return check_win32_bool(FALSE).error();
-  return std::unique_ptr<Pipe>(std::make_unique<ClientEnd>(pipe));
-}
-
-Expected<std::array<std::uint8_t, 16>> Win32System::random_bytes() {
-  // Loaded only for the pipes, so that every other run is spared the load.
-  using GenRandom = LONG WINAPI(void*, PUCHAR, ULONG, ULONG);
-  const auto generate = system_function<GenRandom>(L"bcrypt.dll", "BCryptGenRandom");
-  if (generate == nullptr) return check_win32_bool(FALSE).error();
-  constexpr ULONG SYSTEM_PREFERRED_RNG = 0x00000002;  // BCRYPT_USE_SYSTEM_PREFERRED_RNG
-  std::array<std::uint8_t, 16> bytes{};
-  const LONG status =
-      generate(nullptr, bytes.data(), static_cast<ULONG>(bytes.size()), SYSTEM_PREFERRED_RNG);
-  if (status >= 0) return bytes;
-  // An NTSTATUS, as HRESULT_FROM_NT wraps it.
-  return Error(HRESULT{static_cast<std::int32_t>(static_cast<std::uint32_t>(status) | 0x10000000)});
-}
+std::unique_ptr<Pipes> make_win32_pipes() { return std::make_unique<Win32Pipes>(); }
 
 }  // namespace vornalt

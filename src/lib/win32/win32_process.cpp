@@ -14,43 +14,53 @@ std::string own_command_line() {
 
 std::vector<std::string> process_arguments() { return split_command_line(own_command_line()); }
 
-std::string Win32System::process_command_line() { return own_command_line(); }
+namespace {
 
-Expected<StartedProcess> Win32System::create_process(std::string_view application,
-                                                     std::u16string& command_line,
-                                                     const StartOptions& options) {
-  static_assert(sizeof(STARTUPINFOW) == 104, "the 64-bit layout");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  const std::wstring program = wide_string(application);
-  const std::wstring folder = wide_string(options.folder);
-  DWORD flags = options.new_console ? CREATE_NEW_CONSOLE : 0;
-  // CreateProcessW takes the block as it is, and may not change it.
-  std::u16string environment(options.environment);
-  if (!environment.empty()) flags |= CREATE_UNICODE_ENVIRONMENT;
-  const BOOL created =
-      CreateProcessW(program.c_str(), reinterpret_cast<wchar_t*>(command_line.data()), nullptr,
-                     nullptr, FALSE, flags, environment.empty() ? nullptr : environment.data(),
-                     folder.empty() ? nullptr : folder.c_str(), &startup, &process);
-  const Result result = check_win32_bool(created);
-  if (!result.ok()) return result.error();
-  return StartedProcess{.thread = {*this, process.hThread},
-                        .process = {*this, process.hProcess},
-                        .id = process.dwProcessId};
-}
+class Win32Processes final : public Processes {
+ public:
+  std::string process_command_line() override { return own_command_line(); }
 
-WAIT_EVENT Win32System::wait_for_single_object(Handle handle, std::uint32_t timeout) {
-  return WAIT_EVENT{WaitForSingleObject(handle, timeout)};
-}
+  Expected<StartedProcess> create_process(std::string_view application,
+                                          std::u16string& command_line,
+                                          const StartOptions& options) override {
+    static_assert(sizeof(STARTUPINFOW) == 104, "the 64-bit layout");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const std::wstring program = wide_string(application);
+    const std::wstring folder = wide_string(options.folder);
+    DWORD flags = options.new_console ? CREATE_NEW_CONSOLE : 0;
+    // CreateProcessW takes the block as it is, and may not change it.
+    std::u16string environment(options.environment);
+    if (!environment.empty()) flags |= CREATE_UNICODE_ENVIRONMENT;
+    const BOOL created =
+        CreateProcessW(program.c_str(), reinterpret_cast<wchar_t*>(command_line.data()), nullptr,
+                       nullptr, FALSE, flags, environment.empty() ? nullptr : environment.data(),
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+    const Result result = check_win32_bool(created);
+    if (!result.ok()) return result.error();
+    return StartedProcess{.thread = {*this, process.hThread},
+                          .process = {*this, process.hProcess},
+                          .id = process.dwProcessId};
+  }
 
-Expected<std::uint32_t> Win32System::exit_code(Handle process) {
-  DWORD code = 0;
-  const Result result = check_win32_bool(GetExitCodeProcess(process, &code));
-  if (!result.ok()) return result.error();
-  return std::uint32_t{code};
-}
+  WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override {
+    return WAIT_EVENT{WaitForSingleObject(handle, timeout)};
+  }
 
-Result Win32System::close_handle(Handle handle) { return check_win32_bool(CloseHandle(handle)); }
+  Expected<std::uint32_t> exit_code(Handle process) override {
+    DWORD code = 0;
+    const Result result = check_win32_bool(GetExitCodeProcess(process, &code));
+    if (!result.ok()) return result.error();
+    return std::uint32_t{code};
+  }
+
+  // The one close of a handle that the portable code owns (OwnedHandle).
+  Result close_handle(Handle handle) override { return check_win32_bool(CloseHandle(handle)); }
+};
+
+}  // namespace
+
+std::unique_ptr<Processes> make_win32_processes() { return std::make_unique<Win32Processes>(); }
 
 }  // namespace vornalt

@@ -1,9 +1,11 @@
-// The real Windows behind the System interface. Its calls live in one file
-// per concept: win32_console.cpp, win32_process.cpp, win32_elevation.cpp,
+// The real Windows behind the seams of system.h, one seam per file:
+// win32_console.cpp, win32_error.cpp (the messages), win32_process.cpp,
 // win32_pipe.cpp, win32_paths.cpp, win32_environment.cpp and
-// win32_error.cpp.
+// win32_elevation.cpp. Each file defines its seam's class and the function
+// that makes one.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,58 +27,37 @@ std::string own_command_line();
 /// The argument list of this process, split from GetCommandLineW.
 std::vector<std::string> process_arguments();
 
-class Win32System final : public System {
+/// The seams as Windows has them. The console's takes this process's
+/// standard output and error as they are when it is made; the elevation's
+/// hands out the handle of the process it starts, closed through
+/// `processes`.
+std::unique_ptr<Console> make_win32_console();
+std::unique_ptr<Messages> make_win32_messages();
+std::unique_ptr<Processes> make_win32_processes();
+std::unique_ptr<Pipes> make_win32_pipes();
+std::unique_ptr<Paths> make_win32_paths();
+std::unique_ptr<Environment> make_win32_environment();
+std::unique_ptr<Elevation> make_win32_elevation(Processes& processes);
+
+namespace detail {
+struct Win32Seams {
+  std::unique_ptr<Console> console_ = make_win32_console();
+  std::unique_ptr<Messages> messages_ = make_win32_messages();
+  std::unique_ptr<Processes> processes_ = make_win32_processes();
+  std::unique_ptr<Pipes> pipes_ = make_win32_pipes();
+  std::unique_ptr<Paths> paths_ = make_win32_paths();
+  std::unique_ptr<Environment> environment_ = make_win32_environment();
+  std::unique_ptr<Elevation> elevation_ = make_win32_elevation(*processes_);
+};
+}  // namespace detail
+
+/// Every seam as Windows has it, owned.
+class Win32System : private detail::Win32Seams, public System {
  public:
-  Win32System();
-
-  void write(Stream stream, std::string_view text) override;
-  std::optional<ConsoleWindow> console_window() override;
-  void keep_console_events_for_child() override;
-  void report_done() override;
-  Result discard_console_input() override;
-  Result wait_for_key_press() override;
-
-  std::string process_command_line() override;
-  Expected<StartedProcess> create_process(std::string_view application,
-                                          std::u16string& command_line,
-                                          const StartOptions& options) override;
-  WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override;
-  Expected<std::uint32_t> exit_code(Handle process) override;
-  Result close_handle(Handle handle) override;
-
-  bool is_elevated() override;
-  Expected<OwnedHandle> start_elevated(std::string_view program,
-                                       std::string_view parameters) override;
-
-  Expected<std::unique_ptr<PipeServer>> create_pipe(std::string_view name) override;
-  Expected<std::unique_ptr<Pipe>> open_pipe(std::string_view name) override;
-  Expected<std::array<std::uint8_t, 16>> random_bytes() override;
-
-  Expected<std::string> program_path() override;
-  Expected<std::string> program_folder() override;
-  Expected<std::string> system_folder() override;
-  Expected<std::string> windows_folder() override;
-  Expected<std::string> short_path(std::string_view path) override;
-  Expected<std::string> full_path(std::string_view path) override;
-  bool is_regular_file(std::string_view path) override;
-  Result check_folder(std::string_view path) override;
-
-  Expected<std::optional<std::string>> environment_variable(std::string_view name) override;
-  Expected<std::vector<std::string>> environment_strings() override;
-  Result set_environment_variable(std::string_view name,
-                                  const std::optional<std::string>& value) override;
-
-  std::string error_message(HRESULT shown_code) override;
-
- private:
-  struct Output {
-    Handle handle = nullptr;
-    bool console = false;
-  };
-  static Output open_output(std::uint32_t std_handle);
-
-  Output out_;
-  Output err_;
+  Win32System()
+      : System{*console_, *messages_, *processes_, *pipes_, *paths_, *environment_, *elevation_} {}
+  Win32System(const Win32System&) = delete;
+  Win32System& operator=(const Win32System&) = delete;
 };
 
 }  // namespace vornalt

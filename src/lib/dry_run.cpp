@@ -1,0 +1,19 @@
+#include "dry_run.h"
+
+#include "prompted_start.h"
+#include "quoting.h"
+
+namespace vornalt {
+
+std::optional<StartedHost> DryRun::start(std::string_view host, std::string_view command_line) {
+  output_.progress("Host:      " + std::string(host));
+  if (plan_.admin != Admin::prompt) return StartedHost{};
+  const std::optional<ElevatedCommand> command =
+      elevated_command(host, command_line, plan_, output_, paths_);
+  if (!command) return std::nullopt;
+  output_.progress("Elevate:   " + quote_for_argv(command->program) + " " + command->parameters);
+  output_.progress("Prompt:    " + std::string(PROMPT_NAME));
+  return StartedHost{};
+}
+
+}  // namespace vornalt

@@ -1,0 +1,45 @@
+// The console: this program's output, the console's window, and, for the
+// relay, the console's events and its input.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "../error.h"
+
+namespace vornalt {
+
+enum class Stream { out, err };
+
+/// The visible window of the console that standard output writes to.
+struct ConsoleWindow {
+  std::int16_t left;
+  std::int16_t right;
+};
+
+class Console {
+ public:
+  virtual ~Console() = default;
+
+  /// Writes `text` (WTF-8) to a stream at once. Failures are ignored: the
+  /// program has nowhere left to report them.
+  virtual void write(Stream stream, std::string_view text) = 0;
+  /// The window of standard output's console, or nothing when it is no
+  /// console.
+  virtual std::optional<ConsoleWindow> console_window() = 0;
+  /// Keeps Ctrl+C and Ctrl+Break in this console for the child (this
+  /// process stays); when the console closes, holds this process, a few
+  /// seconds at most, until let_console_close.
+  virtual void keep_console_events_for_child() = 0;
+  /// What this process had to report is out: closing the console ends it at
+  /// once, and Ctrl+C or Ctrl+Break end the wait for a key.
+  virtual void let_console_close() = 0;
+  /// Drops the key presses that came before, in this console's input.
+  virtual Result discard_console_input() = 0;
+  /// Waits for a key press in this console; Ctrl+C or Ctrl+Break ends the
+  /// wait as well.
+  virtual Result wait_for_key_press() = 0;
+};
+
+}  // namespace vornalt
