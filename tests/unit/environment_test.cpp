@@ -79,6 +79,11 @@ TEST(VariableName, SameWithoutCaseAndUpToTheFirstEqualsSignAfterTheFirstCharacte
                {"\u212A", "K", false},
                {"\u212A", "k", false},
                {"ÿ", "Ÿ", true},
+               // Letters past Latin-1, by the same table.
+               {"ā", "Ā", true},
+               {"ω", "Ω", true},
+               {"ж", "Ж", true},
+               {"ж", "ж\xED\xA0\x80", false},
                {"\U00010428", "\U00010400", false}};
   for (const auto& n : names) EXPECT_EQ(same_variable_name(n.a, n.b), n.same) << n.a << n.b;
   EXPECT_EQ(variable_name("=C:=C:\\x"), "=C:");

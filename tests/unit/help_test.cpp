@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "fake_system.h"
+#include "help_screen.h"
 
 namespace vornalt {
 namespace {
@@ -126,11 +127,30 @@ TEST(ConsoleWidth, FromTheVisibleWindow) {
 }
 
 TEST(PrintHelp, BannerThenWrappedTextAndOneMoreLineFeed) {
-  testing::FakeSystem system;
-  system.window = ConsoleWindow{0, 149};
-  print_help(system);
-  EXPECT_EQ(system.out, std::string(BANNER) + wrap_text(help_text(), 120) + "\n");
-  EXPECT_TRUE(system.err.empty());
+  // Wider than 120 columns, only the first paragraph is wrapped otherwise.
+  const std::string_view at80 = testing::HELP_SCREEN_80;
+  const std::string_view after_first_paragraph = at80.substr(at80.find("\n\nUsage:"));
+  const std::string at120 =
+      "vornalt Console Launcher, v1.0.0\n\n"
+      "This tool launches a new console window of the specified type with the specified shell "
+      "and command. The console window \n"
+      "is either created using Windows Console Host (conhost.exe) or Windows Terminal (wt.exe). "
+      "The shell is one of Command \n"
+      "Prompt (cmd.exe, by default), PowerShell Core (pwsh.exe, assuming this is installed), or "
+      "Windows PowerShell \n"
+      "(powershell.exe). The title of the console window can be specified, and the command is "
+      "executed in the new console \n"
+      "window." +
+      std::string(after_first_paragraph);
+  for (const auto& [right, screen] : {std::pair<std::int16_t, std::string_view>{79, at80},
+                                      {149, at120},
+                                      {-1, at80}}) {  // no console: 80 columns
+    testing::FakeSystem system;
+    if (right >= 0) system.window = ConsoleWindow{0, right};
+    print_help(system);
+    EXPECT_EQ(system.out, screen) << right;
+    EXPECT_TRUE(system.err.empty());
+  }
 }
 
 }  // namespace

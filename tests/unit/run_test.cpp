@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
-#include "help.h"
+#include "help_screen.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -21,7 +21,7 @@ RunResult run_with(std::vector<std::string> args) {
   return result;
 }
 
-std::string help_screen() { return std::string(BANNER) + wrap_text(help_text(), 80) + "\n"; }
+std::string help_screen() { return std::string(testing::HELP_SCREEN_80); }
 
 // A quiet run of `args` (after the program's name), the relay reporting
 // `reads`.
@@ -446,6 +446,33 @@ TEST(Run, TitleShownAsTypedAndEmptyTitleLine) {
   EXPECT_NE(r.system.out.find("title A ^& B && x\n"), std::string::npos);
   r = run_with({"conhost", "x"});
   EXPECT_NE(r.system.out.find("\nTitle:     \nArguments: x\n"), std::string::npos);
+}
+
+// advapi32 and bcrypt are loaded only for what needs them: the question
+// whether this process is elevated only for -a, a random id only for a
+// pipe; a plain launch neither asks nor draws, and cannot fail for them.
+TEST(Run, APlainLaunchNeitherAsksForElevationNorDrawsAnId) {
+  const struct {
+    std::vector<std::string> args;
+    int asked, drawn;
+  } cases[] = {
+      {{"conhost", "x"}, 0, 0},
+      {{"wt", "-t", "T", "-d", "C:\\work", "x"}, 0, 0},
+      {{"conhost", "-w", "-v", "A=1", "-k", "x"}, 0, 0},
+      {{"wt", "-n", "-k", "x"}, 0, 0},
+      {{"conhost", "-e", "x"}, 0, 1},
+      {{"wt", "-a", "x"}, 1, 1},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "vornalt.exe");
+    testing::FakeSystem system;
+    system.random_result = error_from_win32(5);
+    system.pipe_reads = {"pid 5678\nstatus 0\n"};
+    EXPECT_EQ(run(args, system), c.drawn) << args[1];
+    EXPECT_EQ(system.elevation_asked, c.asked) << args[1];
+    EXPECT_EQ(system.random_drawn, c.drawn) << args[1];
+  }
 }
 
 TEST(Run, QuietLaunchWritesNothing) {

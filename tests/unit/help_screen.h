@@ -1,0 +1,66 @@
+// The help screen as a console 80 columns wide shows it, written out: what
+// every help and usage-error path must print, byte for byte.
+#pragma once
+
+#include <string_view>
+
+namespace vornalt::testing {
+
+inline constexpr std::string_view HELP_SCREEN_80 =
+    "vornalt Console Launcher, v1.0.0\n"
+    "\n"
+    "This tool launches a new console window of the specified type with the \n"
+    "specified shell and command. The console window is either created using Windows \n"
+    "Console Host (conhost.exe) or Windows Terminal (wt.exe). The shell is one of \n"
+    "Command Prompt (cmd.exe, by default), PowerShell Core (pwsh.exe, assuming this \n"
+    "is installed), or Windows PowerShell (powershell.exe). The title of the console \n"
+    "window can be specified, and the command is executed in the new console window.\n"
+    "\n"
+    "Usage:\n"
+    "  vornalt.exe [help flag] <target> [options] <command> [args...]\n"
+    "\n"
+    "Where:\n"
+    "  <target>  A required target (e.g. 'conhost', 'wt'), unless using help\n"
+    "  <command> The command to run (plus optional trailing arguments)\n"
+    "\n"
+    "Options:\n"
+    "  -s, --shell, /s, /shell  [shellname]\n"
+    "    The shell to use. Available shells: cmd (default), pwsh, powershell\n"
+    "  -t, --title, /t, /title  [window title]\n"
+    "    The title for the console window\n"
+    "  -d, --dir, /d, /dir  [folder]\n"
+    "    The folder to start the command in (default: the current folder)\n"
+    "  --window, /window  [name]\n"
+    "    The wt window for the tab: new, last, 0, an id or a name (default: vornalt)\n"
+    "  -q, --quiet, /q, /quiet\n"
+    "    Do not produce any output, except for errors and warnings\n"
+    "  -e, --exit-code, /e, /exit-code\n"
+    "    Wait for the command and exit with its exit status\n"
+    "  -w, --wait, /w, /wait\n"
+    "    Wait for the launched console to finish (with wt: for the command to end)\n"
+    "  -k, --keep, /k, /keep\n"
+    "    Keep the window open when the command has ended, until a key is pressed\n"
+    "  -a, --admin, /a, /admin\n"
+    "    Open the console as administrator, after Windows' elevation prompt\n"
+    "  -v, --var, /v, /var  [NAME=VALUE]\n"
+    "    Set a variable for the command (NAME= removes it); may be repeated\n"
+    "  -n, --dry-run, /n, /dry-run\n"
+    "    Print what would be started and the host found, but start nothing\n"
+    "  --\n"
+    "    End of the options: the next argument starts the command\n"
+    "\n"
+    "Help flag:\n"
+    "  -h, --help, /h, /help, /?\n"
+    "\n"
+    "Version flag:\n"
+    "  --version, /version\n"
+    "\n"
+    "Examples (assuming you run from Powershell, otherwise quoting may differ):\n"
+    "  vornalt.exe conhost -s powershell -t \"My Title\" Get-ChildItem -Recurse\n"
+    "  vornalt.exe wt --title \"Plain Title\" cmd /c echo Hello '&&' pause\n"
+    "  vornalt.exe conhost -d C:\\src\\app -e cmd /c build.bat\n"
+    "  vornalt.exe wt -n -s pwsh Write-Output '' end\n"
+    "  vornalt.exe wt -w -k -v BUILD_CONFIG=Release cmd /c build.bat\n"
+    "\n";
+
+}  // namespace vornalt::testing
