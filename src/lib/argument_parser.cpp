@@ -11,9 +11,6 @@
 namespace vornalt {
 namespace {
 
-constexpr std::array<std::string_view, 5> HELP_FLAGS{"-h", "--help", "/h", "/help", "/?"};
-constexpr std::array<std::string_view, 2> VERSION_FLAGS{"--version", "/version"};
-
 template <typename List>
 bool is_one_of(std::string_view text, const List& list) {
   return std::find(list.begin(), list.end(), text) != list.end();

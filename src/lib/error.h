@@ -1,6 +1,7 @@
 // The value of a failed Windows call and its one-line rendering.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -47,7 +48,11 @@ class [[nodiscard]] Result {
   Result() = default;
   Result(Error error) : code_(error.code()) {}  // NOLINT(google-explicit-constructor)
   bool ok() const { return code_.value == 0; }
-  Error error() const { return Error(code_); }
+  /// Only of a failure: success has no Error.
+  Error error() const {
+    assert(!ok());
+    return Error(code_);
+  }
 
  private:
   HRESULT code_;
@@ -61,11 +66,21 @@ class [[nodiscard]] Expected {
   Expected(Error error) : value_(error) {}         // NOLINT(google-explicit-constructor)
 
   bool ok() const { return value_.index() == 0; }
-  Error error() const { return *std::get_if<1>(&value_); }
-  T& operator*() { return *std::get_if<0>(&value_); }
-  const T& operator*() const { return *std::get_if<0>(&value_); }
-  T* operator->() { return std::get_if<0>(&value_); }
-  const T* operator->() const { return std::get_if<0>(&value_); }
+  /// Only of a failure; the value only of a success.
+  Error error() const {
+    assert(!ok());
+    return *std::get_if<1>(&value_);
+  }
+  T& operator*() {
+    assert(ok());
+    return *std::get_if<0>(&value_);
+  }
+  const T& operator*() const {
+    assert(ok());
+    return *std::get_if<0>(&value_);
+  }
+  T* operator->() { return &**this; }
+  const T* operator->() const { return &**this; }
 
  private:
   std::variant<T, Error> value_;

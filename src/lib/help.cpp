@@ -30,13 +30,7 @@ constexpr std::string_view INTRODUCTION =
     "\n"
     "Options:\n";
 
-constexpr std::string_view CLOSING =
-    "\n"
-    "Help flag:\n"
-    "  -h, --help, /h, /help, /?\n"
-    "\n"
-    "Version flag:\n"
-    "  --version, /version\n"
+constexpr std::string_view EXAMPLES =
     "\n"
     "Examples (assuming you run from Powershell, otherwise quoting may differ):\n"
     "  vornalt.exe conhost -s powershell -t \"My Title\" Get-ChildItem -Recurse\n"
@@ -50,7 +44,9 @@ constexpr std::string_view CLOSING =
 std::string help_text() {
   std::string text(INTRODUCTION);
   text += option_entries();
-  text += CLOSING;
+  text += "\nHelp flag:\n  " + joined_forms(HELP_FLAGS) + "\n";
+  text += "\nVersion flag:\n  " + joined_forms(VERSION_FLAGS) + "\n";
+  text += EXAMPLES;
   return text;
 }
 

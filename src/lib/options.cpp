@@ -71,6 +71,9 @@ const std::array<Option, 11> OPTIONS = {{
      "Print what would be started and the host found, but start nothing"},
 }};
 
+const std::array<std::string_view, 5> HELP_FLAGS{"-h", "--help", "/h", "/help", "/?"};
+const std::array<std::string_view, 2> VERSION_FLAGS{"--version", "/version"};
+
 const Option* find_option(std::string_view text) {
   for (const Option& option : OPTIONS) {
     for (std::string_view form : option.forms) {
@@ -80,17 +83,21 @@ const Option* find_option(std::string_view text) {
   return nullptr;
 }
 
+std::string joined_forms(std::span<const std::string_view> forms) {
+  std::string out;
+  for (std::string_view form : forms) {
+    if (form.empty()) continue;
+    if (!out.empty()) out += ", ";
+    out += form;
+  }
+  return out;
+}
+
 std::string option_entries() {
   std::string out;
   for (const Option& option : OPTIONS) {
     out += "  ";
-    std::string_view separator;
-    for (std::string_view form : option.forms) {
-      if (form.empty()) continue;
-      out += separator;
-      out += form;
-      separator = ", ";
-    }
+    out += joined_forms(option.forms);
     if (!option.value_hint.empty()) {
       out += "  ";
       out += option.value_hint;

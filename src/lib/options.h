@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -34,11 +35,20 @@ extern const std::array<Option, 11> OPTIONS;
 /// The option of the lower-cased `text`, or null when it is none.
 const Option* find_option(std::string_view text);
 
+/// The flags that stand alone as the first argument, exactly so: the help
+/// screen, and the version.
+extern const std::array<std::string_view, 5> HELP_FLAGS;
+extern const std::array<std::string_view, 2> VERSION_FLAGS;
+
 /// "--": the next argument starts the command, whatever it looks like.
 inline constexpr std::string_view END_OF_OPTIONS = "--";
 
 /// The help screen's entries of the options: for each, its forms and value
 /// on one line, and its help on the next; "--" last.
 std::string option_entries();
+
+/// "-h, --help, /h, /help, /?": the forms of a flag as the help screen
+/// lists them.
+std::string joined_forms(std::span<const std::string_view> forms);
 
 }  // namespace vornalt
