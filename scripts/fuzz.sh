@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for the given time (default 60 s each) from the
 # committed seed corpus, and stops at the first crash or broken property.
+# What the fuzzers find goes to a scratch folder (tests/fuzz/run_fuzzer.sh),
+# never into tests/fuzz/corpus/.
 #   ./scripts/fuzz.sh [seconds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
