@@ -18,10 +18,10 @@ bool is_one_of(std::string_view text, const List& list) {
 
 // Takes the value of an option into the request; the usage error when the
 // value is none that the option allows.
-std::optional<UsageError> take_value(ValueOption option, const std::string& value,
+std::optional<UsageError> take_value(OptionKind option, const std::string& value,
                                      LaunchRequest& request) {
   switch (option) {
-    case ValueOption::shell: {
+    case OptionKind::shell: {
       const std::string shell = lower_case(value);
       const std::optional<Shell> known = shell_named(shell);
       if (!known) {
@@ -30,13 +30,13 @@ std::optional<UsageError> take_value(ValueOption option, const std::string& valu
       request.shell = *known;
       break;
     }
-    case ValueOption::title:
+    case OptionKind::title:
       request.title = value;
       break;
-    case ValueOption::folder:
+    case OptionKind::folder:
       request.folder = value;
       break;
-    case ValueOption::window:
+    case OptionKind::window:
       // conhost opens a window of its own every time. An empty name would
       // make wt.exe take the next word for it.
       if (request.target != Target::wt) {
@@ -45,16 +45,70 @@ std::optional<UsageError> take_value(ValueOption option, const std::string& valu
       if (value.empty()) return UsageError{"Invalid window ''"};
       request.window = value;
       break;
-    case ValueOption::variable: {
+    case OptionKind::variable: {
       std::optional<Variable> variable = parse_variable(value);
       if (!variable) return UsageError{"Invalid variable '" + value + "' (expected NAME=VALUE)"};
       add_variable(request.variables, std::move(*variable));
       break;
     }
-    case ValueOption::none:
+    case OptionKind::size:
+      request.window_layout.size = parse_cells(value);
+      if (!request.window_layout.size) {
+        return UsageError{"Invalid size '" + value + "' (expected COLS,ROWS)"};
+      }
+      break;
+    case OptionKind::position:
+      request.window_layout.position = parse_pixels(value);
+      if (!request.window_layout.position) {
+        return UsageError{"Invalid position '" + value + "' (expected X,Y)"};
+      }
+      break;
+    default:
       break;
   }
   return std::nullopt;
+}
+
+// A maximized or full-screen window takes the focus whatever is asked.
+std::optional<UsageError> check_focus(const WindowLayout& layout) {
+  const bool takes_focus =
+      layout.show == WindowShow::maximized || layout.show == WindowShow::fullscreen;
+  if (layout.no_focus && takes_focus) {
+    return UsageError{"The no-focus option cannot be given with --max or --fullscreen"};
+  }
+  return std::nullopt;
+}
+
+// The window's state: one of minimized, maximized and full screen, the
+// last only in Windows Terminal.
+std::optional<UsageError> take_show(WindowShow show, LaunchRequest& request) {
+  if (show == WindowShow::fullscreen && request.target != Target::wt) {
+    return UsageError{"The fullscreen option needs the target 'wt'"};
+  }
+  WindowShow& current = request.window_layout.show;
+  if (current != WindowShow::normal && current != show) {
+    return UsageError{"Only one of --min, --max and --fullscreen may be given"};
+  }
+  current = show;
+  return check_focus(request.window_layout);
+}
+
+// An option without a value.
+std::optional<UsageError> take_flag(const Option& option, LaunchRequest& request) {
+  switch (option.kind) {
+    case OptionKind::minimized:
+      return take_show(WindowShow::minimized, request);
+    case OptionKind::maximized:
+      return take_show(WindowShow::maximized, request);
+    case OptionKind::fullscreen:
+      return take_show(WindowShow::fullscreen, request);
+    case OptionKind::no_focus:
+      request.window_layout.no_focus = true;
+      return check_focus(request.window_layout);
+    default:
+      request.*option.flag = true;
+      return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -85,12 +139,12 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
       break;
     }
     ++k;
-    if (option->value == ValueOption::none) {
-      request.*option->flag = true;
+    if (option->value_hint.empty()) {
+      if (std::optional<UsageError> error = take_flag(*option, request)) return *error;
       continue;
     }
     if (k == n) return UsageError{"Missing value after " + std::string(option->name) + " option"};
-    if (std::optional<UsageError> error = take_value(option->value, args[k], request)) {
+    if (std::optional<UsageError> error = take_value(option->kind, args[k], request)) {
       return *error;
     }
     ++k;

@@ -2,6 +2,7 @@
 
 #include "powershell_command.h"
 #include "quoting.h"
+#include "relay_lines.h"
 #include "relay_protocol.h"
 #include "wtf8.h"
 
@@ -68,6 +69,21 @@ void append_relay_words(std::string& line, const LaunchPlan& plan, bool conhost)
     line += RELAY_VARIABLES;
     line += ' ';
   }
+  if (plan.relay->window_size) {
+    line += RELAY_SIZE;
+    line += ' ';
+    line += to_string(*plan.relay->window_size);
+    line += ' ';
+  }
+}
+
+// wt.exe's options for a window that it creates: its root options, which it
+// reads before the tab's.
+void append_wt_window_options(std::string& line, const WtWindowOptions& options) {
+  if (options.show == WindowShow::maximized) line += " --maximized";
+  if (options.show == WindowShow::fullscreen) line += " --fullscreen";
+  if (options.position) line += " --pos " + to_string(*options.position);
+  if (options.size) line += " --size " + to_string(*options.size);
 }
 
 // The shell's line as wt.exe is to hand it on: the pieces as words of
@@ -152,7 +168,8 @@ std::string compose_command_line(const LaunchRequest& request, const LaunchPlan&
     line = "conhost.exe ";
   } else {
     line = "wt.exe --window ";
-    line += request.window ? word_for_wt(*request.window) : "vornalt";
+    line += word_for_wt(plan.wt_window);
+    append_wt_window_options(line, plan.wt_window_options);
     line += " --title \"";
     line += escape_title_for_wt(request.title);
     line += "\" --startingDirectory ";

@@ -6,9 +6,11 @@
 
 namespace vornalt {
 
-/// Prints the host that a run would start (unless quiet) and, when the plan
-/// goes through the elevation prompt, the line that would start elevated and
-/// the name that the prompt would show. It fails only where a run would.
+/// Prints the host that a run would start (unless quiet), what its
+/// STARTUPINFO would say of its window, whether Terminal's window options
+/// depend on the window being new, and, when the plan goes through the
+/// elevation prompt, the line that would start elevated and the name that the
+/// prompt would show. It fails only where a run would.
 class DryRun final : public HostStarter {
  public:
   DryRun(const LaunchPlan& plan, Output& output, Paths& paths)

@@ -1,6 +1,7 @@
 #include "elevated_start.h"
 
 #include "plain_start.h"
+#include "relay_lines.h"
 #include "relay_protocol.h"
 #include "starter_pipe.h"
 
@@ -12,9 +13,10 @@ int run_elevated_start(const System& system) {
   if (!line || !is_pipe_id(line->id)) return 1;
   StarterConnection starter = connect_to_starter(elevation_pipe_name(line->id), system.pipes);
   if (starter.link != StarterLink::connected) return 1;
-  const Expected<StartedProcess> host =
-      start_in_new_console(line->host, line->host_line, line->folder, starter.variables,
-                           system.processes, system.environment);
+  const Expected<StartedProcess> host = start_in_new_console(
+      line->host, line->host_line,
+      {.folder = line->folder, .variables = starter.variables, .window = line->window},
+      system.processes, system.environment);
   (void)starter.pipe->write(host.ok() ? pid_message(host->id)
                                       : failure_message(host.error().code()));
   starter.pipe.reset();

@@ -37,7 +37,8 @@ constexpr std::string_view EXAMPLES =
     "  vornalt.exe wt --title \"Plain Title\" cmd /c echo Hello '&&' pause\n"
     "  vornalt.exe conhost -d C:\\src\\app -e cmd /c build.bat\n"
     "  vornalt.exe wt -n -s pwsh Write-Output '' end\n"
-    "  vornalt.exe wt -w -k -v BUILD_CONFIG=Release cmd /c build.bat\n";
+    "  vornalt.exe wt -w -k -v BUILD_CONFIG=Release cmd /c build.bat\n"
+    "  vornalt.exe conhost --size 120,40 --pos 0,0 --no-focus cmd /c watch.bat\n";
 
 }  // namespace
 

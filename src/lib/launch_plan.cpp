@@ -17,15 +17,48 @@ HostStart start_for(const LaunchRequest& request, Admin admin) {
 // The relay learns the command's end for -e and for wt's -w, and carries
 // the variables that wt.exe cannot; -k alone needs it in the window, but
 // nothing from it.
+// conhost --size needs it in the window too, to size the window.
 std::optional<RelayPlan> relay_for(const LaunchRequest& request, bool host_ends_at_once) {
   RelayPlan relay{
       .keep = request.keep,
       .reports_status = request.exit_code || (request.wait && host_ends_at_once),
   };
-  if (host_ends_at_once) relay.variables = request.variables;
+  if (host_ends_at_once) {
+    relay.variables = request.variables;
+  } else {
+    relay.window_size = request.window_layout.size;
+  }
   relay.pipe = relay.reports_status || relay.takes_variables();
-  if (!relay.pipe && !relay.keep) return std::nullopt;
+  if (!relay.pipe && !relay.keep && !relay.window_size) return std::nullopt;
   return relay;
+}
+
+// The show command of the host's STARTUPINFO. Minimized, the window never
+// takes the focus. wt.exe gets maximized and full screen as options of its
+// own, which Terminal honours over the show command.
+std::optional<ShowCommand> show_command_for(const WindowLayout& layout, bool conhost) {
+  if (layout.show == WindowShow::minimized) return ShowCommand::show_min_no_activate;
+  if (layout.show == WindowShow::maximized && conhost) return ShowCommand::show_maximized;
+  if (layout.no_focus) return ShowCommand::show_no_activate;
+  return std::nullopt;
+}
+
+// conhost.exe places the window it creates by its own STARTUPINFO, and
+// the relay sizes it; wt.exe places a new window by options of its own.
+void plan_window(const LaunchRequest& request, LaunchPlan& plan) {
+  const WindowLayout& layout = request.window_layout;
+  const bool conhost = request.target == Target::conhost;
+  plan.window_layout = layout;
+  plan.startup_window.show = show_command_for(layout, conhost);
+  if (conhost) {
+    plan.startup_window.position = layout.position;
+    return;
+  }
+  plan.wt_window = request.window.value_or(layout.asked() ? "new" : "vornalt");
+  plan.window_options_need_a_new_window = layout.asked() && plan.wt_window != "new";
+  if (layout.show != WindowShow::minimized) plan.wt_window_options.show = layout.show;
+  plan.wt_window_options.position = layout.position;
+  plan.wt_window_options.size = layout.size;
 }
 
 }  // namespace
@@ -43,6 +76,7 @@ LaunchPlan plan_launch(const LaunchRequest& request, bool already_elevated) {
   plan.host_takes_folder = conhost;
   if (conhost) plan.host_variables = request.variables;
   plan.relay = relay_for(request, plan.host_ends_at_once);
+  plan_window(request, plan);
   return plan;
 }
 

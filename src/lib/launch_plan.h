@@ -13,6 +13,7 @@
 
 #include "launch_request.h"
 #include "system/elevation.h"
+#include "window_layout.h"
 
 namespace vornalt {
 
@@ -42,8 +43,20 @@ struct RelayPlan {
   /// and for -w where the host does not wait for the command. Otherwise only
   /// until the shell has started.
   bool reports_status = false;
+  /// conhost --size: it sets its console's window to this size before it
+  /// starts the shell (--size). conhost.exe's own --width and --height would
+  /// make the buffer as small as the window and take the scroll-back.
+  std::optional<Cells> window_size;
 
   bool takes_variables() const { return !variables.empty(); }
+};
+
+/// wt.exe's own options for the window that it creates, on its line before
+/// the tab's: --maximized, --fullscreen, --pos X,Y, --size C,R.
+struct WtWindowOptions {
+  WindowShow show = WindowShow::normal;  // maximized or full screen
+  std::optional<Pixels> position;
+  std::optional<Cells> size;
 };
 
 struct LaunchPlan {
@@ -69,6 +82,23 @@ struct LaunchPlan {
   /// elevated start, which starts the host with them and reports its id.
   std::vector<Variable> host_variables;
   std::optional<RelayPlan> relay;
+
+  /// Where and how the window opens, as asked (the summary's Window line).
+  WindowLayout window_layout;
+  /// What the host's own STARTUPINFO says of its window: conhost.exe takes
+  /// the show command and the position for the window it creates, wt.exe
+  /// hands the show command to Windows Terminal. Behind the prompt the
+  /// elevated start's line carries it to the host's start.
+  StartupWindow startup_window;
+  /// wt: the Windows Terminal window for the tab: as typed; otherwise a new
+  /// one when the window options ask anything, since Terminal applies them
+  /// only to a window that it creates; otherwise "vornalt".
+  std::string wt_window;
+  /// wt: the window options that go on wt.exe's line.
+  WtWindowOptions wt_window_options;
+  /// wt: the window options were given with a window named by --window,
+  /// which may be open already; they apply only if Terminal creates it now.
+  bool window_options_need_a_new_window = false;
 
   // Found before the start.
   /// The folder of -d, made absolute; empty: the current folder.

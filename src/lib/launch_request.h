@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "environment.h"
+#include "window_layout.h"
 
 namespace vornalt {
 
@@ -45,8 +46,11 @@ struct LaunchRequest {
   bool quiet = false;
   /// The folder to start in, as typed; none: the current folder.
   std::optional<std::string> folder;
-  /// The Windows Terminal window for the tab, as typed; none: "vornalt".
+  /// The Windows Terminal window for the tab, as typed; none: "vornalt", or
+  /// a new one where a window option was given.
   std::optional<std::string> window;
+  /// Where and how the new window opens.
+  WindowLayout window_layout;
   /// Wait for the command itself and end with its exit status.
   bool exit_code = false;
   /// Compose and print everything, but start nothing.

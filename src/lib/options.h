@@ -11,17 +11,31 @@
 
 namespace vornalt {
 
-/// The options that take a value; a flag sets a field of its own.
-enum class ValueOption { none, shell, title, folder, window, variable };
+/// What an option does: a flag sets a field of its own; the others take the
+/// next argument as their value, or set the window's state or focus.
+enum class OptionKind {
+  flag,
+  shell,
+  title,
+  folder,
+  window,
+  variable,
+  minimized,
+  maximized,
+  fullscreen,
+  no_focus,
+  size,
+  position,
+};
 
 struct Option {
   /// The forms, compared after lower-casing; unused ones are empty.
   std::array<std::string_view, 4> forms;
-  /// The flag it sets, for an option without a value.
+  /// The flag it sets, for a flag.
   bool LaunchRequest::*flag;
-  /// The option that takes the next argument as its value.
-  ValueOption value;
-  /// On the help screen after the forms: what the value is ("[shellname]").
+  OptionKind kind;
+  /// On the help screen after the forms: what the value is ("[shellname]");
+  /// empty for an option without a value.
   std::string_view value_hint;
   /// In "Missing value after <name> option".
   std::string_view name;
@@ -30,7 +44,7 @@ struct Option {
 };
 
 /// Every option but "--", which ends them, in the help screen's order.
-extern const std::array<Option, 11> OPTIONS;
+extern const std::array<Option, 17> OPTIONS;
 
 /// The option of the lower-cased `text`, or null when it is none.
 const Option* find_option(std::string_view text);

@@ -12,16 +12,25 @@
 
 namespace vornalt {
 
-/// Starts `host` (its full path) with `command_line` in a new console, in
-/// `folder` (empty: the current one), and with `variables` changed in this
-/// process's environment.
+/// How a host starts in its new console.
+struct ConsoleStart {
+  /// Its current folder; empty: this process's.
+  std::string_view folder;
+  /// The changes to this process's environment that it starts with.
+  std::span<const Variable> variables;
+  /// What its STARTUPINFO says of its window.
+  StartupWindow window;
+};
+
+/// Starts `host` (its full path) with `command_line` in a new console, as
+/// `start` says.
 Expected<StartedProcess> start_in_new_console(std::string_view host, std::string_view command_line,
-                                              std::string_view folder,
-                                              std::span<const Variable> variables,
-                                              Processes& processes, Environment& environment);
+                                              const ConsoleStart& start, Processes& processes,
+                                              Environment& environment);
 
 /// The plain start: the relay's pipe when the plan has one, then the host in
-/// a new console, in the plan's folder and with its variables for the host.
+/// a new console, in the plan's folder and with its variables and window for
+/// the host.
 class PlainStart final : public HostStarter {
  public:
   PlainStart(const LaunchPlan& plan, Output& output, Processes& processes, Pipes& pipes,

@@ -1,5 +1,6 @@
 #include "prompted_start.h"
 
+#include "relay_lines.h"
 #include "relay_protocol.h"
 
 namespace vornalt {
@@ -30,8 +31,8 @@ std::optional<ElevatedCommand> elevated_command(std::string_view host,
     output.failure(launch_failure(plan.target), program.error());
     return std::nullopt;
   }
-  return ElevatedCommand{std::move(*program),
-                         elevated_parameters(plan.pipe_id, *folder, host, command_line)};
+  return ElevatedCommand{std::move(*program), elevated_parameters(plan.pipe_id, plan.startup_window,
+                                                                  *folder, host, command_line)};
 }
 
 void PromptedStart::fail(std::string_view why) {

@@ -1,7 +1,9 @@
 #include "relay.h"
 
+#include "console_size.h"
 #include "host_search.h"
 #include "output.h"
+#include "relay_lines.h"
 #include "relay_protocol.h"
 #include "starter_pipe.h"
 #include "wtf8.h"
@@ -113,6 +115,17 @@ std::optional<std::uint32_t> follow_shell(StartedProcess shell, std::unique_ptr<
   return status;
 }
 
+// A window that the console keeps at another size changes nothing for the
+// command: it runs all the same.
+void size_the_window(Cells size, Output& output) {
+  const Result sized = set_console_window_size(size, output.console());
+  if (!sized.ok()) {
+    output.failure("Warning: The window could not be made " + std::to_string(size.columns) + "x" +
+                       std::to_string(size.rows) + " cells",
+                   sized.error());
+  }
+}
+
 int refuse(std::string_view why, const RelayLine& line, Output& output) {
   output.problem("Error: " + std::string(why) + "; the command does not run");
   output.console().let_console_close();
@@ -129,6 +142,7 @@ int run_relay(const System& system) {
     output.problem("Error: The relay was given no command");
     return 1;
   }
+  if (line->window_size) size_the_window(*line->window_size, output);
   Connection connection = connect(*line, system.pipes);
   if (!connection.refusal) {
     connection.refusal = apply_variables(connection.variables, output, system.environment);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "command_line.h"
-#include "quoting.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -14,32 +12,6 @@ constexpr std::string_view HEX = "0123456789abcdef";
 constexpr std::size_t LONGEST_LINE = 17;
 // "unset 4294967295" is the longest line of the variables.
 constexpr std::size_t LONGEST_VARIABLES_LINE = 16;
-
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::size_t skip_blanks(std::string_view line, std::size_t pos) {
-  while (pos < line.size() && is_blank(line[pos])) ++pos;
-  return pos;
-}
-
-std::string_view next_word(std::string_view line, std::size_t& pos) {
-  pos = skip_blanks(line, pos);
-  const std::size_t start = pos;
-  while (pos < line.size() && !is_blank(line[pos])) ++pos;
-  return line.substr(start, pos - start);
-}
-
-// A number in plain decimal: no sign, no leading zero, at most 32 bits.
-std::optional<std::uint32_t> parse_decimal(std::string_view text) {
-  if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0')) return std::nullopt;
-  std::uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  if (value > 0xFFFFFFFF) return std::nullopt;
-  return static_cast<std::uint32_t>(value);
-}
 
 // The value after `word` and one blank in `line`, if that is all it holds.
 std::optional<std::uint32_t> value_after(std::string_view line, std::string_view word) {
@@ -53,17 +25,6 @@ std::optional<std::uint32_t> value_after(std::string_view line, std::string_view
 // variable arrives as the vornalt that sent it had it.
 bool is_wtf8(std::string_view text) { return to_wtf8(to_utf16(text)) == text; }
 
-// The position after the id, which follows `marker` as the second word of
-// `line`, the program's name read by the program-name rule.
-std::optional<std::size_t> read_marker_and_id(std::string_view line, std::string_view marker,
-                                              std::string& id) {
-  std::string program;
-  std::size_t pos = split_program_name(line, program);
-  if (next_word(line, pos) != marker) return std::nullopt;
-  id = next_word(line, pos);
-  return pos;
-}
-
 void append_record(std::string& out, std::string_view kind, std::string_view payload) {
   out += kind;
   out += ' ';
@@ -74,6 +35,17 @@ void append_record(std::string& out, std::string_view kind, std::string_view pay
 }
 
 }  // namespace
+
+std::optional<std::uint32_t> parse_decimal(std::string_view text) {
+  if (text.empty() || text.size() > 10 || (text.size() > 1 && text[0] == '0')) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (value > 0xFFFFFFFF) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
+}
 
 std::string pipe_id_from(const std::array<std::uint8_t, 16>& random) {
   std::string id;
@@ -93,35 +65,6 @@ std::string relay_pipe_name(std::string_view id) {
 }
 
 std::string elevation_pipe_name(std::string_view id) { return relay_pipe_name(id) + "-elevated"; }
-
-std::string elevated_parameters(std::string_view id, std::string_view folder, std::string_view host,
-                                std::string_view host_line) {
-  std::string out(ELEVATED_MARKER);
-  out += ' ';
-  out += id;
-  out += ' ';
-  append_quoted_for_argv(out, folder);
-  out += ' ';
-  append_quoted_for_argv(out, host);
-  out += ' ';
-  out += host_line;
-  return out;
-}
-
-std::optional<ElevatedLine> read_elevated_line(std::string_view line) {
-  ElevatedLine elevated;
-  const std::optional<std::size_t> start = read_marker_and_id(line, ELEVATED_MARKER, elevated.id);
-  if (!start) return std::nullopt;
-  std::size_t pos = *start;
-  for (std::string* word : {&elevated.folder, &elevated.host}) {
-    pos = skip_blanks(line, pos);
-    if (pos == line.size()) return std::nullopt;
-    pos = split_argument(line, pos, *word);
-  }
-  elevated.host_line = line.substr(skip_blanks(line, pos));
-  if (elevated.id.empty() || elevated.host_line.empty()) return std::nullopt;
-  return elevated;
-}
 
 std::string pid_message(std::uint32_t pid) { return "pid " + std::to_string(pid) + "\n"; }
 
@@ -143,27 +86,6 @@ std::string variables_message(std::span<const Variable> variables) {
     }
   }
   return out;
-}
-
-std::optional<RelayLine> read_relay_line(std::string_view line) {
-  RelayLine relay;
-  const std::optional<std::size_t> start = read_marker_and_id(line, RELAY_MARKER, relay.id);
-  if (!start) return std::nullopt;
-  std::size_t pos = *start;
-  // An option is taken only where it may stand; a later word of that name
-  // is the shell's.
-  for (auto [option, flag] :
-       {std::pair{RELAY_KEEP, &relay.keep}, std::pair{RELAY_VARIABLES, &relay.variables}}) {
-    std::size_t after = pos;
-    if (next_word(line, after) == option) {
-      *flag = true;
-      pos = after;
-    }
-  }
-  relay.shell_line = line.substr(skip_blanks(line, pos));
-  if (relay.shell_line.empty()) return std::nullopt;
-  split_program_name(relay.shell_line, relay.shell_program);
-  return relay;
 }
 
 void RelayReportReader::take(std::string_view bytes) {

@@ -1,11 +1,13 @@
 // What the relay and the vornalt that started it say to each other. To
 // learn how the command ended, or to hand it variables, vornalt puts a
 // second vornalt.exe between the console host and the shell:
-//   "<vornalt.exe>" --vornalt-relay <id> [--keep] [--variables] <the shell's line>
+//   "<vornalt.exe>" --vornalt-relay <id> [--keep] [--variables] [--size C,R]
+//       <the shell's line>
 // That relay starts the shell in the new console and waits for it. The id
 // names the pipe between the two, or is "-" when there is none; --keep
-// makes the relay wait for a key before the window closes, and --variables
-// says that the command must not run without the variables from the pipe.
+// makes the relay wait for a key before the window closes, --variables
+// says that the command must not run without the variables from the pipe,
+// and --size has it set its console's window to C columns and R rows first.
 //
 // Over the pipe, first the vornalt that made it sends the command's
 // variables, once it knows that its client runs vornalt.exe:
@@ -22,9 +24,11 @@
 // With -a, unless this process is elevated already, the first vornalt asks
 // Windows ("runas") to start vornalt.exe itself as administrator, so that the
 // elevation prompt names vornalt, with the words
-//   --vornalt-elevated <id> <folder> <host> <the host's command line>
-// (the folder and the host's full path quoted as the C runtime reads them,
-// the host's line as it is). That elevated start opens the pipe
+//   --vornalt-elevated <id> [--show N] [--pos X,Y] <folder> <host>
+//       <the host's command line>
+// (--show and --pos: the show command and the position of the host's
+// STARTUPINFO; the folder and the host's full path quoted as the C runtime
+// reads them, the host's line as it is). That elevated start opens the pipe
 // "\\.\pipe\vornalt-<id>-elevated", reads the variables that the host is to
 // get (as above; none unless conhost.exe hands them on), starts the host in
 // the folder, reports "pid <n>\n" (the host's) or "failed <n>\n", and waits
@@ -60,20 +64,6 @@
 
 namespace vornalt {
 
-/// The word after the program's name that makes vornalt.exe the relay. It
-/// is no target, so that nobody types it by chance.
-inline constexpr std::string_view RELAY_MARKER = "--vornalt-relay";
-
-/// The word after the program's name that makes vornalt.exe the elevated
-/// start of a host.
-inline constexpr std::string_view ELEVATED_MARKER = "--vornalt-elevated";
-
-/// The relay's id word when there is no pipe (--keep alone).
-inline constexpr std::string_view NO_RELAY_ID = "-";
-/// The relay's options, after its id.
-inline constexpr std::string_view RELAY_KEEP = "--keep";
-inline constexpr std::string_view RELAY_VARIABLES = "--variables";
-
 /// The id that names a run's pipes: 32 lower-case hexadecimal digits of
 /// 128 random bits.
 std::string pipe_id_from(const std::array<std::uint8_t, 16>& random);
@@ -83,23 +73,9 @@ bool is_pipe_id(std::string_view text);
 std::string relay_pipe_name(std::string_view id);
 std::string elevation_pipe_name(std::string_view id);
 
-/// The elevated start's words after its program name.
-std::string elevated_parameters(std::string_view id, std::string_view folder, std::string_view host,
-                                std::string_view host_line);
-
-/// The elevated start's command line, read back.
-struct ElevatedLine {
-  std::string id;
-  std::string folder;     // where the host starts
-  std::string host;       // the host's full path
-  std::string host_line;  // exactly the host's command line
-
-  bool operator==(const ElevatedLine&) const = default;
-};
-
-/// Nothing when `line` is no elevated start's: its second word is not the
-/// marker, or a part is missing.
-std::optional<ElevatedLine> read_elevated_line(std::string_view line);
+/// A number as the protocol writes it: plain decimal, no sign, no leading
+/// zero, at most 32 bits.
+std::optional<std::uint32_t> parse_decimal(std::string_view text);
 
 std::string pid_message(std::uint32_t pid);
 std::string status_message(std::uint32_t status);
@@ -108,24 +84,6 @@ std::string failure_message(HRESULT code);
 /// The variables as the vornalt that made the pipe sends them. The names
 /// must be distinct (add_variable).
 std::string variables_message(std::span<const Variable> variables);
-
-/// The relay's command line, as the host handed it on.
-struct RelayLine {
-  std::string id;             // the word after the marker, as it came
-  bool keep = false;          // --keep
-  bool variables = false;     // --variables
-  std::string shell_line;     // the rest: exactly the line for the shell
-  std::string shell_program;  // its first word, by the program-name rule
-
-  bool operator==(const RelayLine&) const = default;
-};
-
-/// Nothing when `line` is no relay's line (its second word is not the
-/// marker) or holds no shell. The program's name is read by the
-/// program-name rule; the marker, the id and the options (each at most
-/// once, in the order above) are words without quotes; the rest starts at
-/// the next word and is taken as it is.
-std::optional<RelayLine> read_relay_line(std::string_view line);
 
 /// Reads the relay's report as it comes, in pieces of any size. Anything
 /// but the lines above, in their order, each once, with nothing after

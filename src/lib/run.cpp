@@ -9,6 +9,7 @@
 #include "launcher.h"
 #include "quoting.h"
 #include "relay.h"
+#include "relay_lines.h"
 #include "relay_protocol.h"
 #include "relay_setup.h"
 #include "starting_folder.h"
@@ -25,6 +26,7 @@ void print_summary(const LaunchRequest& request, const LaunchPlan& plan, Output&
   output.progress("Target:    " + std::string(name(request.target)));
   output.progress("Shell:     " + std::string(name(request.shell)));
   output.progress("Title:     " + request.title);
+  if (plan.window_layout.asked()) output.progress("Window:    " + describe(plan.window_layout));
   if (request.folder) output.progress("Folder:    " + plan.folder);
   if (!request.variables.empty()) {
     // The names only: a value may be a secret.

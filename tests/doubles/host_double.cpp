@@ -21,6 +21,7 @@
 #include <string>
 
 #include "platform_readers.h"
+#include "relay_lines.h"
 #include "relay_protocol.h"
 #include "windows_support.h"
 #include "wtf8.h"

@@ -322,14 +322,28 @@ WtReading wt_reading(std::string_view line, const Expand& expand) {
   WtReading reading;
   reading.subcommands = commands.size();
   const std::vector<std::string>& first = commands[0];
+  // Its own options for the window and the tab's, in any order before the
+  // command: the flags alone, the others with the next word as their value.
   std::size_t i = 0;
-  while (i < first.size() &&
-         is_one_of(first[i], {"--window", "-w", "--title", "--startingDirectory", "-d"})) {
-    const std::string value = i + 1 < first.size() ? first[i + 1] : "";
-    if (first[i] == "--title") reading.title = value;
-    if (first[i] == "--window" || first[i] == "-w") reading.window = value;
-    if (first[i] == "--startingDirectory" || first[i] == "-d") reading.starting_directory = value;
-    i += 2;
+  for (; i < first.size(); ++i) {
+    const std::string& option = first[i];
+    if (is_one_of(option, {"--maximized", "-M"})) {
+      reading.maximized = true;
+    } else if (is_one_of(option, {"--fullscreen", "-F"})) {
+      reading.fullscreen = true;
+    } else if (is_one_of(option, {"--focus", "-f"})) {
+      reading.focus = true;
+    } else if (is_one_of(option, {"--window", "-w", "--title", "--startingDirectory", "-d", "--pos",
+                                  "--size"})) {
+      const std::string value = i + 1 < first.size() ? first[++i] : "";
+      if (option == "--title") reading.title = value;
+      if (option == "--window" || option == "-w") reading.window = value;
+      if (option == "--startingDirectory" || option == "-d") reading.starting_directory = value;
+      if (option == "--pos") reading.pos = value;
+      if (option == "--size") reading.size = value;
+    } else {
+      break;
+    }
   }
   std::string joined;
   for (std::size_t k = i; k < first.size(); ++k) {

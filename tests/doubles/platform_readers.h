@@ -30,6 +30,12 @@ struct WtReading {
   std::optional<std::string> title;               // the value of --title, if given
   std::optional<std::string> starting_directory;  // of --startingDirectory or -d
   std::string command;                            // the first subcommand's command line
+  // Its own options for a window that it creates.
+  bool maximized = false;           // --maximized or -M
+  bool fullscreen = false;          // --fullscreen or -F
+  bool focus = false;               // --focus or -f
+  std::optional<std::string> pos;   // the value of --pos
+  std::optional<std::string> size;  // the value of --size
 };
 
 /// Replaces %NAME% references, as ExpandEnvironmentStringsW does.

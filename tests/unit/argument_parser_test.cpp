@@ -75,6 +75,48 @@ TEST(ParseArguments, ReportsEveryUsageError) {
       {{"wt", "-v", std::string("A=1\0", 4), "x"},
        "Invalid variable '" + std::string("A=1\0", 4) + "' (expected NAME=VALUE)"},
       {{"wt", "-v", "A=1", "-v", "B", "x"}, "Invalid variable 'B' (expected NAME=VALUE)"},
+      // The window's state: one of three, full screen only in Windows
+      // Terminal, and never without the focus when it takes it.
+      {{"wt", "--min", "--max", "x"}, "Only one of --min, --max and --fullscreen may be given"},
+      {{"wt", "/MAX", "--fullscreen", "x"},
+       "Only one of --min, --max and --fullscreen may be given"},
+      {{"wt", "--fullscreen", "-q", "/min", "x"},
+       "Only one of --min, --max and --fullscreen may be given"},
+      {{"conhost", "--fullscreen", "x"}, "The fullscreen option needs the target 'wt'"},
+      {{"CONHOST", "/FullScreen"}, "The fullscreen option needs the target 'wt'"},
+      {{"wt", "--max", "--no-focus", "x"},
+       "The no-focus option cannot be given with --max or --fullscreen"},
+      {{"wt", "/no-focus", "--fullscreen", "x"},
+       "The no-focus option cannot be given with --max or --fullscreen"},
+      {{"wt", "--min"}, "Missing command (nothing after target/options)"},
+      // A size and a position: two whole numbers in range, one comma, no
+      // blanks; echoed as typed.
+      {{"wt", "--size"}, "Missing value after size option"},
+      {{"conhost", "-q", "/SIZE"}, "Missing value after size option"},
+      {{"wt", "--pos"}, "Missing value after position option"},
+      {{"conhost", "/Pos"}, "Missing value after position option"},
+      {{"wt", "--size", "120,40"}, "Missing command (nothing after target/options)"},
+      {{"wt", "--size", "120x40", "x"}, "Invalid size '120x40' (expected COLS,ROWS)"},
+      {{"wt", "--size", "120, 40", "x"}, "Invalid size '120, 40' (expected COLS,ROWS)"},
+      {{"wt", "--size", " 120,40", "x"}, "Invalid size ' 120,40' (expected COLS,ROWS)"},
+      {{"wt", "--size", "120,40,1", "x"}, "Invalid size '120,40,1' (expected COLS,ROWS)"},
+      {{"wt", "--size", "120,", "x"}, "Invalid size '120,' (expected COLS,ROWS)"},
+      {{"wt", "--size", ",40", "x"}, "Invalid size ',40' (expected COLS,ROWS)"},
+      {{"wt", "--size", "", "x"}, "Invalid size '' (expected COLS,ROWS)"},
+      {{"wt", "--size", "0,40", "x"}, "Invalid size '0,40' (expected COLS,ROWS)"},
+      {{"wt", "--size", "120,-1", "x"}, "Invalid size '120,-1' (expected COLS,ROWS)"},
+      {{"wt", "--size", "32768,1", "x"}, "Invalid size '32768,1' (expected COLS,ROWS)"},
+      {{"wt", "--size", "+120,40", "x"}, "Invalid size '+120,40' (expected COLS,ROWS)"},
+      {{"wt", "--size", "99999999999999999999,1", "x"},
+       "Invalid size '99999999999999999999,1' (expected COLS,ROWS)"},
+      {{"wt", "--size", "１２０,40", "x"}, "Invalid size '１２０,40' (expected COLS,ROWS)"},
+      {{"wt", "--pos", "-32769,0", "x"}, "Invalid position '-32769,0' (expected X,Y)"},
+      {{"wt", "--pos", "0,32768", "x"}, "Invalid position '0,32768' (expected X,Y)"},
+      {{"wt", "--pos", "--5,0", "x"}, "Invalid position '--5,0' (expected X,Y)"},
+      {{"wt", "--pos", "-,0", "x"}, "Invalid position '-,0' (expected X,Y)"},
+      {{"wt", "--pos", "1.5,0", "x"}, "Invalid position '1.5,0' (expected X,Y)"},
+      {{"wt", "--pos", "10", "x"}, "Invalid position '10' (expected X,Y)"},
+      {{"wt", "--pos", "-q", "x"}, "Invalid position '-q' (expected X,Y)"},
       // The first failing check decides.
       {{"wt", "-s", "bad"}, "Unknown shell 'bad' (expected 'cmd', 'pwsh' or 'powershell')"},
       {{"bad", "-s"}, "Unknown target 'bad' (expected 'wt' or 'conhost')"},
@@ -134,6 +176,11 @@ LaunchRequest dry_run(LaunchRequest request) {
 
 LaunchRequest keep(LaunchRequest request) {
   request.keep = true;
+  return request;
+}
+
+LaunchRequest with_layout(LaunchRequest request, WindowLayout layout) {
+  request.window_layout = layout;
   return request;
 }
 
@@ -201,6 +248,41 @@ TEST(ParseArguments, BuildsTheRequest) {
       {{"wt", "--Var", "A=", "x"},
        with_variables(request("wt", "cmd", "", {"x"}), {{"A", std::nullopt}})},
       {{"wt", "/v", "A==", "x"}, with_variables(request("wt", "cmd", "", {"x"}), {{"A", "="}})},
+      // Where and how the window opens.
+      {{"wt", "--min", "x"},
+       with_layout(request("wt", "cmd", "", {"x"}), {.show = WindowShow::minimized})},
+      {{"conhost", "/MIN", "--min", "x"},
+       with_layout(request("conhost", "cmd", "", {"x"}), {.show = WindowShow::minimized})},
+      {{"conhost", "--Max", "x"},
+       with_layout(request("conhost", "cmd", "", {"x"}), {.show = WindowShow::maximized})},
+      {{"wt", "/max", "x"},
+       with_layout(request("wt", "cmd", "", {"x"}), {.show = WindowShow::maximized})},
+      {{"wt", "--FULLSCREEN", "x"},
+       with_layout(request("wt", "cmd", "", {"x"}), {.show = WindowShow::fullscreen})},
+      {{"wt", "/fullscreen", "x"},
+       with_layout(request("wt", "cmd", "", {"x"}), {.show = WindowShow::fullscreen})},
+      {{"conhost", "--no-focus", "x"},
+       with_layout(request("conhost", "cmd", "", {"x"}), {.no_focus = true})},
+      {{"wt", "/NO-FOCUS", "--min", "x"},
+       with_layout(request("wt", "cmd", "", {"x"}),
+                   {.show = WindowShow::minimized, .no_focus = true})},
+      {{"conhost", "--size", "120,40", "x"},
+       with_layout(request("conhost", "cmd", "", {"x"}), {.size = Cells{120, 40}})},
+      {{"wt", "/Size", "1,32767", "--size", "007,2", "x"},
+       with_layout(request("wt", "cmd", "", {"x"}), {.size = Cells{7, 2}})},
+      {{"conhost", "--pos", "-1200,80", "x"},
+       with_layout(request("conhost", "cmd", "", {"x"}), {.position = Pixels{-1200, 80}})},
+      {{"wt", "/POS", "-32768,32767", "x"},
+       with_layout(request("wt", "cmd", "", {"x"}), {.position = Pixels{-32768, 32767}})},
+      {{"wt", "--pos", "-0,0", "x"},
+       with_layout(request("wt", "cmd", "", {"x"}), {.position = Pixels{0, 0}})},
+      {{"conhost", "--max", "--size", "100,30", "--pos", "0,0", "-e", "x"},
+       with_layout(exit_code(request("conhost", "cmd", "", {"x"})),
+                   {.show = WindowShow::maximized, .size = Cells{100, 30}, .position = Pixels{}})},
+      {{"wt", "--window", "build", "--no-focus", "--pos", "5,-5", "x"},
+       with_layout(with_window(request("wt", "cmd", "", {"x"}), "build"),
+                   {.no_focus = true, .position = Pixels{5, -5}})},
+      {{"wt", "x", "--max"}, request("wt", "cmd", "", {"x", "--max"})},
       // A value exactly as typed.
       {{"wt", "/VAR", "A= a=\"%b%\" \n\xED\xA0\x80 ", "x"},
        with_variables(request("wt", "cmd", "", {"x"}), {{"A", " a=\"%b%\" \n\xED\xA0\x80 "}})},

@@ -5,6 +5,7 @@
 #include "cmd_round_trip.h"
 #include "platform_readers.h"
 #include "random_text.h"
+#include "relay_lines.h"
 #include "relay_protocol.h"
 #include "wt_title.h"
 
@@ -30,11 +31,11 @@ std::string compose_in(const LaunchRequest& request, const std::string& folder) 
   return compose_command_line(request, plan);
 }
 
-// With a relay that has a pipe.
+// With a relay that has a pipe, and sizes the window where asked.
 std::string compose_with_relay(const LaunchRequest& request, const std::string& program,
-                               const std::string& id) {
+                               const std::string& id, std::optional<Cells> size = {}) {
   LaunchPlan plan = plan_launch(request, false);
-  plan.relay = RelayPlan{.pipe = true};
+  plan.relay = RelayPlan{.pipe = true, .window_size = size};
   plan.relay_program = program;
   plan.pipe_id = id;
   return compose_command_line(request, plan);
@@ -154,25 +155,50 @@ TEST(ComposeCommandLine, WtReadsBackTheTitle) {
 
 // The window that --window names, as wt.exe reads it back; without it,
 // "vornalt".
+// The window by --window, and wt.exe's own options for a window that it
+// creates, where it reads them: before the tab's, with the words intact.
 TEST(ComposeCommandLine, WtReadsBackTheWindow) {
   const std::optional<std::string> windows[] = {
       std::nullopt, "new", "last",    "0",     "-1", "Dev",    "a b", "a;b",     ";",       "a\\;b",
       "say \"hi\"", "\"",  "C:\\x\\", "a b\\", "\\", "日本 😀", " ",   "--title", "a\tb c\\"};
+  const WindowLayout layouts[] = {
+      {},
+      {.show = WindowShow::maximized, .size = Cells{120, 40}, .position = Pixels{-1200, 80}},
+      {.show = WindowShow::fullscreen, .position = Pixels{-32768, 32767}},
+      {.show = WindowShow::minimized, .size = Cells{1, 1}},
+      {.no_focus = true},
+  };
   const auto as_it_is = [](std::string_view text) { return std::string(text); };
   for (const auto& window : windows) {
-    for (const char* shell : {"cmd", "pwsh"}) {
-      LaunchRequest r = request("wt", shell, "T", {"probe.exe", "a b;c"});
-      r.window = window;
-      const std::string line = compose(r);
-      const testing::WtReading reading = testing::wt_reading(line, as_it_is);
-      EXPECT_EQ(reading.window, window.value_or("vornalt")) << line;
-      EXPECT_EQ(reading.title, "T") << line;
-      EXPECT_EQ(reading.subcommands, 1u) << line;
-      if (shell == std::string("cmd")) {
-        EXPECT_EQ(reading.command, "cmd.exe /c probe.exe \"a b;c\"") << line;
+    for (const WindowLayout& layout : layouts) {
+      for (const char* shell : {"cmd", "pwsh"}) {
+        LaunchRequest r = request("wt", shell, "T", {"probe.exe", "a b;c"});
+        r.window = window;
+        r.window_layout = layout;
+        const std::string line = compose(r);
+        const testing::WtReading reading = testing::wt_reading(line, as_it_is);
+        EXPECT_EQ(reading.window, window.value_or(layout.asked() ? "new" : "vornalt")) << line;
+        EXPECT_EQ(reading.maximized, layout.show == WindowShow::maximized) << line;
+        EXPECT_EQ(reading.fullscreen, layout.show == WindowShow::fullscreen) << line;
+        EXPECT_FALSE(reading.focus) << line;
+        EXPECT_EQ(reading.pos,
+                  layout.position ? std::optional(to_string(*layout.position)) : std::nullopt)
+            << line;
+        EXPECT_EQ(reading.size, layout.size ? std::optional(to_string(*layout.size)) : std::nullopt)
+            << line;
+        EXPECT_EQ(reading.title, "T") << line;
+        EXPECT_EQ(reading.subcommands, 1u) << line;
+        if (shell == std::string("cmd")) {
+          EXPECT_EQ(reading.command, "cmd.exe /c probe.exe \"a b;c\"") << line;
+        }
       }
     }
   }
+  LaunchRequest r = request("wt", "cmd", "T", {"x"});
+  r.window_layout = layouts[1];
+  EXPECT_EQ(compose(r),
+            "wt.exe --window new --maximized --pos -1200,80 --size 120,40 --title \"T\" "
+            "--startingDirectory . cmd.exe /c x");
 }
 
 TEST(ComposeCommandLine, WtReadsBackTheStartingFolder) {
@@ -216,10 +242,13 @@ TEST(ComposeCommandLine, TheRelaysWordsComeBackThroughEitherHost) {
         for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
                  {"x"}, {"my tools\\p.exe", "a b", "&", "a;b"}, {""}}) {
           const LaunchRequest r = request(target, shell, "T", words);
-          const std::string line = compose_with_relay(r, program, id);
+          const std::optional<Cells> size =
+              words.size() > 1 ? std::optional(Cells{120, 40}) : std::nullopt;
+          const std::string line = compose_with_relay(r, program, id, size);
           const std::optional<RelayLine> relay = read_relay_line(shell_line(line));
           ASSERT_TRUE(relay.has_value()) << line;
           EXPECT_EQ(relay->id, id) << line;
+          EXPECT_EQ(relay->window_size, size) << line;
           EXPECT_EQ(relay->shell_line, shell_line(compose(r))) << line;
           EXPECT_EQ(relay->shell_program, std::string(shell) + ".exe") << line;
           // The program name, read by the rule of the relay's own start.

@@ -27,6 +27,7 @@ TEST(RunElevated, StartsTheHostOfItsLineAndStandsInForIt) {
     int status;
     std::string written;
     Calls calls;
+    StartupWindow window = {};  // of the host's STARTUPINFO
   } cases[] = {
       {line,
        true,
@@ -37,6 +38,17 @@ TEST(RunElevated, StartsTheHostOfItsLineAndStandsInForIt) {
        {"CreateFileW(pipe)", "ReadFile(pipe)", "GetEnvironmentStringsW", "CreateProcessW",
         "WriteFile(pipe)", "CloseHandle(pipe)", "WaitForSingleObject(process,4294967295)",
         "GetExitCodeProcess(process)", "CloseHandle(process)", "CloseHandle(thread)"}},
+      // The host's window as a plain start would open it.
+      {"\"C:\\tools\\vornalt.exe\" --vornalt-elevated " + ID +
+           " --show 7 --pos -1200,80 \"C:\\a b\\\\\" C:\\Windows\\System32\\conhost.exe "
+           "conhost.exe cmd.exe /c title && x",
+       true,
+       {"vars 1\nset 5\nA=1 2\n"},
+       {},
+       7,
+       "pid 4120\n",
+       {},
+       {.show = ShowCommand::show_min_no_activate, .position = Pixels{-1200, 80}}},
       {line, false, {"vars 0\n"}, {}, 1, "", {"CreateFileW(pipe)", "CloseHandle(pipe)"}},
       {line, true, {"vars 2\nset 3\nA=1\n"}, {}, 1, "", {}},
       {line,
@@ -60,7 +72,8 @@ TEST(RunElevated, StartsTheHostOfItsLineAndStandsInForIt) {
     EXPECT_EQ(run(std::vector<std::string>{"vornalt.exe", "--vornalt-elevated"}, system), c.status)
         << c.own_line;
     EXPECT_EQ(system.pipe_written, c.written) << c.own_line;
-    if (!c.calls.empty() || c.own_line != line) {
+    EXPECT_EQ(system.start_window, c.window) << c.own_line;
+    if (!c.calls.empty() || (c.own_line != line && c.status != 7)) {
       EXPECT_EQ(system.calls, c.calls) << c.own_line;
     }
     if (c.status == 7) {

@@ -67,7 +67,13 @@ class FakeSystem final : public Console,
   Result environment_strings_result;
   Result set_variable_result;
   Result console_input_result;  // discarding it and waiting for a key
-  std::string short_name;       // of any path; empty: the path itself
+  /// The console's screen buffer, and whether it takes a new size for it and
+  /// for its window.
+  ScreenBuffer screen{{120, 9001}, {0, 0, 119, 29}, {200, 60}};
+  Result screen_result;
+  Result buffer_size_result;
+  Result console_window_result;
+  std::string short_name;  // of any path; empty: the path itself
   bool elevated = false;
   Result elevate_result;  // of the start as administrator
   Handle elevated_process = reinterpret_cast<Handle>(0x50);
@@ -90,6 +96,7 @@ class FakeSystem final : public Console,
   std::string elevated_parameters;  // as passed to start_elevated
   std::string pipe_written;
   std::u16string start_environment;     // as passed to create_process
+  StartupWindow start_window;           // as passed to create_process
   std::vector<Variable> variables_set;  // by set_environment_variable, in order
   std::string out_when_discarded;       // standard output when the keys were discarded
   /// How often the process's elevation was asked and a random id drawn:
@@ -168,6 +175,22 @@ class FakeSystem final : public Console,
     calls.push_back("ReadConsoleInputW");
     return console_input_result;
   }
+  Expected<ScreenBuffer> screen_buffer() override {
+    if (!screen_result.ok()) return screen_result.error();
+    return screen;
+  }
+  Result set_screen_buffer_size(Cells size) override {
+    calls.push_back("SetConsoleScreenBufferSize(" + to_string(size) + ")");
+    if (buffer_size_result.ok()) screen.size = size;
+    return buffer_size_result;
+  }
+  Result set_console_window(CellRect shown) override {
+    calls.push_back("SetConsoleWindowInfo(" + std::to_string(shown.left) + "," +
+                    std::to_string(shown.top) + "," + std::to_string(shown.right) + "," +
+                    std::to_string(shown.bottom) + ")");
+    if (console_window_result.ok()) screen.window = shown;
+    return console_window_result;
+  }
 
   std::string process_command_line() override { return own_command_line; }
   Expected<StartedProcess> create_process(std::string_view path, std::u16string& line,
@@ -177,6 +200,7 @@ class FakeSystem final : public Console,
     command_line = line;
     start_folder = options.folder;
     start_environment = options.environment;
+    start_window = options.window;
     if (!create_result.ok()) return create_result.error();
     if (options.new_console) return given(created_thread, created_process, created_id);
     return given(shell_thread, shell_process, shell_id);

@@ -32,6 +32,18 @@ inline constexpr std::string_view HELP_SCREEN_80 =
     "    The folder to start the command in (default: the current folder)\n"
     "  --window, /window  [name]\n"
     "    The wt window for the tab: new, last, 0, an id or a name (default: vornalt)\n"
+    "  --min, /min\n"
+    "    Open the window minimized, leaving the focus where it is\n"
+    "  --max, /max\n"
+    "    Open the window maximized\n"
+    "  --fullscreen, /fullscreen\n"
+    "    Open the window full screen (wt only)\n"
+    "  --no-focus, /no-focus\n"
+    "    Open the window behind the one that has the focus\n"
+    "  --size, /size  [COLS,ROWS]\n"
+    "    Open the window COLS character cells wide and ROWS high\n"
+    "  --pos, /pos  [X,Y]\n"
+    "    Open the window with its top-left corner at X,Y (pixels, primary screen)\n"
     "  -q, --quiet, /q, /quiet\n"
     "    Do not produce any output, except for errors and warnings\n"
     "  -e, --exit-code, /e, /exit-code\n"
@@ -61,6 +73,7 @@ inline constexpr std::string_view HELP_SCREEN_80 =
     "  vornalt.exe conhost -d C:\\src\\app -e cmd /c build.bat\n"
     "  vornalt.exe wt -n -s pwsh Write-Output '' end\n"
     "  vornalt.exe wt -w -k -v BUILD_CONFIG=Release cmd /c build.bat\n"
+    "  vornalt.exe conhost --size 120,40 --pos 0,0 --no-focus cmd /c watch.bat\n"
     "\n";
 
 }  // namespace vornalt::testing

@@ -151,6 +151,60 @@ TEST(PlanLaunch, TheStartTheElevationAndTheEnd) {
   }
 }
 
+// Where the window's layout goes: conhost.exe's own STARTUPINFO and the
+// relay for the size; wt.exe's options for a new window, and its STARTUPINFO
+// for what Terminal takes from there.
+TEST(PlanLaunch, TheWindowByHost) {
+  const WindowLayout none;
+  const WindowLayout min{.show = WindowShow::minimized, .no_focus = true};
+  const WindowLayout max{.show = WindowShow::maximized, .position = Pixels{-1200, 80}};
+  const WindowLayout full{.show = WindowShow::fullscreen, .size = Cells{120, 40}};
+  const WindowLayout unfocused{.no_focus = true, .size = Cells{120, 40}};
+  const struct {
+    Target target;
+    WindowLayout layout;
+    std::optional<std::string> window;  // as typed
+    std::string plan;
+  } cases[] = {
+      {Target::conhost, none, {}, "startup: -; relay: -"},
+      {Target::conhost, min, {}, "startup: SW_SHOWMINNOACTIVE; relay: -"},
+      {Target::conhost, max, {}, "startup: SW_SHOWMAXIMIZED at -1200,80; relay: -"},
+      {Target::conhost, unfocused, {}, "startup: SW_SHOWNOACTIVATE; relay: size 120,40"},
+      {Target::wt, none, {}, "startup: -; wt: vornalt"},
+      {Target::wt, none, "Dev", "startup: -; wt: Dev"},
+      {Target::wt, min, {}, "startup: SW_SHOWMINNOACTIVE; wt: new"},
+      {Target::wt, max, {}, "startup: -; wt: new maximized at -1200,80"},
+      {Target::wt, full, {}, "startup: -; wt: new fullscreen size 120,40"},
+      {Target::wt, unfocused, "0", "startup: SW_SHOWNOACTIVATE; wt: 0 size 120,40 if new"},
+      {Target::wt, max, "new", "startup: -; wt: new maximized at -1200,80"},
+  };
+  for (const auto& c : cases) {
+    LaunchRequest asked = request(c.target, "");
+    asked.window_layout = c.layout;
+    asked.window = c.window;
+    const LaunchPlan plan = plan_launch(asked, false);
+    const StartupWindow& startup = plan.startup_window;
+    std::string text = "startup: ";
+    text += startup.show ? std::string(name(*startup.show)) : "-";
+    if (startup.position) text += " at " + to_string(*startup.position);
+    if (c.target == Target::conhost) {
+      text += "; relay: ";
+      text += plan.relay && plan.relay->window_size ? "size " + to_string(*plan.relay->window_size)
+                                                    : "-";
+    } else {
+      const WtWindowOptions& wt = plan.wt_window_options;
+      text += "; wt: " + plan.wt_window;
+      if (wt.show == WindowShow::maximized) text += " maximized";
+      if (wt.show == WindowShow::fullscreen) text += " fullscreen";
+      if (wt.position) text += " at " + to_string(*wt.position);
+      if (wt.size) text += " size " + to_string(*wt.size);
+      if (plan.window_options_need_a_new_window) text += " if new";
+    }
+    EXPECT_EQ(text, c.plan);
+    EXPECT_EQ(plan.window_layout, c.layout);
+  }
+}
+
 // Whether this process is elevated is asked only for -a: the question loads
 // a DLL that no other run needs.
 TEST(PlanLaunch, AsksForTheElevationOnlyForAdmin) {

@@ -249,6 +249,48 @@ TEST(RunRelay, SetsTheVariablesOrRunsNothing) {
   }
 }
 
+// --size: the window is sized before the shell starts; a console that keeps
+// it as it is gets a warning, and the command runs all the same.
+TEST(RunRelay, SizesTheWindowBeforeTheShellStarts) {
+  const std::string warning =
+      "Warning: The window could not be made 100x40 cells: Error { code: HRESULT(0x80070057), "
+      "message: \"The system cannot find the file specified.\" }\n";
+  const struct {
+    std::string options;
+    Result refused;
+    std::string err;
+    Calls calls;  // the first ones
+  } cases[] = {
+      {"--size 100,40",
+       {},
+       "",
+       {"SetConsoleWindowInfo(0,0,99,39)", "CreateProcessW(this console)"}},
+      {"--keep --size 100,40",
+       error_from_win32(87),
+       warning,
+       {"SetConsoleWindowInfo(0,0,99,39)", "FormatMessageW(HRESULT(0x80070057))",
+        "CreateProcessW(this console)"}},
+      {"", {}, "", {"CreateProcessW(this console)"}},
+  };
+  for (const auto& c : cases) {
+    testing::FakeSystem system;
+    system.own_command_line = "v --vornalt-relay - " + c.options + " cmd.exe /c x";
+    system.files = {"C:\\Windows\\System32\\cmd.exe"};
+    system.console_window_result = c.refused;
+    system.exit_status = 3;
+    EXPECT_EQ(run_relay(system), 3) << c.options;
+    EXPECT_EQ(system.err, c.err) << c.options;
+    Calls calls;
+    for (const std::string& call : system.calls) {
+      if (call.starts_with("SetConsoleW") || call.starts_with("SetConsoleS") ||
+          call.starts_with("Create") || call.starts_with("Format"))
+        calls.push_back(call);
+    }
+    calls.resize(std::min(calls.size(), c.calls.size()));
+    EXPECT_EQ(calls, c.calls) << c.options;
+  }
+}
+
 // -k: the status goes to the first vornalt before the window waits for a key;
 // the keys pressed while the command ran are not that key.
 TEST(RunRelay, KeepsTheWindowUntilAKeyIsPressed) {

@@ -426,6 +426,73 @@ TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
   }
 }
 
+// The window as asked: conhost.exe's STARTUPINFO and the relay for its
+// size, wt.exe's own options for a new window and its STARTUPINFO; the
+// summary says what was asked, and the dry run what the STARTUPINFO says and
+// when Terminal's options apply.
+TEST(Run, TheWindowOpensAsAsked) {
+  const std::string relay = "C:\\tools\\vornalt.exe --vornalt-relay - --size 100,30 ";
+  const std::string wt = "wt.exe --window new";
+  const std::string rest = " --title \"\" --startingDirectory . cmd.exe /c x";
+  const struct {
+    std::vector<std::string> args;
+    std::string window;  // the summary's line
+    std::string line;
+    StartupWindow startup;
+  } cases[] = {
+      {{"conhost", "--min", "--pos", "-1200,80", "x"},
+       "minimized, at -1200,80",
+       "conhost.exe cmd.exe /c title && x",
+       {.show = ShowCommand::show_min_no_activate, .position = Pixels{-1200, 80}}},
+      {{"conhost", "--max", "x"},
+       "maximized",
+       "conhost.exe cmd.exe /c title && x",
+       {.show = ShowCommand::show_maximized}},
+      {{"conhost", "--no-focus", "--size", "100,30", "x"},
+       "100x30 cells, no focus",
+       "conhost.exe " + relay + "cmd.exe /c title && x",
+       {.show = ShowCommand::show_no_activate}},
+      {{"wt", "--max", "--size", "100,30", "x"},
+       "maximized, 100x30 cells",
+       wt + " --maximized --size 100,30" + rest,
+       {}},
+      {{"wt", "--fullscreen", "--pos", "0,-5", "x"},
+       "full screen, at 0,-5",
+       wt + " --fullscreen --pos 0,-5" + rest,
+       {}},
+      {{"wt", "--min", "--no-focus", "x"},
+       "minimized, no focus",
+       wt + rest,
+       {.show = ShowCommand::show_min_no_activate}},
+      {{"wt", "--window", "Dev", "--no-focus", "x"},
+       "no focus",
+       "wt.exe --window Dev" + rest,
+       {.show = ShowCommand::show_no_activate}},
+  };
+  for (const auto& c : cases) {
+    RunResult r = run_with(c.args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.system.out.find("\nTitle:     \nWindow:    " + c.window + "\nArguments: x\n"),
+              std::string::npos)
+        << r.system.out;
+    EXPECT_EQ(to_wtf8(r.system.command_line), c.line + std::string(1, '\0'));
+    EXPECT_EQ(r.system.start_window, c.startup) << c.line;
+  }
+  RunResult dry = run_with({"conhost", "-n", "--max", "--pos", "1,2", "x"});
+  EXPECT_NE(dry.system.out.find("\nHost:      C:\\Windows\\System32\\conhost.exe\n"
+                                "Startup:   dwFlags STARTF_USESHOWWINDOW | STARTF_USEPOSITION, "
+                                "wShowWindow SW_SHOWMAXIMIZED (3), dwX 1, dwY 2\n"),
+            std::string::npos)
+      << dry.system.out;
+  dry = run_with({"wt", "-n", "--window", "Dev", "--size", "100,30", "x"});
+  EXPECT_TRUE(dry.system.out.ends_with(
+      "\nHost:      C:\\Windows\\System32\\wt.exe\n"
+      "Note:      Windows Terminal applies the window options only if the window 'Dev' is new\n"))
+      << dry.system.out;
+  dry = run_with({"wt", "-n", "x"});
+  EXPECT_TRUE(dry.system.out.ends_with("\nHost:      C:\\Windows\\System32\\wt.exe\n"));
+}
+
 TEST(Run, SummaryThenLaunch) {
   RunResult r = run_with({"WT", "-t", "My Title", "cmd", "/c", "echo", "a b"});
   EXPECT_EQ(r.status, 0);

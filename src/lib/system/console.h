@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "../error.h"
+#include "../window_layout.h"
 
 namespace vornalt {
 
@@ -16,6 +17,24 @@ enum class Stream { out, err };
 struct ConsoleWindow {
   std::int16_t left;
   std::int16_t right;
+};
+
+/// A part of a screen buffer, in cells, its edges included.
+struct CellRect {
+  std::int16_t left = 0;
+  std::int16_t top = 0;
+  std::int16_t right = 0;
+  std::int16_t bottom = 0;
+  bool operator==(const CellRect&) const = default;
+};
+
+/// The screen buffer of this process's console: its size, the part of it
+/// that the window shows, and the largest window that the screen allows
+/// with the console's font (none: not known).
+struct ScreenBuffer {
+  Cells size;
+  CellRect window;
+  Cells largest;
 };
 
 class Console {
@@ -40,6 +59,12 @@ class Console {
   /// Waits for a key press in this console; Ctrl+C or Ctrl+Break ends the
   /// wait as well.
   virtual Result wait_for_key_press() = 0;
+  /// This console's screen buffer, and a new size for it, which may not be
+  /// smaller than the window.
+  virtual Expected<ScreenBuffer> screen_buffer() = 0;
+  virtual Result set_screen_buffer_size(Cells size) = 0;
+  /// Shows the part `window` of the screen buffer, which must lie in it.
+  virtual Result set_console_window(CellRect window) = 0;
 };
 
 }  // namespace vornalt

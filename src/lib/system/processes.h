@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "../error.h"
+#include "../window_layout.h"
 
 namespace vornalt {
 
@@ -74,6 +75,9 @@ struct StartOptions {
   bool new_console = true;
   /// An environment block (environment_block); empty: this process's.
   std::u16string_view environment;
+  /// The show command and the position of its STARTUPINFO, which a host
+  /// takes for the window it creates; none: as it shows every window.
+  StartupWindow window;
 };
 
 class Processes {

@@ -63,11 +63,16 @@ BOOL WINAPI keep_for_child(DWORD event) {
   return TRUE;
 }
 
-ScopedFileHandle open_console_input() {
-  return ScopedFileHandle(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+// This console's input or its active screen buffer, whatever standard input
+// and output are.
+ScopedFileHandle open_console(const wchar_t* name) {
+  return ScopedFileHandle(CreateFileW(name, GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                       nullptr));
 }
+
+ScopedFileHandle open_console_input() { return open_console(L"CONIN$"); }
+ScopedFileHandle open_console_output() { return open_console(L"CONOUT$"); }
 
 bool is_key_press(const INPUT_RECORD& record) {
   return record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown;
@@ -126,6 +131,33 @@ class Win32Console final : public Console {
     const ScopedFileHandle input = open_console_input();
     if (!input) return check_win32_bool(FALSE);
     return check_win32_bool(FlushConsoleInputBuffer(input.get()));
+  }
+
+  Expected<ScreenBuffer> screen_buffer() override {
+    const ScopedFileHandle output = open_console_output();
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!output || !GetConsoleScreenBufferInfo(output.get(), &info)) {
+      return check_win32_bool(FALSE).error();
+    }
+    // {0, 0} when the screen's size is not known.
+    const COORD largest = GetLargestConsoleWindowSize(output.get());
+    const SMALL_RECT& window = info.srWindow;
+    return ScreenBuffer{{info.dwSize.X, info.dwSize.Y},
+                        {window.Left, window.Top, window.Right, window.Bottom},
+                        {largest.X, largest.Y}};
+  }
+
+  Result set_screen_buffer_size(Cells size) override {
+    const ScopedFileHandle output = open_console_output();
+    if (!output) return check_win32_bool(FALSE);
+    return check_win32_bool(SetConsoleScreenBufferSize(output.get(), {size.columns, size.rows}));
+  }
+
+  Result set_console_window(CellRect window) override {
+    const ScopedFileHandle output = open_console_output();
+    if (!output) return check_win32_bool(FALSE);
+    const SMALL_RECT rect{window.left, window.top, window.right, window.bottom};
+    return check_win32_bool(SetConsoleWindowInfo(output.get(), TRUE, &rect));
   }
 
   Result wait_for_key_press() override {

@@ -16,6 +16,25 @@ std::vector<std::string> process_arguments() { return split_command_line(own_com
 
 namespace {
 
+static_assert(static_cast<WORD>(ShowCommand::show_maximized) == SW_SHOWMAXIMIZED);
+static_assert(static_cast<WORD>(ShowCommand::show_no_activate) == SW_SHOWNOACTIVATE);
+static_assert(static_cast<WORD>(ShowCommand::show_min_no_activate) == SW_SHOWMINNOACTIVE);
+
+// What a new process takes for its first window. No standard handles: a
+// conhost.exe given them would run as a pseudoconsole and open no window.
+void place_window(STARTUPINFOW& startup, const StartupWindow& window) {
+  if (window.show) {
+    startup.dwFlags |= STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(*window.show);
+  }
+  if (window.position) {
+    // Read back as signed: a screen to the left of or above the primary one.
+    startup.dwFlags |= STARTF_USEPOSITION;
+    startup.dwX = static_cast<DWORD>(static_cast<LONG>(window.position->x));
+    startup.dwY = static_cast<DWORD>(static_cast<LONG>(window.position->y));
+  }
+}
+
 class Win32Processes final : public Processes {
  public:
   std::string process_command_line() override { return own_command_line(); }
@@ -26,6 +45,7 @@ class Win32Processes final : public Processes {
     static_assert(sizeof(STARTUPINFOW) == 104, "the 64-bit layout");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    place_window(startup, options.window);
     PROCESS_INFORMATION process{};
     const std::wstring program = wide_string(application);
     const std::wstring folder = wide_string(options.folder);
