@@ -2,10 +2,18 @@
 // end-to-end tests, reading its command line as the real program does
 // (platform_readers.h). Beside itself it records, as raw UTF-16LE:
 //   <name>.cmdline      the command line it was given;
+//   <name>.startup      what its own STARTUPINFO says of its window:
+//                       "flags=0x…", the STARTF_ flags of the window and the
+//                       standard handles, then "show=N" with
+//                       STARTF_USESHOWWINDOW and "pos=X,Y" with
+//                       STARTF_USEPOSITION;
 //   <name>.started      conhost and wt: the command line it started;
 //   <name>.pid          conhost and wt: the process id of what it started;
 //   wt.title            wt: the value of --title;
 //   wt.window           wt: the value of --window;
+//   wt.options          wt: its options for a new window as it read them
+//                       ("maximized", "fullscreen", "focus", "pos=X,Y",
+//                       "size=C,R", each that it got, in this order);
 //   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal;
 //   <name>.status       conhost: the exit status of what it started; wt:
 //                       "started"; or why it could not start it.
@@ -16,6 +24,7 @@
 // its own into it, as a program of the user's that got there first could.
 // With VORNALT_DOUBLE_DELAY_MS set it lingers
 // that long before it ends; last it writes "<name>.done".
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -117,6 +126,37 @@ void squat_on_the_relays_pipe(std::string_view line) {
   }
 }
 
+// What a process's first window takes from its STARTUPINFO, and whether it
+// was given standard handles.
+std::string startup_record() {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  const DWORD flags =
+      startup.dwFlags & (STARTF_USESHOWWINDOW | STARTF_USEPOSITION | STARTF_USESTDHANDLES);
+  char text[80];
+  std::snprintf(text, sizeof text, "flags=0x%lx", static_cast<unsigned long>(flags));
+  std::string out = text;
+  if (flags & STARTF_USESHOWWINDOW) out += " show=" + std::to_string(startup.wShowWindow);
+  if (flags & STARTF_USEPOSITION) {
+    out += " pos=" + std::to_string(static_cast<LONG>(startup.dwX)) + "," +
+           std::to_string(static_cast<LONG>(startup.dwY));
+  }
+  return out;
+}
+
+// wt.exe's options for a window that it creates, as it read them.
+std::string window_options(const vornalt::testing::WtReading& reading) {
+  std::string out;
+  const auto add = [&](const std::string& option) { out += (out.empty() ? "" : " ") + option; };
+  if (reading.maximized) add("maximized");
+  if (reading.fullscreen) add("fullscreen");
+  if (reading.focus) add("focus");
+  if (reading.pos) add("pos=" + *reading.pos);
+  if (reading.size) add("size=" + *reading.size);
+  return out;
+}
+
 // The real hosts own the console rather than run in it, so Ctrl+C there is
 // not theirs; a handler, unlike the "ignore" flag, is not inherited.
 BOOL WINAPI ignore_console_event(DWORD) { return TRUE; }
@@ -131,6 +171,7 @@ int main() {
   const std::wstring base = path.substr(0, path.size() - 4);  // less ".exe"
   const std::wstring name = base.substr(base.find_last_of(L'\\') + 1);
   record(base + L".cmdline", text);
+  record(base + L".startup", startup_record());
 
   DWORD status = 0;
   if (_wcsicmp(name.c_str(), L"conhost") == 0) {
@@ -146,6 +187,7 @@ int main() {
     record(base + L".started", reading.command);
     if (reading.title) record(base + L".title", *reading.title);
     if (reading.window) record(base + L".window", *reading.window);
+    record(base + L".options", window_options(reading));
     record(base + L".subcommands", std::to_string(reading.subcommands));
     const std::string folder = expand_environment(reading.starting_directory.value_or("."));
     status = start(reading.command, base + L".status", false, absolute_folder(folder));

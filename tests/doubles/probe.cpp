@@ -6,6 +6,10 @@
 //   <name>.console  "console", or "no console" when standard output's
 //                   console (CONOUT$) is none, with the errors and whether
 //                   it has a console window;
+//   <name>.window   its console's window: "cells=COLSxROWS buffer=WxH" as
+//                   GetConsoleScreenBufferInfo gives them (or "cells=none"
+//                   with the error), then "hwnd=none", or the window's
+//                   "iconic=0|1 zoomed=0|1 rect=LEFT,TOP,RIGHT,BOTTOM";
 //   <name>.cwd      its current folder;
 //   <name>.parent   the process id of its parent, in decimal;
 //   <name>.env      its environment, each string ended by a NUL unit;
@@ -61,6 +65,30 @@ std::wstring console_state(DWORD title_error) {
   return state;
 }
 
+// What the console's window is like, as a user would see it: its size in
+// cells, minimized or maximized, and where it is on the screen.
+std::wstring window_state() {
+  HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  std::wstring state;
+  if (out != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(out, &info)) {
+    state = L"cells=" + std::to_wstring(info.srWindow.Right - info.srWindow.Left + 1) + L"x" +
+            std::to_wstring(info.srWindow.Bottom - info.srWindow.Top + 1) + L" buffer=" +
+            std::to_wstring(info.dwSize.X) + L"x" + std::to_wstring(info.dwSize.Y);
+  } else {
+    state = L"cells=none (error " + std::to_wstring(GetLastError()) + L")";
+  }
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  const HWND window = GetConsoleWindow();
+  RECT rect{};
+  if (window == nullptr || !GetWindowRect(window, &rect)) return state + L" hwnd=none";
+  return state + L" iconic=" + std::to_wstring(IsIconic(window) ? 1 : 0) + L" zoomed=" +
+         std::to_wstring(IsZoomed(window) ? 1 : 0) + L" rect=" + std::to_wstring(rect.left) + L"," +
+         std::to_wstring(rect.top) + L"," + std::to_wstring(rect.right) + L"," +
+         std::to_wstring(rect.bottom);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -81,6 +109,7 @@ int wmain(int argc, wchar_t** argv) {
   const DWORD title_error = title.empty() ? GetLastError() : 0;
   write_file(base + L".title", title);
   write_file(base + L".console", console_state(title_error));
+  write_file(base + L".window", window_state());
   std::wstring folder(32768, L'\0');
   folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
   write_file(base + L".cwd", folder);

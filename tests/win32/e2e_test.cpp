@@ -731,6 +731,100 @@ TEST(EndToEnd, AdminKeepsTheWholeRequest) {
   SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", nullptr);
 }
 
+// The window's options reach each host where it reads them: conhost.exe's
+// and wt.exe's own STARTUPINFO, wt.exe's options for a new window, the
+// relay's size on conhost's line; through the elevated start too. The
+// command's words arrive all the same. (Under Wine without a display the
+// console has no screen buffer to size: that the relay does it is tested in
+// a terminal, console_size_test.sh.)
+TEST(EndToEnd, TheWindowOptionsReachEitherHost) {
+  const std::u16string folder = u"a b";
+  const std::wstring in = testing::wide(folder) + L"\\";
+  const struct {
+    std::vector<std::u16string> args;  // before the command
+    bool admin;
+    std::string startup;     // of the host
+    std::string options;     // wt.exe's for a new window
+    std::u16string window;   // wt.exe's --window
+    std::string relay_size;  // on the host's line
+  } cases[] = {
+      {{u"conhost", u"--min", u"--pos", u"-1200,80", u"-e", u"-v", u"A=1"},
+       false,
+       "flags=0x5 show=7 pos=-1200,80",
+       "",
+       u"",
+       ""},
+      {{u"conhost", u"--max", u"-w", u"-d", folder}, false, "flags=0x1 show=3", "", u"", ""},
+      {{u"conhost", u"--no-focus", u"--size", u"100,30", u"-w"},
+       false,
+       "flags=0x1 show=4",
+       "",
+       u"",
+       "--size 100,30 "},
+      {{u"conhost", u"-a", u"--pos", u"5,-5", u"--size", u"80,25", u"-e"},
+       true,
+       "flags=0x4 pos=5,-5",
+       "",
+       u"",
+       "--size 80,25 "},
+      {{u"wt", u"--max", u"--size", u"120,40", u"-w"},
+       false,
+       "flags=0x0",
+       "maximized size=120,40",
+       u"new",
+       ""},
+      {{u"wt", u"--min", u"--no-focus", u"-e", u"-d", folder},
+       false,
+       "flags=0x1 show=7",
+       "",
+       u"new",
+       ""},
+      {{u"wt", u"--window", u"Dev", u"--fullscreen", u"--pos", u"0,-5", u"-v", u"A=1", u"-w"},
+       false,
+       "flags=0x0",
+       "fullscreen pos=0,-5",
+       u"Dev",
+       ""},
+      {{u"wt", u"-a", u"--no-focus", u"--pos", u"-1,-1", u"-e"},
+       true,
+       "flags=0x1 show=4",
+       "pos=-1,-1",
+       u"new",
+       ""},
+  };
+  for (const auto& c : cases) {
+    const std::wstring host = c.args[0] == u"wt" ? L"wt" : L"conhost";
+    SCOPED_TRACE(to_wtf8(command_line(c.args)));
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
+      const bool in_folder = std::find(c.args.begin(), c.args.end(), folder) != c.args.end();
+      const std::wstring at = in_folder ? in : L"";
+      sandbox.add_double(L"probe", in_folder ? testing::wide(folder) : L"");
+      std::vector<std::u16string> args = c.args;
+      args.insert(args.end(), {u"-q", u"probe.exe", u"a b", u"&"});
+      outcome = sandbox.run(command_line(args), {.unelevated = c.admin});
+      const std::optional<std::u16string> argv =
+          sandbox.record(at + L"probe.argv", at + L"probe.done");
+      if (!argv) return false;
+      EXPECT_EQ(outcome.status, 0u);
+      EXPECT_EQ(outcome.err, "");
+      EXPECT_EQ(testing::split_at_nul(*argv), (std::vector<std::string>{"probe.exe", "a b", "&"}));
+      EXPECT_EQ(sandbox.record(host + L".startup", host + L".done"), to_utf16(c.startup));
+      const std::string started =
+          to_wtf8(sandbox.record(host + L".started", host + L".done").value_or(u""));
+      if (host == L"wt") {
+        EXPECT_EQ(sandbox.record(L"wt.options", L"wt.done"), to_utf16(c.options));
+        EXPECT_EQ(sandbox.record(L"wt.window", L"wt.done"), c.window);
+      } else {
+        // The relay, in the window to size it, with nothing else changed.
+        EXPECT_EQ(started.find(" --size ") != std::string::npos, !c.relay_size.empty()) << started;
+        EXPECT_NE(started.find(c.relay_size + "cmd.exe /c title && probe.exe"), std::string::npos)
+            << started;
+      }
+      return true;
+    });
+  }
+}
+
 // A key pressed while the command runs was meant for it: the window
 // discards it, and waits for a key pressed once its prompt shows.
 TEST(EndToEnd, AKeyPressedWhileTheCommandRunsDoesNotCloseTheWindow) {

@@ -112,6 +112,48 @@ TEST(RealConhost, AdminWhereElevatedAlreadyHandsBackTheExitCode) {
       << outcome.out;
 }
 
+// What the recording program finds of its console's window when vornalt.exe
+// opens it with `options`: "cells=COLSxROWS buffer=…" and the window's
+// "iconic=… zoomed=… rect=…", or "hwnd=none".
+std::string window_with(const std::vector<std::string>& options) {
+  testing::Sandbox sandbox(std::vector<std::wstring>{});
+  sandbox.add_double(L"probe");
+  std::vector<std::u16string> args = {u"conhost"};
+  for (const auto& option : options) args.push_back(to_utf16(option));
+  for (const char* arg : {"-w", "-q", "probe.exe"}) args.push_back(to_utf16(arg));
+  const testing::Outcome outcome = sandbox.run(testing::command_line(args));
+  EXPECT_EQ(outcome.status, 0u);
+  EXPECT_EQ(outcome.err, "");
+  return to_wtf8(sandbox.record(L"probe.window", L"probe.done").value_or(u"(did not run)"));
+}
+
+// conhost.exe started with a command line takes its window's show command
+// and position from its own STARTUPINFO, by the rules for a process's first
+// window, and the relay sizes the window in cells. Only a desktop shows a
+// window: without one there is nothing to see.
+TEST(RealConhost, TheWindowOpensAsAsked) {
+  const std::string plain = window_with({});
+  if (plain.find("hwnd=none") != std::string::npos) {
+    GTEST_SKIP() << "the console has no window here (no desktop): " << plain;
+  }
+  EXPECT_NE(plain.find(" iconic=0 zoomed=0 "), std::string::npos) << plain;
+  const struct {
+    std::vector<std::string> options;
+    std::string shows;
+  } cases[] = {
+      {{"--min"}, " iconic=1 "},
+      {{"--no-focus", "--min"}, " iconic=1 "},
+      {{"--max"}, " zoomed=1 "},
+      {{"--pos", "100,120"}, " rect=100,120,"},
+      {{"--size", "90,25"}, "cells=90x25 "},
+      {{"--no-focus", "--pos", "40,30", "--size", "70,20"}, " rect=40,30,"},
+  };
+  for (const auto& c : cases) {
+    const std::string window = window_with(c.options);
+    EXPECT_NE(window.find(c.shows), std::string::npos) << c.options[0] << ": " << window;
+  }
+}
+
 // Words that PowerShell must get through to the program unchanged. Windows
 // PowerShell itself drops an empty word and garbles one that holds a `"` or
 // ends in a backslash after a blank on their way to a program, whatever
