@@ -755,6 +755,12 @@ TEST(EndToEnd, TheWindowOptionsReachEitherHost) {
        u"",
        ""},
       {{u"conhost", u"--max", u"-w", u"-d", folder}, false, "flags=0x1 show=3", "", u"", ""},
+      {{u"conhost", u"--size", u"90,20", u"-k", u"-e"},
+       false,
+       "flags=0x0",
+       "",
+       u"",
+       "--keep --size 90,20 "},
       {{u"conhost", u"--no-focus", u"--size", u"100,30", u"-w"},
        false,
        "flags=0x1 show=4",
@@ -808,6 +814,13 @@ TEST(EndToEnd, TheWindowOptionsReachEitherHost) {
       EXPECT_EQ(outcome.status, 0u);
       EXPECT_EQ(outcome.err, "");
       EXPECT_EQ(testing::split_at_nul(*argv), (std::vector<std::string>{"probe.exe", "a b", "&"}));
+      // -k: the window waits for a key, and the host with it.
+      if (std::find(c.args.begin(), c.args.end(), u"-k") != c.args.end()) {
+        const std::string relay_id = to_wtf8(sandbox.written(host + L".pid").value_or(u""));
+        HeldProcess relay(relay_id);
+        EXPECT_EQ(act_on_console(relay_id, {L"screen", PROMPT, L"key", L"read"}), 0u);
+        EXPECT_EQ(relay.ended(), 0u);
+      }
       EXPECT_EQ(sandbox.record(host + L".startup", host + L".done"), to_utf16(c.startup));
       const std::string started =
           to_wtf8(sandbox.record(host + L".started", host + L".done").value_or(u""));
