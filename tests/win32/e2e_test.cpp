@@ -731,6 +731,47 @@ TEST(EndToEnd, AdminKeepsTheWholeRequest) {
   SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", nullptr);
 }
 
+// Under Wine, makes vornalt.exe take the DLL `name` from its own folder
+// before Wine's own, as Windows does for a DLL that it does not know; with
+// no name, as Wine does. Elsewhere it does nothing.
+void prefer_dll_beside_vornalt(const std::wstring& name) {
+  if (!testing::running_under_wine()) return;
+  const wchar_t* const overrides = L"Software\\Wine\\AppDefaults\\vornalt.exe\\DllOverrides";
+  RegDeleteKeyW(HKEY_CURRENT_USER, overrides);
+  if (name.empty()) return;
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, overrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  const std::wstring order = L"native,builtin";
+  RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+                 static_cast<DWORD>((order.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+// The DLLs that vornalt.exe loads at run time (bcrypt for the pipe's id,
+// advapi32 and shell32 for -a) come from the system folder alone: one of
+// the same name beside vornalt.exe, which any program that could write
+// there may have put, would run in vornalt and in its elevated start.
+TEST(EndToEnd, ADllBesideVornaltIsNeverLoaded) {
+  for (const std::wstring dll : {L"bcrypt", L"advapi32", L"shell32"}) {
+    SCOPED_TRACE(to_wtf8(to_u16(dll)));
+    prefer_dll_beside_vornalt(dll);
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
+      sandbox.add_double(L"probe");
+      sandbox.add_copy(testing::g_doubles + L"\\planted.dll", dll + L".dll");
+      outcome = sandbox.run({"conhost", "-a", "-e", "-q", "probe.exe"}, {.unelevated = true});
+      EXPECT_FALSE(exists(sandbox.path(dll + L".dll.loaded")));
+      if (!exists(sandbox.path(L"probe.done"))) return false;
+      EXPECT_EQ(outcome.status, 0u);
+      EXPECT_EQ(outcome.err, "");
+      return true;
+    });
+  }
+  prefer_dll_beside_vornalt(L"");
+}
+
 // A key pressed while the command runs was meant for it: the window
 // discards it, and waits for a key pressed once its prompt shows.
 TEST(EndToEnd, AKeyPressedWhileTheCommandRunsDoesNotCloseTheWindow) {
