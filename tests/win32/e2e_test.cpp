@@ -731,6 +731,24 @@ TEST(EndToEnd, AdminKeepsTheWholeRequest) {
   SetEnvironmentVariableW(L"VORNALT_E2E_REMOVED", nullptr);
 }
 
+// -a: an elevated start that ends before it opens its pipe (here the test
+// ends it as it is created, before it has run at all) is reported with its
+// status, rather than waited for.
+TEST(EndToEnd, AnElevatedStartThatEndsBeforeItsPipeIsReported) {
+  if (!testing::running_under_wine()) {
+    GTEST_SKIP() << "Windows' elevation service, not vornalt.exe, starts the elevated start";
+  }
+  Sandbox sandbox;
+  const Outcome outcome = sandbox.run({"conhost", "-a", "-e", "cmd", "/c", "exit", "3"},
+                                      {.unelevated = true, .end_first_child = 42});
+  EXPECT_NE(outcome.out.find("\nElevation: asked for\n"), std::string::npos) << outcome.out;
+  EXPECT_EQ(outcome.err,
+            "Failed to launch 'conhost': the elevated vornalt.exe ended with exit status 42 before "
+            "it started conhost.exe\n");
+  EXPECT_EQ(outcome.status, 1u);
+  EXPECT_FALSE(exists(sandbox.path(L"conhost.cmdline")));
+}
+
 // Under Wine, makes vornalt.exe take the DLL `name` from its own folder
 // before Wine's own, as Windows does for a DLL that it does not know; with
 // no name, as Wine does. Elsewhere it does nothing.
