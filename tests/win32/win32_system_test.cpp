@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "environment.h"
 #include "windows_support.h"
@@ -33,6 +34,53 @@ bool under_wine() {
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
+
+// Points this program's imports of the kernel32 function `name` at
+// `stand_in` while it lives. The Win32 layer is linked into this program,
+// so its calls go through them: a test stands in for what the system does
+// where Wine does not do it, or for time.
+class ImportSwap {
+ public:
+  ImportSwap(const char* name, void* stand_in)
+      : real_(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name))) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         real_ != nullptr && dll->Name != 0; ++dll) {
+      for (auto* slot = reinterpret_cast<void**>(base + dll->FirstThunk); *slot != nullptr;
+           ++slot) {
+        if (*slot == real_) slots_.push_back(slot);
+      }
+    }
+    for (void** slot : slots_) put(slot, stand_in);
+  }
+  ~ImportSwap() {
+    for (void** slot : slots_) put(slot, real_);
+  }
+  ImportSwap(const ImportSwap&) = delete;
+  ImportSwap& operator=(const ImportSwap&) = delete;
+
+  bool swapped() const { return !slots_.empty(); }
+  template <typename Function>
+  Function* real() const {
+    return reinterpret_cast<Function*>(real_);
+  }
+
+ private:
+  static void put(void** slot, void* function) {
+    DWORD was = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+    *slot = function;
+    VirtualProtect(slot, sizeof *slot, was, &was);
+  }
+
+  void* real_;
+  std::vector<void**> slots_;
+};
 
 TEST(SystemMessage, KnownTextOrNone) {
   const bool wine = under_wine();
@@ -173,6 +221,23 @@ std::string read_to_the_end(Pipe& pipe) {
   return all;
 }
 
+// Wine makes a second instance of a pipe whose name is taken even when the
+// call asks to make the first: this stands in for CreateNamedPipeW and
+// refuses that, as Windows does, for the name that the test took.
+std::wstring g_taken_pipe_name;
+ImportSwap* g_pipe_maker = nullptr;
+
+HANDLE WINAPI refuse_a_second_first_instance(LPCWSTR name, DWORD open_mode, DWORD pipe_mode,
+                                             DWORD instances, DWORD out_size, DWORD in_size,
+                                             DWORD timeout, LPSECURITY_ATTRIBUTES security) {
+  if ((open_mode & FILE_FLAG_FIRST_PIPE_INSTANCE) != 0 && name == g_taken_pipe_name) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  return g_pipe_maker->real<decltype(CreateNamedPipeW)>()(name, open_mode, pipe_mode, instances,
+                                                          out_size, in_size, timeout, security);
+}
+
 // The relay's pipe as both vornalts use it: made first and once, both ways,
 // believed only when the other end runs this same program.
 TEST(Win32System, TheRelaysPipe) {
@@ -195,15 +260,23 @@ TEST(Win32System, TheRelaysPipe) {
     const std::wstring wide_name(name.begin(), name.end());
     Win32System server;
     // Whoever made a pipe of that name first keeps it, however many
-    // instances they allowed. Wine makes a second instance all the same.
-    if (!under_wine()) {
+    // instances they allowed (under Wine, by the stand-in above).
+    {
       HANDLE first = CreateNamedPipeW(wide_name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
                                       PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
       ASSERT_NE(first, INVALID_HANDLE_VALUE);
+      std::optional<ImportSwap> windows_rule;
+      if (under_wine()) {
+        g_taken_pipe_name = wide_name;
+        g_pipe_maker = &windows_rule.emplace(
+            "CreateNamedPipeW", reinterpret_cast<void*>(refuse_a_second_first_instance));
+        ASSERT_TRUE(windows_rule->swapped());
+      }
       const Expected<std::unique_ptr<PipeServer>> taken = server.create_pipe(name);
+      windows_rule.reset();
+      CloseHandle(first);
       ASSERT_FALSE(taken.ok()) << n;
       EXPECT_EQ(taken.error(), error_from_win32(ERROR_ACCESS_DENIED));
-      CloseHandle(first);
     }
     Expected<std::unique_ptr<PipeServer>> made = server.create_pipe(name);
     ASSERT_TRUE(made.ok());
