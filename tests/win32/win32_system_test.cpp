@@ -350,6 +350,53 @@ TEST(Win32System, APipeThatAnotherProgramMadeIsNotThisPrograms) {
   CloseHandle(process);
 }
 
+// When the relay's console closes, the system ends the relay once its
+// console handler returns, or about five seconds on: the handler holds the
+// relay until it says that its report is out. Wine sends no close event (a
+// closed console's programs end at once), so the test takes the handler as
+// it is registered and calls it as the system would; and the wait with
+// time in it becomes a wait without time, which only the report ends.
+PHANDLER_ROUTINE g_console_handler = nullptr;
+BOOL WINAPI take_the_handler(PHANDLER_ROUTINE handler, BOOL add) {
+  if (add) g_console_handler = handler;
+  return TRUE;
+}
+
+DWORD g_closing_thread = 0;
+HANDLE g_holding = nullptr;  // set once the handler waits with time to spare
+ImportSwap* g_wait = nullptr;
+DWORD WINAPI wait_without_time(HANDLE handle, DWORD timeout) {
+  const auto wait = g_wait->real<decltype(WaitForSingleObject)>();
+  if (GetCurrentThreadId() != g_closing_thread || timeout == 0) return wait(handle, timeout);
+  SetEvent(g_holding);
+  return wait(handle, INFINITE);
+}
+
+DWORD WINAPI close_the_console(void*) {
+  g_closing_thread = GetCurrentThreadId();
+  return static_cast<DWORD>(g_console_handler(CTRL_CLOSE_EVENT));
+}
+
+TEST(Win32System, AClosingConsoleWaitsForTheRelaysReport) {
+  ImportSwap handlers("SetConsoleCtrlHandler", reinterpret_cast<void*>(take_the_handler));
+  ImportSwap waits("WaitForSingleObject", reinterpret_cast<void*>(wait_without_time));
+  ASSERT_TRUE(handlers.swapped() && waits.swapped());
+  g_wait = &waits;
+  g_holding = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  Win32System relay;
+  relay.keep_console_events_for_child();
+  ASSERT_NE(g_console_handler, nullptr);
+  HANDLE closing = CreateThread(nullptr, 0, close_the_console, nullptr, 0, nullptr);
+  const HANDLE first[] = {closing, g_holding};
+  EXPECT_EQ(WaitForMultipleObjects(2, first, FALSE, 60000), WAIT_OBJECT_0 + 1)
+      << "the handler did not wait for the report";
+  relay.report_done();
+  EXPECT_EQ(WaitForSingleObject(closing, 60000), WAIT_OBJECT_0)
+      << "the report did not end the wait";
+  CloseHandle(closing);
+  CloseHandle(g_holding);
+}
+
 // Names of variables are one name when Windows' own comparison without case
 // says so: a letter and the capitals and small letters that the system
 // pairs with it, and its neighbour, for every character of the Basic
