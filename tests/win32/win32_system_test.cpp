@@ -324,6 +324,94 @@ TEST(Win32System, TheRelaysPipe) {
   EXPECT_EQ(opened.error(), error_from_win32(ERROR_FILE_NOT_FOUND));
 }
 
+// The level at which the maker of `server` may act as its client once the
+// client has written a byte (`client_writes`); -1 when it may not at all.
+template <typename Write>
+int impersonation_level(HANDLE server, Write client_writes) {
+  client_writes();
+  ConnectNamedPipe(server, nullptr);  // the client has: ERROR_PIPE_CONNECTED
+  char byte = 0;
+  DWORD got = 0;
+  if (!ReadFile(server, &byte, 1, &got, nullptr) || !ImpersonateNamedPipeClient(server)) return -1;
+  int level = -1;
+  HANDLE token = nullptr;
+  if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
+    SECURITY_IMPERSONATION_LEVEL got_level{};
+    DWORD size = 0;
+    if (GetTokenInformation(token, TokenImpersonationLevel, &got_level, sizeof got_level, &size)) {
+      level = got_level;
+    }
+    CloseHandle(token);
+  }
+  RevertToSelf();
+  return level;
+}
+
+// The relay's pipe takes no client from another machine, and its maker may
+// learn who its client is but not act as it. Wine opens no pipe by
+// \\localhost\pipe\ and lets a pipe's maker act as any client, whatever
+// the client asked for: each check runs where a pipe without that
+// protection shows the difference (on Windows: the Windows job runs it).
+TEST(Win32System, TheRelaysPipeIsForThisMachineAndIdentificationOnly) {
+  int n = 0;
+  std::string name;  // a new one for each pipe
+  const auto next = [&] {
+    name =
+        "vornalt-test-" + std::to_string(GetCurrentProcessId()) + "-local-" + std::to_string(++n);
+    return "\\\\.\\pipe\\" + name;
+  };
+  const auto make = [](const std::string& path) {
+    return CreateNamedPipeW(std::wstring(path.begin(), path.end()).c_str(), PIPE_ACCESS_DUPLEX,
+                            PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+  };
+  const auto open = [](const std::string& path, DWORD quality) {
+    return CreateFileW(std::wstring(path.begin(), path.end()).c_str(), GENERIC_READ | GENERIC_WRITE,
+                       0, nullptr, OPEN_EXISTING, quality, nullptr);
+  };
+  const auto opens_from_the_network = [&] {
+    HANDLE client = open("\\\\localhost\\pipe\\" + name, 0);
+    if (client != INVALID_HANDLE_VALUE) CloseHandle(client);
+    return client != INVALID_HANDLE_VALUE;
+  };
+  int shown = 0;
+
+  HANDLE server = make(next());
+  const bool network_reaches_pipes = opens_from_the_network();
+  CloseHandle(server);
+  if (network_reaches_pipes) {
+    ++shown;
+    const Expected<std::unique_ptr<PipeServer>> relays = Win32System().create_pipe(next());
+    ASSERT_TRUE(relays.ok());
+    EXPECT_FALSE(opens_from_the_network()) << "a client from the network opened it";
+  }
+
+  std::string path = next();
+  server = make(path);
+  HANDLE client = INVALID_HANDLE_VALUE;
+  const int asked = impersonation_level(server, [&] {
+    client = open(path, SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
+    DWORD written = 0;
+    WriteFile(client, "x", 1, &written, nullptr);
+  });
+  CloseHandle(client);
+  CloseHandle(server);
+  if (asked == SecurityIdentification) {  // the system honours what a client asks for
+    ++shown;
+    path = next();
+    server = make(path);
+    std::unique_ptr<Pipe> relays;
+    const int level = impersonation_level(server, [&] {
+      Expected<std::unique_ptr<Pipe>> opened = Win32System().open_pipe(path);
+      if (opened.ok()) relays = std::move(*opened);
+      if (relays) (void)relays->write("x");
+    });
+    EXPECT_EQ(level, SecurityIdentification);
+    relays.reset();
+    CloseHandle(server);
+  }
+  if (shown == 0) GTEST_SKIP() << "this system shows neither difference";
+}
+
 // The relay believes a pipe only when this same program made it: here
 // another program, pipe_maker.exe, makes it and this one opens it.
 TEST(Win32System, APipeThatAnotherProgramMadeIsNotThisPrograms) {
