@@ -474,7 +474,9 @@ struct LetGoInTurn {
 };
 
 DWORD WINAPI let_go_in_turn(void* what) {
-  const auto& [sandbox, command, host] = *static_cast<const LetGoInTurn*>(what);
+  const Sandbox& sandbox = static_cast<const LetGoInTurn*>(what)->sandbox;
+  const Hold& command = static_cast<const LetGoInTurn*>(what)->command;
+  const Hold& host = static_cast<const LetGoInTurn*>(what)->host;
   testing::within_a_minute([&] {
     return WaitForSingleObject(command.event(), 0) == WAIT_OBJECT_0 ||
            exists(sandbox.path(L"probe.parent"));
