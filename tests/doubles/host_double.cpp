@@ -22,13 +22,13 @@
 // handing a tab to an open window, ends at once. With VORNALT_DOUBLE_SQUAT
 // set, conhost first opens the relay's pipe itself and writes a report of
 // its own into it, as a program of the user's that got there first could.
-// With VORNALT_DOUBLE_DELAY_MS set it lingers
-// that long before it ends; last it writes "<name>.done".
+// Last, once the test lets it end when it holds it (hold.h), it writes
+// "<name>.done".
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "hold.h"
 #include "platform_readers.h"
 #include "relay_lines.h"
 #include "relay_protocol.h"
@@ -193,8 +193,7 @@ int main() {
     status = start(reading.command, base + L".status", false, absolute_folder(folder));
   }
 
-  wchar_t delay[32];
-  if (GetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", delay, 32) > 0) Sleep(_wtoi(delay));
+  vornalt::testing::hold_if_asked(name);
   write_file(base + L".done", "done", 4);
   return static_cast<int>(status);
 }

@@ -13,12 +13,12 @@
 //   <name>.cwd      its current folder;
 //   <name>.parent   the process id of its parent, in decimal;
 //   <name>.env      its environment, each string ended by a NUL unit;
-// and last "<name>.done": when VORNALT_DOUBLE_HOLD names an event, once it
-// is set (a minute at most), and after VORNALT_DOUBLE_DELAY_MS milliseconds
-// when that is set.
+// and last "<name>.done", once the test lets it end when it holds it
+// (hold.h).
 #include <cwchar>
 #include <string>
 
+#include "hold.h"
 #include "windows_support.h"
 // After <windows.h>, which it needs.
 #include <tlhelp32.h>
@@ -119,18 +119,7 @@ int wmain(int argc, wchar_t** argv) {
   while (*end != L'\0') end += std::wcslen(end) + 1;
   write_file(base + L".env", std::wstring(static_cast<const wchar_t*>(environment), end));
   FreeEnvironmentStringsW(environment);
-  // A test that must act while the command surely runs holds it so.
-  wchar_t hold[MAX_PATH];
-  const DWORD hold_size = GetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", hold, MAX_PATH);
-  if (hold_size > 0 && hold_size < MAX_PATH) {
-    HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, hold);
-    if (event != nullptr) {
-      WaitForSingleObject(event, 60000);
-      CloseHandle(event);
-    }
-  }
-  wchar_t delay[32];
-  if (GetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", delay, 32) > 0) Sleep(_wtoi(delay));
+  vornalt::testing::hold_if_asked(base.substr(base.find_last_of(L'\\') + 1));
   write_file(base + L".done", L"done");
   return 0;
 }

@@ -55,6 +55,49 @@ void remove_tree(const std::wstring& dir) {
   RemoveDirectoryW(dir.c_str());
 }
 
+// Runs the process `root`, started for debugging with its children, to
+// its end, and ends the first child with `status` as it is created. False
+// when no event came for a minute: `root` hung, and is ended.
+bool debug_to_the_end(const PROCESS_INFORMATION& root, DWORD status) {
+  bool child_ended = false;
+  for (;;) {
+    DEBUG_EVENT event{};
+    if (!WaitForDebugEvent(&event, 60000)) {
+      TerminateProcess(root.hProcess, 0xDEAD);
+      DebugActiveProcessStop(root.dwProcessId);
+      return false;
+    }
+    DWORD how = DBG_CONTINUE;
+    switch (event.dwDebugEventCode) {
+      case CREATE_PROCESS_DEBUG_EVENT:
+        if (event.u.CreateProcessInfo.hFile != nullptr)
+          CloseHandle(event.u.CreateProcessInfo.hFile);
+        if (event.dwProcessId != root.dwProcessId && !child_ended) {
+          TerminateProcess(event.u.CreateProcessInfo.hProcess, status);
+          child_ended = true;
+        }
+        break;
+      case LOAD_DLL_DEBUG_EVENT:
+        if (event.u.LoadDll.hFile != nullptr) CloseHandle(event.u.LoadDll.hFile);
+        break;
+      case EXCEPTION_DEBUG_EVENT:
+        // The breakpoint that each new process gives its debugger is the
+        // test's; any other exception is the program's own.
+        if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+          how = DBG_EXCEPTION_NOT_HANDLED;
+        }
+        break;
+      default:
+        break;
+    }
+    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, how);
+    if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT &&
+        event.dwProcessId == root.dwProcessId) {
+      return true;
+    }
+  }
+}
+
 }  // namespace
 
 bool take_arguments(int argc, char** argv) {
@@ -277,11 +320,12 @@ Outcome Sandbox::run(const std::u16string& line, const RunOptions& options) cons
   const std::wstring application = path(options.program);
   const std::wstring directory = options.directory.empty() ? dir_ : options.directory;
   const HANDLE token = options.unelevated ? limited_token() : nullptr;
+  const DWORD flags = options.end_first_child ? DEBUG_PROCESS : 0;
   const auto start = [&] {
     return token != nullptr
                ? CreateProcessAsUserW(token, application.c_str(), writable.data(), nullptr, nullptr,
-                                      TRUE, 0, nullptr, directory.c_str(), &startup, &process)
-               : CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, TRUE, 0,
+                                      TRUE, flags, nullptr, directory.c_str(), &startup, &process)
+               : CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, TRUE, flags,
                                 nullptr, directory.c_str(), &startup, &process);
   };
   // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR.
@@ -297,6 +341,8 @@ Outcome Sandbox::run(const std::u16string& line, const RunOptions& options) cons
   if (token != nullptr) CloseHandle(token);
   CloseHandle(out);
   if (err != out) CloseHandle(err);
+  const bool ended =
+      !options.end_first_child || debug_to_the_end(process, *options.end_first_child);
   if (pipe_read != nullptr) {
     char buffer[4096];
     DWORD got = 0;
@@ -311,6 +357,7 @@ Outcome Sandbox::run(const std::u16string& line, const RunOptions& options) cons
   CloseHandle(process.hThread);
   if (streams == Streams::files) outcome.out = read_file(path(L"stdout.txt"));
   if (streams != Streams::one_pipe) outcome.err = read_file(path(L"stderr.txt"));
+  if (!ended) outcome.err += "[vornalt.exe did nothing for a minute; the test ended it]\n";
   return outcome;
 }
 

@@ -69,6 +69,10 @@ struct RunOptions {
   /// process of an administrator runs: Wine runs every process elevated.
   /// Where there is none (UAC off), as this process.
   bool unelevated = false;
+  /// Ends the first process that vornalt.exe starts (with -a, its elevated
+  /// start) with this status as soon as it exists, before it has run any
+  /// code: the run is debugged, and the process ended at its creation.
+  std::optional<DWORD> end_first_child;
 };
 
 class Sandbox {

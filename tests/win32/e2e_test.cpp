@@ -14,10 +14,11 @@
 #include "base64_decode.h"
 #include "console_command_line.h"
 #include "e2e_sandbox.h"
-#include "help.h"
+#include "help_screen.h"
 #include "platform_readers.h"
 #include "relay_protocol.h"
 #include "win32_system.h"
+#include "within_a_minute.h"
 #include "wtf8.h"
 
 namespace vornalt {
@@ -31,7 +32,7 @@ using testing::Streams;
 using testing::to_u16;
 using testing::utf16_args;
 
-std::string help_screen() { return std::string(BANNER) + wrap_text(help_text(), 80) + "\n"; }
+std::string help_screen() { return std::string(testing::HELP_SCREEN_80); }
 
 std::string summary(const std::string& target, const std::string& shell, const std::string& title,
                     const std::string& arguments) {
@@ -73,6 +74,35 @@ void run_case(Attempt attempt) {
     std::printf("%s\nonce more\n", said.c_str());
   }
 }
+
+// Holds the recording program or a stand-in host before it ends, until the
+// test lets it go (tests/doubles/hold.h): what must happen while it still
+// runs waits for that, not for a clock.
+class Hold {
+ public:
+  /// `program`: "probe", "conhost" or "wt".
+  explicit Hold(const std::wstring& program)
+      : event_(CreateEventW(nullptr, TRUE, FALSE, (base() + L"-" + program).c_str())) {
+    SetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", base().c_str());
+  }
+  ~Hold() {
+    SetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", nullptr);
+    SetEvent(event_);
+    CloseHandle(event_);
+  }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+
+  void hold() const { ResetEvent(event_); }
+  void let_go() const { SetEvent(event_); }
+  HANDLE event() const { return event_; }
+
+ private:
+  static std::wstring base() {
+    return L"vornalt-e2e-hold-" + std::to_wstring(GetCurrentProcessId());
+  }
+  HANDLE event_;
+};
 
 TEST(EndToEnd, UsageErrorsGiveTheMessageAndTheHelpScreen) {
   const struct {
@@ -432,11 +462,48 @@ TEST(EndToEnd, ConhostRunsTheCommandThroughCmd) {
             u"conhost.exe cmd.exe /c title A ^& echo X^>x.txt && mkdir \"made by cmd\"");
 }
 
-// Every stand-in and the recording program linger 2.5 s. With conhost, -w
-// waits for conhost.exe, also beside -e; with wt, whose wt.exe ends at once,
-// for the command.
+// What a run that waits needs to end, in turn: the recording program once
+// it runs, then conhost.exe two seconds after what it started has ended;
+// each at once when the test has let it go already. A vornalt that did not
+// wait for conhost.exe returns within those seconds, while conhost.exe is
+// still held; one that waits, waits however long they take.
+struct LetGoInTurn {
+  const Sandbox& sandbox;
+  const Hold& command;
+  const Hold& host;
+};
+
+DWORD WINAPI let_go_in_turn(void* what) {
+  const Sandbox& sandbox = static_cast<const LetGoInTurn*>(what)->sandbox;
+  const Hold& command = static_cast<const LetGoInTurn*>(what)->command;
+  const Hold& host = static_cast<const LetGoInTurn*>(what)->host;
+  testing::within_a_minute([&] {
+    return WaitForSingleObject(command.event(), 0) == WAIT_OBJECT_0 ||
+           exists(sandbox.path(L"probe.parent"));
+  });
+  command.let_go();
+  if (exists(sandbox.path(L"conhost.cmdline"))) {
+    const std::u16string id = sandbox.written(L"conhost.pid").value_or(u"0");
+    HANDLE started = OpenProcess(SYNCHRONIZE, FALSE, std::stoul("0" + to_wtf8(id)));
+    if (started != nullptr) {
+      const HANDLE either[] = {started, host.event()};
+      WaitForMultipleObjects(2, either, FALSE, 60000);
+      CloseHandle(started);
+    }
+    WaitForSingleObject(host.event(), 2000);
+  }
+  host.let_go();
+  return 0;
+}
+
+// With conhost, -w waits for conhost.exe, also beside -e; with wt, whose
+// wt.exe ends at once, for the command. The recording program and the
+// conhost stand-in are held: for a run that waits, each until the test has
+// seen what comes before it end; for one that does not, until vornalt has
+// returned.
 TEST(EndToEnd, WaitReturnsOnlyAfterTheCommandHasEnded) {
-  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"2500");
+  const Hold command(L"probe");
+  const Hold host(L"conhost");
   const struct {
     std::vector<std::u16string> args;  // before the command
     bool waits;
@@ -450,10 +517,21 @@ TEST(EndToEnd, WaitReturnsOnlyAfterTheCommandHasEnded) {
     const std::u16string line = command_line(args);
     SCOPED_TRACE(to_wtf8(line));
     run_case([&](Sandbox& sandbox, Outcome& outcome) {
+      command.hold();
+      host.hold();
       sandbox.add_double(L"probe");
+      LetGoInTurn what{sandbox, command, host};
+      const HANDLE letting_go =
+          c.waits ? CreateThread(nullptr, 0, let_go_in_turn, &what, 0, nullptr) : nullptr;
       outcome = sandbox.run(line);
       const bool command_ended = exists(sandbox.path(L"probe.done"));
       const bool host_ended = exists(sandbox.path(L"conhost.done"));
+      command.let_go();
+      host.let_go();
+      if (letting_go != nullptr) {
+        WaitForSingleObject(letting_go, INFINITE);
+        CloseHandle(letting_go);
+      }
       if (!sandbox.wait_for(sandbox.path(L"probe.done"))) return false;
       EXPECT_EQ(outcome.status, 0u);
       EXPECT_EQ(outcome.err, "");
@@ -464,7 +542,6 @@ TEST(EndToEnd, WaitReturnsOnlyAfterTheCommandHasEnded) {
       return true;
     });
   }
-  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
 }
 
 // The process id after "Shell PID: ", if the output has that line.
@@ -693,6 +770,8 @@ TEST(EndToEnd, AdminKeepsTheWholeRequest) {
                                           u"vornalt_e2e_removed=", u"probe.exe", u"a b", u"&"}),
                             {.unelevated = true});
       const bool waited = exists(sandbox.path(in + L"probe.done"));
+      // A vornalt that failed started nothing to wait for.
+      if (outcome.status != 0 && !waited) return false;
       const std::optional<std::u16string> argv =
           sandbox.record(in + L"probe.argv", in + L"probe.done");
       if (!argv) return false;
@@ -722,6 +801,7 @@ TEST(EndToEnd, AdminKeepsTheWholeRequest) {
         {target, "-a", "-k", "-e", "-q", "cmd", "/c", "exit", "-1073741510"}, {.unelevated = true});
     EXPECT_EQ(outcome.status, 0xC000013Au);
     EXPECT_EQ(outcome.err, "");
+    if (outcome.status != 0xC000013A) continue;  // no window to wait for
     const std::string relay_id = to_wtf8(sandbox.written(host + L".pid").value_or(u""));
     HeldProcess relay(relay_id);
     ASSERT_NE(relay.handle, nullptr);
@@ -838,15 +918,71 @@ TEST(EndToEnd, TheWindowOptionsReachEitherHost) {
   }
 }
 
+// -a: an elevated start that ends before it opens its pipe (here the test
+// ends it as it is created, before it has run at all) is reported with its
+// status, rather than waited for.
+TEST(EndToEnd, AnElevatedStartThatEndsBeforeItsPipeIsReported) {
+  if (!testing::running_under_wine()) {
+    GTEST_SKIP() << "Windows' elevation service, not vornalt.exe, starts the elevated start";
+  }
+  Sandbox sandbox;
+  const Outcome outcome = sandbox.run({"conhost", "-a", "-e", "cmd", "/c", "exit", "3"},
+                                      {.unelevated = true, .end_first_child = 42});
+  EXPECT_NE(outcome.out.find("\nElevation: asked for\n"), std::string::npos) << outcome.out;
+  EXPECT_EQ(outcome.err,
+            "Failed to launch 'conhost': the elevated vornalt.exe ended with exit status 42 before "
+            "it started conhost.exe\n");
+  EXPECT_EQ(outcome.status, 1u);
+  EXPECT_FALSE(exists(sandbox.path(L"conhost.cmdline")));
+}
+
+// Under Wine, makes vornalt.exe take the DLL `name` from its own folder
+// before Wine's own, as Windows does for a DLL that it does not know; with
+// no name, as Wine does. Elsewhere it does nothing.
+void prefer_dll_beside_vornalt(const std::wstring& name) {
+  if (!testing::running_under_wine()) return;
+  const wchar_t* const overrides = L"Software\\Wine\\AppDefaults\\vornalt.exe\\DllOverrides";
+  RegDeleteKeyW(HKEY_CURRENT_USER, overrides);
+  if (name.empty()) return;
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, overrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  const std::wstring order = L"native,builtin";
+  RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+                 static_cast<DWORD>((order.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+// The DLLs that vornalt.exe loads at run time (bcrypt for the pipe's id,
+// advapi32 and shell32 for -a) come from the system folder alone: one of
+// the same name beside vornalt.exe, which any program that could write
+// there may have put, would run in vornalt and in its elevated start.
+TEST(EndToEnd, ADllBesideVornaltIsNeverLoaded) {
+  for (const std::wstring dll : {L"bcrypt", L"advapi32", L"shell32"}) {
+    SCOPED_TRACE(to_wtf8(to_u16(dll)));
+    prefer_dll_beside_vornalt(dll);
+    run_case([&](Sandbox& sandbox, Outcome& outcome) {
+      sandbox.add_double(L"probe");
+      sandbox.add_copy(testing::g_doubles + L"\\planted.dll", dll + L".dll");
+      outcome = sandbox.run({"conhost", "-a", "-e", "-q", "probe.exe"}, {.unelevated = true});
+      EXPECT_FALSE(exists(sandbox.path(dll + L".dll.loaded")));
+      if (!exists(sandbox.path(L"probe.done"))) return false;
+      EXPECT_EQ(outcome.status, 0u);
+      EXPECT_EQ(outcome.err, "");
+      return true;
+    });
+  }
+  prefer_dll_beside_vornalt(L"");
+}
+
 // A key pressed while the command runs was meant for it: the window
 // discards it, and waits for a key pressed once its prompt shows.
 TEST(EndToEnd, AKeyPressedWhileTheCommandRunsDoesNotCloseTheWindow) {
-  // The recording program runs until this event is set.
-  const std::wstring name = L"vornalt-e2e-hold-" + std::to_wstring(GetCurrentProcessId());
-  HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-  SetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", name.c_str());
+  const Hold hold(L"probe");
   run_case([&](Sandbox& sandbox, Outcome& outcome) {
-    ResetEvent(hold);
+    hold.hold();
     sandbox.add_double(L"probe");
     outcome = sandbox.run({"conhost", "-k", "-q", "probe.exe"});
     const std::string relay_id = to_wtf8(sandbox.written(L"conhost.pid").value_or(u""));
@@ -855,15 +991,12 @@ TEST(EndToEnd, AKeyPressedWhileTheCommandRunsDoesNotCloseTheWindow) {
     EXPECT_EQ(outcome.status, 0u);
     EXPECT_EQ(act_on_console(relay_id, {L"key"}), 0u);
     EXPECT_FALSE(exists(sandbox.path(L"probe.done"))) << "the command was not held";
-    SetEvent(hold);
+    hold.let_go();
     EXPECT_EQ(act_on_console(relay_id, {L"screen", PROMPT, L"key", L"read"}), 0u)
         << "1: the window was gone, 3: the prompt never showed or the key stayed unread";
     EXPECT_EQ(relay.ended(), 0u);
     return true;
   });
-  SetEnvironmentVariableW(L"VORNALT_DOUBLE_HOLD", nullptr);
-  SetEvent(hold);
-  CloseHandle(hold);
 }
 
 // Another program of the user's that opens the relay's pipe first and
@@ -927,13 +1060,14 @@ DWORD WINAPI press_ctrl_c_once_the_command_runs(void* sandbox) {
 // Ctrl+C in the window is the command's: the relay lives on and reports
 // how the command ended.
 TEST(EndToEnd, CtrlCEndsTheCommandNotTheRelay) {
-  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"10000");
+  // Held, the command would not end before the test let it.
+  const Hold hold(L"probe");
   Sandbox sandbox;
   sandbox.add_double(L"probe");
   HANDLE presser =
       CreateThread(nullptr, 0, press_ctrl_c_once_the_command_runs, &sandbox, 0, nullptr);
   const Outcome outcome = sandbox.run({"conhost", "-e", "probe.exe"});
-  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
+  hold.let_go();
   WaitForSingleObject(presser, INFINITE);
   DWORD pressed = 1;
   GetExitCodeThread(presser, &pressed);
@@ -1000,12 +1134,13 @@ TEST(EndToEnd, AShellThatCannotStartIsReported) {
 
 TEST(EndToEnd, APipedOutputEndsWhileTheHostLingers) {
   // The host inherits none of vornalt's handles: one end of this pipe in
-  // the host would keep the reader waiting until the new window closed.
-  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", L"2500");
+  // the host, held here until the pipe has ended, would keep the reader
+  // waiting until the new window closed.
+  const Hold hold(L"wt");
   Sandbox sandbox;
   const Outcome outcome = sandbox.run({"wt", "x"}, {Streams::one_pipe, L""});
   EXPECT_FALSE(exists(sandbox.path(L"wt.done"))) << "the pipe ended only with the host";
-  SetEnvironmentVariableW(L"VORNALT_DOUBLE_DELAY_MS", nullptr);
+  hold.let_go();
   EXPECT_EQ(outcome.status, 0u);
   const std::string start =
       summary("wt", "cmd", "", "x") +

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "environment.h"
 #include "windows_support.h"
@@ -33,6 +34,53 @@ bool under_wine() {
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
+
+// Points this program's imports of the kernel32 function `name` at
+// `stand_in` while it lives. The Win32 layer is linked into this program,
+// so its calls go through them: a test stands in for what the system does
+// where Wine does not do it, or for time.
+class ImportSwap {
+ public:
+  ImportSwap(const char* name, void* stand_in)
+      : real_(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name))) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         real_ != nullptr && dll->Name != 0; ++dll) {
+      for (auto* slot = reinterpret_cast<void**>(base + dll->FirstThunk); *slot != nullptr;
+           ++slot) {
+        if (*slot == real_) slots_.push_back(slot);
+      }
+    }
+    for (void** slot : slots_) put(slot, stand_in);
+  }
+  ~ImportSwap() {
+    for (void** slot : slots_) put(slot, real_);
+  }
+  ImportSwap(const ImportSwap&) = delete;
+  ImportSwap& operator=(const ImportSwap&) = delete;
+
+  bool swapped() const { return !slots_.empty(); }
+  template <typename Function>
+  Function* real() const {
+    return reinterpret_cast<Function*>(real_);
+  }
+
+ private:
+  static void put(void** slot, void* function) {
+    DWORD was = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+    *slot = function;
+    VirtualProtect(slot, sizeof *slot, was, &was);
+  }
+
+  void* real_;
+  std::vector<void**> slots_;
+};
 
 TEST(SystemMessage, KnownTextOrNone) {
   const bool wine = under_wine();
@@ -176,6 +224,23 @@ std::string read_to_the_end(Pipe& pipe) {
   return all;
 }
 
+// Wine makes a second instance of a pipe whose name is taken even when the
+// call asks to make the first: this stands in for CreateNamedPipeW and
+// refuses that, as Windows does, for the name that the test took.
+std::wstring g_taken_pipe_name;
+ImportSwap* g_pipe_maker = nullptr;
+
+HANDLE WINAPI refuse_a_second_first_instance(LPCWSTR name, DWORD open_mode, DWORD pipe_mode,
+                                             DWORD instances, DWORD out_size, DWORD in_size,
+                                             DWORD timeout, LPSECURITY_ATTRIBUTES security) {
+  if ((open_mode & FILE_FLAG_FIRST_PIPE_INSTANCE) != 0 && name == g_taken_pipe_name) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  return g_pipe_maker->real<decltype(CreateNamedPipeW)>()(name, open_mode, pipe_mode, instances,
+                                                          out_size, in_size, timeout, security);
+}
+
 // The relay's pipe as both vornalts use it: made first and once, both ways,
 // believed only when the other end runs this same program.
 TEST(Win32System, TheRelaysPipe) {
@@ -198,15 +263,23 @@ TEST(Win32System, TheRelaysPipe) {
     const std::wstring wide_name(name.begin(), name.end());
     Win32System server;
     // Whoever made a pipe of that name first keeps it, however many
-    // instances they allowed. Wine makes a second instance all the same.
-    if (!under_wine()) {
+    // instances they allowed (under Wine, by the stand-in above).
+    {
       HANDLE first = CreateNamedPipeW(wide_name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE,
                                       PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
       ASSERT_NE(first, INVALID_HANDLE_VALUE);
+      std::optional<ImportSwap> windows_rule;
+      if (under_wine()) {
+        g_taken_pipe_name = wide_name;
+        g_pipe_maker = &windows_rule.emplace(
+            "CreateNamedPipeW", reinterpret_cast<void*>(refuse_a_second_first_instance));
+        ASSERT_TRUE(windows_rule->swapped());
+      }
       const Expected<std::unique_ptr<PipeServer>> taken = server.pipes.create_pipe(name);
+      windows_rule.reset();
+      CloseHandle(first);
       ASSERT_FALSE(taken.ok()) << n;
       EXPECT_EQ(taken.error(), error_from_win32(ERROR_ACCESS_DENIED));
-      CloseHandle(first);
     }
     Expected<std::unique_ptr<PipeServer>> made = server.pipes.create_pipe(name);
     ASSERT_TRUE(made.ok());
@@ -254,6 +327,94 @@ TEST(Win32System, TheRelaysPipe) {
   EXPECT_EQ(opened.error(), error_from_win32(ERROR_FILE_NOT_FOUND));
 }
 
+// The level at which the maker of `server` may act as its client once the
+// client has written a byte (`client_writes`); -1 when it may not at all.
+template <typename Write>
+int impersonation_level(HANDLE server, Write client_writes) {
+  client_writes();
+  ConnectNamedPipe(server, nullptr);  // the client has: ERROR_PIPE_CONNECTED
+  char byte = 0;
+  DWORD got = 0;
+  if (!ReadFile(server, &byte, 1, &got, nullptr) || !ImpersonateNamedPipeClient(server)) return -1;
+  int level = -1;
+  HANDLE token = nullptr;
+  if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
+    SECURITY_IMPERSONATION_LEVEL got_level{};
+    DWORD size = 0;
+    if (GetTokenInformation(token, TokenImpersonationLevel, &got_level, sizeof got_level, &size)) {
+      level = got_level;
+    }
+    CloseHandle(token);
+  }
+  RevertToSelf();
+  return level;
+}
+
+// The relay's pipe takes no client from another machine, and its maker may
+// learn who its client is but not act as it. Wine opens no pipe by
+// \\localhost\pipe\ and lets a pipe's maker act as any client, whatever
+// the client asked for: each check runs where a pipe without that
+// protection shows the difference (on Windows: the Windows job runs it).
+TEST(Win32System, TheRelaysPipeIsForThisMachineAndIdentificationOnly) {
+  int n = 0;
+  std::string name;  // a new one for each pipe
+  const auto next = [&] {
+    name =
+        "vornalt-test-" + std::to_string(GetCurrentProcessId()) + "-local-" + std::to_string(++n);
+    return "\\\\.\\pipe\\" + name;
+  };
+  const auto make = [](const std::string& path) {
+    return CreateNamedPipeW(std::wstring(path.begin(), path.end()).c_str(), PIPE_ACCESS_DUPLEX,
+                            PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+  };
+  const auto open = [](const std::string& path, DWORD quality) {
+    return CreateFileW(std::wstring(path.begin(), path.end()).c_str(), GENERIC_READ | GENERIC_WRITE,
+                       0, nullptr, OPEN_EXISTING, quality, nullptr);
+  };
+  const auto opens_from_the_network = [&] {
+    HANDLE client = open("\\\\localhost\\pipe\\" + name, 0);
+    if (client != INVALID_HANDLE_VALUE) CloseHandle(client);
+    return client != INVALID_HANDLE_VALUE;
+  };
+  int shown = 0;
+
+  HANDLE server = make(next());
+  const bool network_reaches_pipes = opens_from_the_network();
+  CloseHandle(server);
+  if (network_reaches_pipes) {
+    ++shown;
+    const Expected<std::unique_ptr<PipeServer>> relays = Win32System().pipes.create_pipe(next());
+    ASSERT_TRUE(relays.ok());
+    EXPECT_FALSE(opens_from_the_network()) << "a client from the network opened it";
+  }
+
+  std::string path = next();
+  server = make(path);
+  HANDLE client = INVALID_HANDLE_VALUE;
+  const int asked = impersonation_level(server, [&] {
+    client = open(path, SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
+    DWORD written = 0;
+    WriteFile(client, "x", 1, &written, nullptr);
+  });
+  CloseHandle(client);
+  CloseHandle(server);
+  if (asked == SecurityIdentification) {  // the system honours what a client asks for
+    ++shown;
+    path = next();
+    server = make(path);
+    std::unique_ptr<Pipe> relays;
+    const int level = impersonation_level(server, [&] {
+      Expected<std::unique_ptr<Pipe>> opened = Win32System().pipes.open_pipe(path);
+      if (opened.ok()) relays = std::move(*opened);
+      if (relays) (void)relays->write("x");
+    });
+    EXPECT_EQ(level, SecurityIdentification);
+    relays.reset();
+    CloseHandle(server);
+  }
+  if (shown == 0) GTEST_SKIP() << "this system shows neither difference";
+}
+
 // The relay believes a pipe only when this same program made it: here
 // another program, pipe_maker.exe, makes it and this one opens it.
 TEST(Win32System, APipeThatAnotherProgramMadeIsNotThisPrograms) {
@@ -278,6 +439,53 @@ TEST(Win32System, APipeThatAnotherProgramMadeIsNotThisPrograms) {
   EXPECT_TRUE(GetExitCodeProcess(process, &status));
   EXPECT_EQ(status, 0u);
   CloseHandle(process);
+}
+
+// When the relay's console closes, the system ends the relay once its
+// console handler returns, or about five seconds on: the handler holds the
+// relay until it says that its report is out. Wine sends no close event (a
+// closed console's programs end at once), so the test takes the handler as
+// it is registered and calls it as the system would; and the wait with
+// time in it becomes a wait without time, which only the report ends.
+PHANDLER_ROUTINE g_console_handler = nullptr;
+BOOL WINAPI take_the_handler(PHANDLER_ROUTINE handler, BOOL add) {
+  if (add) g_console_handler = handler;
+  return TRUE;
+}
+
+DWORD g_closing_thread = 0;
+HANDLE g_holding = nullptr;  // set once the handler waits with time to spare
+ImportSwap* g_wait = nullptr;
+DWORD WINAPI wait_without_time(HANDLE handle, DWORD timeout) {
+  const auto wait = g_wait->real<decltype(WaitForSingleObject)>();
+  if (GetCurrentThreadId() != g_closing_thread || timeout == 0) return wait(handle, timeout);
+  SetEvent(g_holding);
+  return wait(handle, INFINITE);
+}
+
+DWORD WINAPI close_the_console(void*) {
+  g_closing_thread = GetCurrentThreadId();
+  return static_cast<DWORD>(g_console_handler(CTRL_CLOSE_EVENT));
+}
+
+TEST(Win32System, AClosingConsoleWaitsForTheRelaysReport) {
+  ImportSwap handlers("SetConsoleCtrlHandler", reinterpret_cast<void*>(take_the_handler));
+  ImportSwap waits("WaitForSingleObject", reinterpret_cast<void*>(wait_without_time));
+  ASSERT_TRUE(handlers.swapped() && waits.swapped());
+  g_wait = &waits;
+  g_holding = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  Win32System relay;
+  relay.console.keep_console_events_for_child();
+  ASSERT_NE(g_console_handler, nullptr);
+  HANDLE closing = CreateThread(nullptr, 0, close_the_console, nullptr, 0, nullptr);
+  const HANDLE first[] = {closing, g_holding};
+  EXPECT_EQ(WaitForMultipleObjects(2, first, FALSE, 60000), WAIT_OBJECT_0 + 1)
+      << "the handler did not wait for the report";
+  relay.console.let_console_close();
+  EXPECT_EQ(WaitForSingleObject(closing, 60000), WAIT_OBJECT_0)
+      << "the report did not end the wait";
+  CloseHandle(closing);
+  CloseHandle(g_holding);
 }
 
 // Names of variables are one name when Windows' own comparison without case

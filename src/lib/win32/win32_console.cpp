@@ -40,7 +40,7 @@ void write_file(HANDLE handle, std::string_view bytes) {
 }
 
 // Set once the relay's status is out; the handler holds the process for it.
-ScopedKernelHandle g_report_done;
+ScopedKernelHandle g_status_out;
 // Set by Ctrl+C or Ctrl+Break once the command is over: they end the wait
 // for a key.
 ScopedKernelHandle g_interrupted;
@@ -51,7 +51,7 @@ constexpr DWORD CLOSE_HOLD_MS = 4500;
 
 BOOL WINAPI keep_for_child(DWORD event) {
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
-    if (g_report_done && WaitForSingleObject(g_report_done.get(), 0) == WAIT_OBJECT_0) {
+    if (g_status_out && WaitForSingleObject(g_status_out.get(), 0) == WAIT_OBJECT_0) {
       SetEvent(g_interrupted.get());
     }
     return TRUE;
@@ -59,7 +59,7 @@ BOOL WINAPI keep_for_child(DWORD event) {
   // The console is closing (or the user logging off): the system ends this
   // process once the handler returns. The shell gets the event too and
   // ends; wait until its status is out.
-  if (g_report_done) WaitForSingleObject(g_report_done.get(), CLOSE_HOLD_MS);
+  if (g_status_out) WaitForSingleObject(g_status_out.get(), CLOSE_HOLD_MS);
   return TRUE;
 }
 
@@ -118,13 +118,13 @@ class Win32Console final : public Console {
   void keep_console_events_for_child() override {
     // A handler, not SetConsoleCtrlHandler(NULL, TRUE): that flag would be
     // inherited, and the shell could not be interrupted.
-    g_report_done.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_status_out.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     g_interrupted.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     SetConsoleCtrlHandler(keep_for_child, TRUE);
   }
 
   void let_console_close() override {
-    if (g_report_done) SetEvent(g_report_done.get());
+    if (g_status_out) SetEvent(g_status_out.get());
   }
 
   Result discard_console_input() override {
