@@ -15,9 +15,8 @@ HostStart start_for(const LaunchRequest& request, Admin admin) {
 }
 
 // The relay learns the command's end for -e and for wt's -w, and carries
-// the variables that wt.exe cannot; -k alone needs it in the window, but
-// nothing from it.
-// conhost --size needs it in the window too, to size the window.
+// the variables that wt.exe cannot; -k alone, and conhost's --size, need it
+// in the window, but nothing from it.
 std::optional<RelayPlan> relay_for(const LaunchRequest& request, bool host_ends_at_once) {
   RelayPlan relay{
       .keep = request.keep,
