@@ -16,7 +16,14 @@
 #   still straddles the limit after the most pairs is reported as
 #   inconclusive and does not fail.
 # Exits 1 when a limit is broken.
+#
+# Usage: bench.sh
 set -euo pipefail
+case "${1:-}" in
+  -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+  "") ;;
+  *) echo "usage: bench.sh" >&2; exit 2 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 ./scripts/setup.sh

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for the given time (default 60 s each) from the
 # committed seed corpus, and stops at the first crash or broken property.
-#   ./scripts/fuzz.sh [seconds]
+#
+# Usage: fuzz.sh [SECONDS]
 set -euo pipefail
+case "${1:-}" in
+  -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+  *[!0-9]*) echo "usage: fuzz.sh [SECONDS]" >&2; exit 2 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-60}

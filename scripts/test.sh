@@ -7,7 +7,14 @@
 # and of the documentation's links; the release script, a check of the
 # manifests it writes, and a second build of the release in another folder
 # that must give the same bytes. Ends with CTest's summary of all of them.
+#
+# Usage: test.sh
 set -euo pipefail
+case "${1:-}" in
+  -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+  "") ;;
+  *) echo "usage: test.sh" >&2; exit 2 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 ./scripts/setup.sh
