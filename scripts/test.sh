@@ -35,6 +35,7 @@ subdirs("fuzz")
 add_test(clang_tidy "$root/scripts/tidy.sh")
 add_test(workflow_validation "$root/scripts/validate-workflows.sh")
 add_test(documentation_links python3 "$root/scripts/check-links.py")
+add_test(script_usage "$root/tests/scripts_test.sh")
 add_test(release_package "$root/scripts/package.sh")
 add_test(release_manifests python3 "$root/tests/release/release_test.py" "$root/dist"
          --bucket "$root/bucket/vornalt.json")
