@@ -3,7 +3,7 @@
 # folder it is called from: `-d .` and every relative path mean that folder.
 #
 # Usage: run.sh [--stand-in] TARGET [OPTIONS] COMMAND [ARGS...]
-#        run.sh --help    this text (vornalt.exe's help screen: run.sh /help)
+#        run.sh --help, -h   this text (vornalt.exe's help screen: run.sh /help)
 #   ./scripts/run.sh conhost -t Demo cmd /c echo Hello
 # Wine's conhost.exe runs no command, and there is no wt.exe: with --stand-in
 # first, vornalt.exe runs beside the tests' stand-in conhost.exe and wt.exe
@@ -12,6 +12,8 @@
 #   ./scripts/run.sh --stand-in conhost -e cmd /c exit 3; echo $?    # 3
 # With --stand-in, -k is refused (status 2) unless it is a dry run: the
 # window would wait for a key press, and under Wine nobody can see it.
+# Wine's powershell.exe is a stub that runs nothing and exits 0, so under
+# Wine -s powershell runs nothing, and -e with it gives 0.
 #
 # The first run installs what is missing (scripts/setup.sh run, or stand-in),
 # builds vornalt.exe, showing the build's steps, and makes a Wine prefix in
