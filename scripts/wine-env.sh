@@ -26,7 +26,7 @@ wine_env_start() {  # wine_env_start [PREFIX]
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
-  "$WINESERVER" -p${WINE_PERSIST:-} >/dev/null 2>&1 || true
+  "$WINESERVER" -p"${WINE_PERSIST:-}" >/dev/null 2>&1 || true
   # Wine's services and desktop start with the first program and outlive it:
   # start them here, so that they never hold a test's output pipes open.
   "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
