@@ -37,7 +37,8 @@ status=0
 cmake --preset bench >/dev/null && cmake --build --preset bench >/dev/null
 cmake --preset windows >/dev/null && cmake --build --preset windows >/dev/null
 
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')," \
+  "load averages $(cut -d' ' -f1-3 /proc/loadavg)"
 json=$(mktemp)
 bare_median=$(mktemp)
 trap 'rm -f "$json" "$bare_median"' EXIT
@@ -74,5 +75,5 @@ rm -rf "$folder"
 # times on a shared machine swing by 2x between runs, their ratio does not.
 python3 tests/bench/report.py "$json" "$(cat "$bare_median")" || status=1
 rm -f "$json" "$bare_median"
-echo "bench.sh: ${SECONDS} s"
+echo "bench.sh: ${SECONDS} s; load averages $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 exit "$status"
