@@ -8,6 +8,7 @@ Usage: check-links.py [--root FOLDER] [FILE.md ...]
 --root names the folder that the links must stay in (default: the repository's);
 the release's test checks the pages of the unpacked archive with it.
 """
+import argparse
 import pathlib
 import re
 import sys
@@ -46,10 +47,16 @@ def anchors(path):
 
 def main():
     global root
-    arguments = sys.argv[1:]
-    if arguments[:1] == ["--root"]:
-        root, arguments = pathlib.Path(arguments[1]).resolve(), arguments[2:]
-    files = [pathlib.Path(a).resolve() for a in arguments] or [
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\nUsage:")[0])
+    parser.add_argument("--root", type=pathlib.Path, metavar="FOLDER",
+                        help="the folder that the links must stay in (default: the "
+                             "repository's); the release's test gives the unpacked archive")
+    parser.add_argument("files", nargs="*", type=pathlib.Path, metavar="FILE.md",
+                        help="the pages to check (default: README.md, CONTRIBUTING.md, docs/*.md)")
+    arguments = parser.parse_args()
+    if arguments.root:
+        root = arguments.root.resolve()
+    files = [a.resolve() for a in arguments.files] or [
         root / "README.md", root / "CONTRIBUTING.md", *sorted((root / "docs").glob("*.md"))]
     broken, external, checked = [], set(), 0
     for source in files:

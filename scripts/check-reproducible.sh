@@ -10,6 +10,9 @@
 # once more and compares with it (CI's release job and scripts/test.sh, which
 # have just made one); without, builds twice.
 set -euo pipefail
+case "${1:-}" in
+  -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 given=${1:+$(realpath "$1")}
 if [ -n "$given" ] && [ ! -f "$given/SHA256SUMS" ]; then

@@ -3,8 +3,13 @@
 # committed seed corpus, and stops at the first crash or broken property.
 # What the fuzzers find goes to a scratch folder (tests/fuzz/run_fuzzer.sh),
 # never into tests/fuzz/corpus/.
-#   ./scripts/fuzz.sh [seconds]
+#
+# Usage: fuzz.sh [SECONDS]
 set -euo pipefail
+case "${1:-}" in
+  -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+  *[!0-9]*) echo "usage: fuzz.sh [SECONDS]" >&2; exit 2 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-60}

@@ -21,6 +21,8 @@
 # Before the first release it names the release to come, without a hash.
 #
 # Usage: package.sh [--build-dir DIR] [--dist-dir DIR]  (build/package, dist)
+# It installs only what the build of the release needs (scripts/setup.sh
+# package).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/package
@@ -29,11 +31,12 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build=$(realpath -m "$2"); shift 2 ;;
     --dist-dir) dist=$(realpath -m "$2"); shift 2 ;;
+    -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
     *) echo "usage: package.sh [--build-dir DIR] [--dist-dir DIR]" >&2; exit 2 ;;
   esac
 done
 cd "$root"
-./scripts/setup.sh
+./scripts/setup.sh package
 
 # The time the build writes wherever it would write "now": the ZIP's entries
 # and GCC's __DATE__ and __TIME__ (https://reproducible-builds.org/).

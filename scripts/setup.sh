@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Installs what is missing, and only that. Quiet and idempotent: a second run
 # installs nothing and prints nothing.
-#   setup.sh           everything the builds, the tests, fuzzing, the
-#                      measurements and the release need (test.sh, package.sh,
-#                      bench.sh, fuzz.sh)
+#
+# Usage: setup.sh [run|stand-in|package]
+#   setup.sh           everything the builds, the tests, fuzzing and the
+#                      measurements need (test.sh, bench.sh, fuzz.sh)
 #   setup.sh run       only what building vornalt.exe and running it under
 #                      Wine needs (run.sh)
 #   setup.sh stand-in  that, and GoogleTest, without which CMake defines no
 #                      stand-in host (run.sh --stand-in)
+#   setup.sh package   only what building the release needs (package.sh):
+#                      no Wine, no tests, no workflow validator
 set -euo pipefail
 scope=${1:-all}
 case "$scope" in
-  all | run | stand-in) ;;
-  *) echo "usage: setup.sh [run|stand-in]" >&2; exit 2 ;;
+  all | run | stand-in | package) ;;
+  -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+  *) echo "usage: setup.sh [run|stand-in|package]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -23,17 +27,22 @@ need() {  # need PACKAGE TEST...: the package when the test fails
 }
 has() { command -v "$1"; }
 
-# The windows preset's build of vornalt.exe, and Wine to run it.
+# The windows preset's build of vornalt.exe (the release's too), and Wine to
+# run it.
 need cmake has cmake
 need ninja-build has ninja
 need g++-mingw-w64-x86-64-posix has x86_64-w64-mingw32-g++-posix
-need wine64 test -x /usr/lib/wine/wine64
-if [ "$scope" != run ]; then
+if [ "$scope" != package ]; then
+  need wine64 test -x /usr/lib/wine/wine64
+fi
+if [ "$scope" = all ] || [ "$scope" = stand-in ]; then
   need googletest test -f /usr/src/googletest/CMakeLists.txt
+fi
+if [ "$scope" = all ] || [ "$scope" = package ]; then
+  need python3 has python3
 fi
 if [ "$scope" = all ]; then
   need g++ has g++
-  need python3 has python3
   need g++-mingw-w64-x86-64-win32 has x86_64-w64-mingw32-g++-win32
   need unicode-data test -f /usr/share/unicode/UnicodeData.txt
   need libicu-dev test -f /usr/include/unicode/ustring.h

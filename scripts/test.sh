@@ -7,7 +7,14 @@
 # and of the documentation's links; the release script, a check of the
 # manifests it writes, and a second build of the release in another folder
 # that must give the same bytes. Ends with CTest's summary of all of them.
+#
+# Usage: test.sh
 set -euo pipefail
+case "${1:-}" in
+  -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+  "") ;;
+  *) echo "usage: test.sh" >&2; exit 2 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 ./scripts/setup.sh
@@ -29,6 +36,7 @@ add_test(clang_tidy "$root/scripts/tidy.sh")
 add_test(workflow_validation "$root/scripts/validate-workflows.sh")
 add_test(documentation_links python3 "$root/scripts/check-links.py")
 add_test(source_shape python3 "$root/scripts/check-sources.py")
+add_test(script_usage "$root/tests/scripts_test.sh")
 add_test(release_package "$root/scripts/package.sh")
 add_test(release_manifests python3 "$root/tests/release/release_test.py" "$root/dist"
          --bucket "$root/bucket/vornalt.json")

@@ -1,6 +1,8 @@
 # Sourced by the scripts: a Wine prefix of this run's own, warmed once, and a
 # persistent wineserver so that each start of a Windows program is fast.
-# WINE_PREFIX_KEEP=1 keeps an existing prefix (scripts/run.sh does).
+# wine_env_start PREFIX uses and keeps the prefix PREFIX instead (scripts/run.sh
+# does); WINE_PERSIST=N ends the wineserver N seconds after the last Windows
+# program has ended, rather than with wine_env_stop or never.
 export WINEDEBUG=-all
 export WINE=${WINE:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
@@ -24,7 +26,7 @@ wine_env_start() {  # wine_env_start [PREFIX]
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
-  "$WINESERVER" -p >/dev/null 2>&1 || true
+  "$WINESERVER" -p"${WINE_PERSIST:-}" >/dev/null 2>&1 || true
   # Wine's services and desktop start with the first program and outlive it:
   # start them here, so that they never hold a test's output pipes open.
   "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
