@@ -60,6 +60,9 @@ GATES = [
     Gate("keep", conhost_run("-e", "-k"), conhost_run("-w"), (3, 0), 1.50, True),
     Gate("variables", conhost_run("-e", "-v", "BUILD_CONFIG=Release", "-v", "TEMP_TOKEN="),
          conhost_run("-w"), (3, 0), 1.50),
+    # --size with conhost puts the relay in the window to size it, without a
+    # pipe: -w still waits for conhost.exe alone.
+    Gate("size", conhost_run("-w", "--size", "100,30"), conhost_run("-w"), (0, 0), 1.50),
     # -a from an unelevated process (Wine has no prompt): one more process
     # start, vornalt.exe's elevated start, and its pipe.
     Gate("admin", ["unelevated.exe", *conhost_run("-a", "-e")],
