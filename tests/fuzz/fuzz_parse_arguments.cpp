@@ -40,20 +40,24 @@ bool is_any_of(std::string_view word, std::initializer_list<std::string_view> na
 }
 
 // Where the command starts: after the target and the options, each of
-// -s, -t, -d, -v and --window with the word that follows it, and after a
-// "--" that ends them.
+// -s, -t, -d, -v, --window, --size and --pos with the word that follows it,
+// and after a "--" that ends them.
 std::size_t command_start(const std::vector<std::string>& args) {
   std::size_t k = 2;
   while (k < args.size()) {
     const std::string word = option_lower(args[k]);
     if (is_any_of(word,
-                  {"-s", "--shell", "/s", "/shell", "-t", "--title", "/t", "/title", "-d", "--dir",
-                   "/d", "/dir", "-v", "--var", "/v", "/var", "--window", "/window"})) {
+                  {"-s",       "--shell", "/s",     "/shell", "-t",    "--title", "/t", "/title",
+                   "-d",       "--dir",   "/d",     "/dir",   "-v",    "--var",   "/v", "/var",
+                   "--window", "/window", "--size", "/size",  "--pos", "/pos"})) {
       k += 2;
-    } else if (is_any_of(word, {"-w", "--wait",    "/w", "/wait",       "-q", "--quiet",
-                                "/q", "/quiet",    "-e", "--exit-code", "/e", "/exit-code",
-                                "-n", "--dry-run", "/n", "/dry-run",    "-k", "--keep",
-                                "/k", "/keep",     "-a", "--admin",     "/a", "/admin"})) {
+    } else if (is_any_of(word, {"-w",         "--wait",     "/w",     "/wait",        "-q",
+                                "--quiet",    "/q",         "/quiet", "-e",           "--exit-code",
+                                "/e",         "/exit-code", "-n",     "--dry-run",    "/n",
+                                "/dry-run",   "-k",         "--keep", "/k",           "/keep",
+                                "-a",         "--admin",    "/a",     "/admin",       "--min",
+                                "/min",       "--max",      "/max",   "--fullscreen", "/fullscreen",
+                                "--no-focus", "/no-focus"})) {
       ++k;
     } else {
       return word == "--" ? k + 1 : k;
