@@ -120,9 +120,7 @@ std::optional<std::uint32_t> follow_shell(StartedProcess shell, std::unique_ptr<
 void size_the_window(Cells size, Output& output) {
   const Result sized = set_console_window_size(size, output.console());
   if (!sized.ok()) {
-    output.failure("Warning: The window could not be made " + std::to_string(size.columns) + "x" +
-                       std::to_string(size.rows) + " cells",
-                   sized.error());
+    output.failure("Warning: The window could not be made " + describe(size), sized.error());
   }
 }
 

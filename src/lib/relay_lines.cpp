@@ -32,12 +32,20 @@ std::optional<std::size_t> read_marker_and_id(std::string_view line, std::string
   return pos;
 }
 
+// Whether the next word is `word`; `pos` goes past it only then.
+bool take_word(std::string_view line, std::size_t& pos, std::string_view word) {
+  std::size_t after = pos;
+  if (next_word(line, after) != word) return false;
+  pos = after;
+  return true;
+}
+
 // The option `name` with its value, when it is the next word; the position
 // after it, or `pos` unchanged.
 std::optional<std::string_view> take_option(std::string_view line, std::size_t& pos,
                                             std::string_view name) {
   std::size_t after = pos;
-  if (next_word(line, after) != name) return std::nullopt;
+  if (!take_word(line, after, name)) return std::nullopt;
   const std::string_view value = next_word(line, after);
   if (value.empty()) return std::nullopt;
   pos = after;
@@ -94,14 +102,8 @@ std::optional<RelayLine> read_relay_line(std::string_view line) {
   std::size_t pos = *start;
   // An option is taken only where it may stand; a later word of that name
   // is the shell's.
-  for (auto [option, flag] :
-       {std::pair{RELAY_KEEP, &relay.keep}, std::pair{RELAY_VARIABLES, &relay.variables}}) {
-    std::size_t after = pos;
-    if (next_word(line, after) == option) {
-      *flag = true;
-      pos = after;
-    }
-  }
+  relay.keep = take_word(line, pos, RELAY_KEEP);
+  relay.variables = take_word(line, pos, RELAY_VARIABLES);
   if (const auto size = take_option(line, pos, RELAY_SIZE)) relay.window_size = parse_cells(*size);
   relay.shell_line = line.substr(skip_blanks(line, pos));
   if (relay.shell_line.empty()) return std::nullopt;

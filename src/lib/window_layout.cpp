@@ -77,14 +77,15 @@ std::string to_string(Pixels position) {
   return std::to_string(position.x) + "," + std::to_string(position.y);
 }
 
+std::string describe(Cells size) {
+  return std::to_string(size.columns) + "x" + std::to_string(size.rows) + " cells";
+}
+
 std::string describe(const WindowLayout& layout) {
   std::string text;
   add_part(text, state_word(layout.show));
   std::string place;
-  if (layout.size) {
-    place =
-        std::to_string(layout.size->columns) + "x" + std::to_string(layout.size->rows) + " cells";
-  }
+  if (layout.size) place = describe(*layout.size);
   if (layout.position) {
     if (!place.empty()) place += ' ';
     place += "at " + to_string(*layout.position);

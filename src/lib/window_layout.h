@@ -50,6 +50,9 @@ std::optional<Pixels> parse_pixels(std::string_view text);
 std::string to_string(Cells size);
 std::string to_string(Pixels position);
 
+/// "120x40 cells".
+std::string describe(Cells size);
+
 /// What was asked, for the summary: "maximized", "120x40 cells at
 /// -1200,80, no focus".
 std::string describe(const WindowLayout& layout);
