@@ -2,7 +2,7 @@
 # Builds vornalt.exe from a clean build folder and makes the release in dist/:
 # - vornalt-<version>-win64.zip: bin/vornalt.exe and share/doc/vornalt/ with
 #   README.md, LICENSE, every file under docs/, and what the pages link to:
-#   CONTRIBUTING.md and src/lib/relay_protocol.h;
+#   CONTRIBUTING.md and src/lib/pipe/protocol.h;
 # - SHA256SUMS, in the form `sha256sum -c` reads;
 # - vornalt.json, the Scoop manifest of this release;
 # - winget/manifests/v/Vornalt/Vornalt/<version>/, its winget manifests, to be

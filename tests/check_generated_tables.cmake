@@ -8,8 +8,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "the generator failed: ${status}")
 endif()
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E compare_files ${OUTPUT} ${SOURCE_DIR}/src/lib/unicode_tables.cpp
+  COMMAND ${CMAKE_COMMAND} -E compare_files ${OUTPUT} ${SOURCE_DIR}/src/lib/text/unicode_tables.cpp
   RESULT_VARIABLE differ)
 if(NOT differ EQUAL 0)
-  message(FATAL_ERROR "src/lib/unicode_tables.cpp is not what the generator makes from the installed data")
+  message(FATAL_ERROR "src/lib/text/unicode_tables.cpp is not what the generator makes from the installed data")
 endif()

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "unicode_tables.h"
-#include "wtf8.h"
+#include "text/unicode_tables.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

@@ -1,7 +1,7 @@
 #include "error.h"
 
-#include "unicode_tables.h"
-#include "wtf8.h"
+#include "text/unicode_tables.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

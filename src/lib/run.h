@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "system.h"
+#include "system/system.h"
 
 namespace vornalt {
 

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "argument_parser.h"
-#include "console_command_line.h"
-#include "help.h"
-#include "lower_case.h"
-#include "powershell_command.h"
-#include "quoting.h"
-#include "wtf8.h"
+#include "cli/argument_parser.h"
+#include "cli/help.h"
+#include "compose/console_command_line.h"
+#include "compose/powershell_command.h"
+#include "compose/quoting.h"
+#include "text/lower_case.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

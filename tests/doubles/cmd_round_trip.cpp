@@ -1,10 +1,10 @@
 #include "cmd_round_trip.h"
 
-#include "console_command_line.h"
-#include "launch_plan.h"
+#include "compose/console_command_line.h"
+#include "compose/quoting.h"
+#include "launch/launch_plan.h"
 #include "platform_readers.h"
-#include "quoting.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt::testing {
 namespace {

@@ -29,11 +29,11 @@
 #include <string>
 
 #include "hold.h"
+#include "pipe/protocol.h"
 #include "platform_readers.h"
-#include "relay_lines.h"
-#include "relay_protocol.h"
+#include "relay/relay_message.h"
+#include "text/wtf8.h"
 #include "windows_support.h"
-#include "wtf8.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "command_line.h"
-#include "wtf8.h"
+#include "text/command_line.h"
+#include "text/wtf8.h"
 
 namespace vornalt::testing {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "command_line.h"
+#include "compose/quoting.h"
 #include "fuzz_check.h"
-#include "quoting.h"
+#include "text/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view line(reinterpret_cast<const char*>(data), size);

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "base64_decode.h"
-#include "console_command_line.h"
+#include "compose/console_command_line.h"
+#include "compose/powershell_command.h"
+#include "compose/quoting.h"
 #include "fuzz_check.h"
-#include "powershell_command.h"
-#include "quoting.h"
+#include "text/wtf8.h"
 #include "wt_title.h"
-#include "wtf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

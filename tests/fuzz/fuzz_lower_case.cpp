@@ -5,8 +5,8 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "lower_case.h"
-#include "wtf8.h"
+#include "text/lower_case.h"
+#include "text/wtf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

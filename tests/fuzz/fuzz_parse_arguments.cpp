@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "argument_parser.h"
+#include "cli/argument_parser.h"
 #include "fuzz_check.h"
 
 namespace {

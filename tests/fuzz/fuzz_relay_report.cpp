@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "relay_protocol.h"
+#include "pipe/protocol.h"
 
 namespace {
 

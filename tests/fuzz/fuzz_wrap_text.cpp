@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/help.h"
 #include "fuzz_check.h"
-#include "help.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

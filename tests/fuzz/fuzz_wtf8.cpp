@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::u16string units(size / 2, u'\0');

@@ -1,4 +1,4 @@
-#include "argument_parser.h"
+#include "cli/argument_parser.h"
 
 #include <gtest/gtest.h>
 

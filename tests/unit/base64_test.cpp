@@ -1,4 +1,4 @@
-#include "base64.h"
+#include "text/base64.h"
 
 #include <gtest/gtest.h>
 

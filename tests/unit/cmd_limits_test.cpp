@@ -1,11 +1,11 @@
-#include "cmd_limits.h"
+#include "compose/cmd_limits.h"
 
 #include <gtest/gtest.h>
 
-#include "console_command_line.h"
+#include "compose/console_command_line.h"
+#include "compose/quoting.h"
 #include "platform_readers.h"
-#include "quoting.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

@@ -1,12 +1,12 @@
-#include "console_command_line.h"
+#include "compose/console_command_line.h"
 
 #include <gtest/gtest.h>
 
 #include "cmd_round_trip.h"
+#include "pipe/protocol.h"
 #include "platform_readers.h"
 #include "random_text.h"
-#include "relay_lines.h"
-#include "relay_protocol.h"
+#include "relay/relay_message.h"
 #include "wt_title.h"
 
 namespace vornalt {

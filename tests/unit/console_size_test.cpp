@@ -1,4 +1,4 @@
-#include "console_size.h"
+#include "relay/console_size.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

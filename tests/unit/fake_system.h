@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "environment.h"
-#include "system.h"
+#include "system/system.h"
 
 namespace vornalt::testing {
 

@@ -1,4 +1,4 @@
-#include "help.h"
+#include "cli/help.h"
 
 #include <gtest/gtest.h>
 

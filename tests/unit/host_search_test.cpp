@@ -1,4 +1,4 @@
-#include "host_search.h"
+#include "launch/host_search.h"
 
 #include <gtest/gtest.h>
 

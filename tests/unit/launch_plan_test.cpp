@@ -1,4 +1,4 @@
-#include "launch_plan.h"
+#include "launch/launch_plan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "launcher.h"
+#include "launch/launcher.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 
 #include <random>
 
-#include "lower_case.h"
-#include "wtf8.h"
+#include "text/lower_case.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

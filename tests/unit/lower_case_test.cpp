@@ -1,4 +1,4 @@
-#include "lower_case.h"
+#include "text/lower_case.h"
 
 #include <gtest/gtest.h>
 

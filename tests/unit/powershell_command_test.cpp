@@ -1,9 +1,9 @@
-#include "powershell_command.h"
+#include "compose/powershell_command.h"
 
 #include <gtest/gtest.h>
 
 #include "base64_decode.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

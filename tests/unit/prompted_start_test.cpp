@@ -1,10 +1,10 @@
-#include "prompted_start.h"
+#include "launch/prompted_start.h"
 
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
 #include "run.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

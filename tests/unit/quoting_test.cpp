@@ -1,4 +1,4 @@
-#include "quoting.h"
+#include "compose/quoting.h"
 
 #include <gtest/gtest.h>
 

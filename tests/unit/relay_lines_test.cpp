@@ -1,4 +1,4 @@
-#include "relay_lines.h"
+#include "relay/relay_message.h"
 
 #include <gtest/gtest.h>
 

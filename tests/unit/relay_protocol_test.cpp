@@ -1,4 +1,4 @@
-#include "relay_protocol.h"
+#include "pipe/protocol.h"
 
 #include <gtest/gtest.h>
 

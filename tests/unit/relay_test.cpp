@@ -1,9 +1,9 @@
-#include "relay.h"
+#include "relay/relay.h"
 
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

@@ -1,9 +1,9 @@
-#include "relay_watch.h"
+#include "relay/relay_watch.h"
 
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
-#include "relay_protocol.h"
+#include "pipe/protocol.h"
 
 namespace vornalt {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "fake_system.h"
 #include "help_screen.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

@@ -1,4 +1,4 @@
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 #include <gtest/gtest.h>
 

@@ -9,13 +9,13 @@
 #include <cstdio>
 #include <ctime>
 
-#include "argument_parser.h"
+#include "cli/argument_parser.h"
 #include "cmd_round_trip.h"
-#include "console_command_line.h"
+#include "compose/console_command_line.h"
 #include "e2e_sandbox.h"
 #include "platform_readers.h"
 #include "random_text.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 // After <windows.h>, which it needs.
 #include <shellapi.h>
 

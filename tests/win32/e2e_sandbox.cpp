@@ -6,7 +6,7 @@
 #include "windows_path.h"
 #include "within_a_minute.h"
 
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt::testing {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "e2e_sandbox.h"
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {

@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "base64_decode.h"
-#include "console_command_line.h"
+#include "compose/console_command_line.h"
 #include "e2e_sandbox.h"
 #include "help_screen.h"
+#include "pipe/protocol.h"
 #include "platform_readers.h"
-#include "relay_protocol.h"
+#include "text/wtf8.h"
 #include "win32_system.h"
 #include "within_a_minute.h"
-#include "wtf8.h"
 
 namespace vornalt {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "random_text.h"
 
+#include "text/wtf8.h"
 #include "windows_support.h"
-#include "wtf8.h"
 // After <windows.h>, which it needs.
 #include <shellapi.h>
 

@@ -11,8 +11,8 @@
 #include <cstdio>
 
 #include "e2e_sandbox.h"
+#include "text/wtf8.h"
 #include "win32_system.h"
-#include "wtf8.h"
 
 namespace vornalt {
 namespace {

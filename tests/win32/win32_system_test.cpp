@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "environment.h"
+#include "text/wtf8.h"
 #include "windows_support.h"
-#include "wtf8.h"
 
 namespace vornalt {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "wtf8.h"
+#include "text/wtf8.h"
 
 namespace vornalt::testing {
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string_view>
 
-#include "../error.h"
-#include "../window_layout.h"
+#include "error.h"
+#include "window_layout.h"
 
 namespace vornalt {
 

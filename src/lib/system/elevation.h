@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "../error.h"
-#include "processes.h"
+#include "error.h"
+#include "system/processes.h"
 
 namespace vornalt {
 

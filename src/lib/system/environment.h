@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../error.h"
+#include "error.h"
 
 namespace vornalt {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "../error.h"
+#include "error.h"
 
 namespace vornalt {
 

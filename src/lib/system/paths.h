@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "../error.h"
+#include "error.h"
 
 namespace vornalt {
 

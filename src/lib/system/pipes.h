@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "../error.h"
-#include "processes.h"
+#include "error.h"
+#include "system/processes.h"
 
 namespace vornalt {
 

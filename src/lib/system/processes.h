@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "../error.h"
-#include "../window_layout.h"
+#include "error.h"
+#include "window_layout.h"
 
 namespace vornalt {
 

@@ -1,6 +1,6 @@
 // Processes: this one's command line, and the start of another, the wait
 // for it and its exit status.
-#include "../command_line.h"
+#include "text/command_line.h"
 #include "win32_system.h"
 #include "win32_text.h"
 #include "windows_support.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "../error.h"
-#include "../system.h"
+#include "error.h"
+#include "system/system.h"
 
 namespace vornalt {
 

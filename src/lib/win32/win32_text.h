@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "../wtf8.h"
+#include "text/wtf8.h"
 #include "win32_system.h"
 #include "windows_support.h"
 

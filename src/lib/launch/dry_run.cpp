@@ -1,0 +1,26 @@
+#include "launch/dry_run.h"
+
+#include "compose/quoting.h"
+#include "launch/prompted_start.h"
+
+namespace vornalt {
+
+std::optional<StartedHost> DryRun::start(std::string_view host, std::string_view command_line) {
+  output_.progress("Host:      " + std::string(host));
+  if (plan_.startup_window != StartupWindow{}) {
+    output_.progress("Startup:   " + describe(plan_.startup_window));
+  }
+  if (plan_.window_options_need_a_new_window) {
+    output_.progress("Note:      Windows Terminal applies the window options only if the window '" +
+                     plan_.wt_window + "' is new");
+  }
+  if (plan_.admin != Admin::prompt) return StartedHost{};
+  const std::optional<ElevatedCommand> command =
+      elevated_command(host, command_line, plan_, output_, paths_);
+  if (!command) return std::nullopt;
+  output_.progress("Elevate:   " + quote_for_argv(command->program) + " " + command->parameters);
+  output_.progress("Prompt:    " + std::string(PROMPT_NAME));
+  return StartedHost{};
+}
+
+}  // namespace vornalt

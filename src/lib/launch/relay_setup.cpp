@@ -1,0 +1,67 @@
+#include "launch/relay_setup.h"
+
+#include "pipe/protocol.h"
+#include "text/wtf8.h"
+
+namespace vornalt {
+namespace {
+
+// wt.exe would hand the relay's own path on changed, and the relay would not
+// start: its short name may pass where its long one does not.
+bool name_the_relay_for_wt(std::string& path, Output& output, const System& system) {
+  const std::optional<std::string> change = wt_change(path, system.environment);
+  if (!change) return true;
+  const Expected<std::string> short_path = system.paths.short_path(path);
+  if (short_path.ok() && !wt_change(*short_path, system.environment)) {
+    path = *short_path;
+    return true;
+  }
+  output.problem("Error: wt.exe would not pass on the path of vornalt.exe, '" + path +
+                 "', as it is (" + *change + "), and the path has no short name that it would");
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string> wt_change(std::string_view word, Environment& environment) {
+  if (to_utf8_lossy(word) != word) return "it holds an unpaired surrogate";
+  // As ExpandEnvironmentStringsW reads it: an undefined %NAME% stays, and
+  // the search goes on after its second %.
+  for (std::size_t open = word.find('%'); open != std::string_view::npos;) {
+    const std::size_t close = word.find('%', open + 1);
+    if (close == std::string_view::npos) break;
+    const std::string_view name = word.substr(open + 1, close - open - 1);
+    if (!name.empty()) {
+      const Expected<std::optional<std::string>> value = environment.environment_variable(name);
+      if (!value.ok() || value->has_value()) {
+        return "%" + std::string(name) + "% is a variable that it would replace";
+      }
+    }
+    open = word.find('%', close + 1);
+  }
+  return std::nullopt;
+}
+
+bool name_relay_and_pipes(LaunchPlan& plan, Output& output, const System& system) {
+  const std::string what = launch_failure(plan.target);
+  if (plan.relay) {
+    Expected<std::string> program = system.paths.program_path();
+    if (!program.ok()) {
+      output.failure(what, program.error());
+      return false;
+    }
+    plan.relay_program = std::move(*program);
+  }
+  if (plan.needs_pipe_id()) {
+    const Expected<std::array<std::uint8_t, 16>> random = system.pipes.random_bytes();
+    if (!random.ok()) {
+      output.failure(what, random.error());
+      return false;
+    }
+    plan.pipe_id = pipe_id_from(*random);
+  }
+  return !plan.relay || plan.target != Target::wt ||
+         name_the_relay_for_wt(plan.relay_program, output, system);
+}
+
+}  // namespace vornalt
