@@ -28,26 +28,29 @@ case "${1:-}" in
 esac
 
 # Whether vornalt.exe's arguments ask for -k in a run that starts something,
-# read as vornalt.exe reads them (its option table, src/lib/options.cpp): the
-# options follow the target, in any letter case; -s, -t, -d, --window, -v,
-# --size and --pos take a value; the first other word, or the one after --,
-# starts the command.
+# read as vornalt.exe reads them, by its option table (src/lib/cli/options.def:
+# each row's kind and forms, and a value's hint for an option that takes
+# one). The options follow the target, in any letter case; the first other
+# word, or the one after --, starts the command.
 keeps_the_window() {
+  local kind forms hint form
+  local -A kind_of=()
+  while IFS='|' read -r kind forms hint; do
+    [ -n "$hint" ] && [ "$kind" != keep ] && [ "$kind" != dry_run ] && kind=value
+    for form in $forms; do kind_of[$form]=$kind; done
+  done < <(sed -n 's/^OPTION(\([a-z_]*\), "\([^"]*\)", "\([^"]*\)", "\([^"]*\)", "\([^"]*\)", "\([^"]*\)".*/\1|\2 \3 \4 \5|\6/p' \
+    "$root/src/lib/cli/options.def")
   local keep=false dry_run=false
   shift  # the target
   while [ $# -gt 0 ]; do
-    case "${1,,}" in
-      -k | --keep | /k | /keep) keep=true ;;
-      -n | --dry-run | /n | /dry-run) dry_run=true ;;
-      -q | --quiet | /q | /quiet | -e | --exit-code | /e | /exit-code | -w | --wait | /w | /wait | \
-        -a | --admin | /a | /admin | --min | /min | --max | /max | --fullscreen | /fullscreen | \
-        --no-focus | /no-focus) ;;
-      -s | --shell | /s | /shell | -t | --title | /t | /title | -d | --dir | /d | /dir | \
-        --window | /window | -v | --var | /v | /var | --size | /size | --pos | /pos)
+    case "${kind_of[${1,,}]:-}" in
+      keep) keep=true ;;
+      dry_run) dry_run=true ;;
+      value)
         [ $# -ge 2 ] || break
         shift
         ;;
-      *) break ;;
+      "") break ;;
     esac
     shift
   done

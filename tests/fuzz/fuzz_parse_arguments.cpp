@@ -1,9 +1,8 @@
 // Any argument list parses; a launch request holds the target typed and
 // the command words as typed, which start where a plain walk over the
-// options ends.
+// option table ends.
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "cli/argument_parser.h"
+#include "cli/options.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -32,36 +32,26 @@ std::string option_lower(std::string_view text) {
   return lower;
 }
 
-bool is_any_of(std::string_view word, std::initializer_list<std::string_view> names) {
-  for (const std::string_view name : names) {
-    if (word == name) return true;
+// The option of the option table that `word` (lower-cased) is a form of.
+const vornalt::Option* option_of(std::string_view word) {
+  for (const vornalt::Option& option : vornalt::OPTIONS) {
+    for (const std::string_view form : option.forms) {
+      if (!form.empty() && word == form) return &option;
+    }
   }
-  return false;
+  return nullptr;
 }
 
-// Where the command starts: after the target and the options, each of
-// -s, -t, -d, -v, --window, --size and --pos with the word that follows it,
-// and after a "--" that ends them.
+// Where the command starts: after the target and the options of the table,
+// each that takes a value with the word that follows it, and after a "--"
+// that ends them.
 std::size_t command_start(const std::vector<std::string>& args) {
   std::size_t k = 2;
   while (k < args.size()) {
     const std::string word = option_lower(args[k]);
-    if (is_any_of(word,
-                  {"-s",       "--shell", "/s",     "/shell", "-t",    "--title", "/t", "/title",
-                   "-d",       "--dir",   "/d",     "/dir",   "-v",    "--var",   "/v", "/var",
-                   "--window", "/window", "--size", "/size",  "--pos", "/pos"})) {
-      k += 2;
-    } else if (is_any_of(word, {"-w",         "--wait",     "/w",     "/wait",        "-q",
-                                "--quiet",    "/q",         "/quiet", "-e",           "--exit-code",
-                                "/e",         "/exit-code", "-n",     "--dry-run",    "/n",
-                                "/dry-run",   "-k",         "--keep", "/k",           "/keep",
-                                "-a",         "--admin",    "/a",     "/admin",       "--min",
-                                "/min",       "--max",      "/max",   "--fullscreen", "/fullscreen",
-                                "--no-focus", "/no-focus"})) {
-      ++k;
-    } else {
-      return word == "--" ? k + 1 : k;
-    }
+    const vornalt::Option* option = option_of(word);
+    if (option == nullptr) return word == "--" ? k + 1 : k;
+    k += vornalt::takes_value(option->kind) ? 2 : 1;
   }
   return k;
 }

@@ -16,57 +16,42 @@ bool is_one_of(std::string_view text, const List& list) {
   return std::find(list.begin(), list.end(), text) != list.end();
 }
 
-// Takes the value of an option into the request; the usage error when the
-// value is none that the option allows.
-std::optional<UsageError> take_value(OptionKind option, const std::string& value,
-                                     LaunchRequest& request) {
-  switch (option) {
-    case OptionKind::shell: {
-      const std::string shell = lower_case(value);
-      const std::optional<Shell> known = shell_named(shell);
-      if (!known) {
-        return UsageError{"Unknown shell '" + shell + "' (expected 'cmd', 'pwsh' or 'powershell')"};
-      }
-      request.shell = *known;
-      break;
-    }
-    case OptionKind::title:
-      request.title = value;
-      break;
-    case OptionKind::folder:
-      request.folder = value;
-      break;
-    case OptionKind::window:
-      // conhost opens a window of its own every time. An empty name would
-      // make wt.exe take the next word for it.
-      if (request.target != Target::wt) {
-        return UsageError{"The window option needs the target 'wt'"};
-      }
-      if (value.empty()) return UsageError{"Invalid window ''"};
-      request.window = value;
-      break;
-    case OptionKind::variable: {
-      std::optional<Variable> variable = parse_variable(value);
-      if (!variable) return UsageError{"Invalid variable '" + value + "' (expected NAME=VALUE)"};
-      add_variable(request.variables, std::move(*variable));
-      break;
-    }
-    case OptionKind::size:
-      request.window_layout.size = parse_cells(value);
-      if (!request.window_layout.size) {
-        return UsageError{"Invalid size '" + value + "' (expected COLS,ROWS)"};
-      }
-      break;
-    case OptionKind::position:
-      request.window_layout.position = parse_pixels(value);
-      if (!request.window_layout.position) {
-        return UsageError{"Invalid position '" + value + "' (expected X,Y)"};
-      }
-      break;
-    default:
-      break;
+std::optional<UsageError> take_shell(const std::string& value, LaunchRequest& request) {
+  const std::string shell = lower_case(value);
+  const std::optional<Shell> known = shell_named(shell);
+  if (!known) {
+    return UsageError{"Unknown shell '" + shell + "' (expected 'cmd', 'pwsh' or 'powershell')"};
   }
+  request.shell = *known;
   return std::nullopt;
+}
+
+// conhost opens a window of its own every time. An empty name would make
+// wt.exe take the next word for it.
+std::optional<UsageError> take_window(const std::string& value, LaunchRequest& request) {
+  if (request.target != Target::wt) return UsageError{"The window option needs the target 'wt'"};
+  if (value.empty()) return UsageError{"Invalid window ''"};
+  request.window = value;
+  return std::nullopt;
+}
+
+std::optional<UsageError> take_variable(const std::string& value, LaunchRequest& request) {
+  std::optional<Variable> variable = parse_variable(value);
+  if (!variable) return UsageError{"Invalid variable '" + value + "' (expected NAME=VALUE)"};
+  add_variable(request.variables, std::move(*variable));
+  return std::nullopt;
+}
+
+std::optional<UsageError> take_size(const std::string& value, LaunchRequest& request) {
+  request.window_layout.size = parse_cells(value);
+  if (request.window_layout.size) return std::nullopt;
+  return UsageError{"Invalid size '" + value + "' (expected COLS,ROWS)"};
+}
+
+std::optional<UsageError> take_position(const std::string& value, LaunchRequest& request) {
+  request.window_layout.position = parse_pixels(value);
+  if (request.window_layout.position) return std::nullopt;
+  return UsageError{"Invalid position '" + value + "' (expected X,Y)"};
 }
 
 // A maximized or full-screen window takes the focus whatever is asked.
@@ -93,9 +78,32 @@ std::optional<UsageError> take_show(WindowShow show, LaunchRequest& request) {
   return check_focus(request.window_layout);
 }
 
-// An option without a value.
-std::optional<UsageError> take_flag(const Option& option, LaunchRequest& request) {
+std::optional<UsageError> set(bool& flag) {
+  flag = true;
+  return std::nullopt;
+}
+
+// Takes `option` into the request, with its value where it takes one; the
+// usage error when the value is none that it allows.
+std::optional<UsageError> take(const Option& option, const std::string& value,
+                               LaunchRequest& request) {
   switch (option.kind) {
+    case OptionKind::shell:
+      return take_shell(value, request);
+    case OptionKind::title:
+      request.title = value;
+      return std::nullopt;
+    case OptionKind::folder:
+      request.folder = value;
+      return std::nullopt;
+    case OptionKind::window:
+      return take_window(value, request);
+    case OptionKind::size:
+      return take_size(value, request);
+    case OptionKind::position:
+      return take_position(value, request);
+    case OptionKind::variable:
+      return take_variable(value, request);
     case OptionKind::minimized:
       return take_show(WindowShow::minimized, request);
     case OptionKind::maximized:
@@ -105,10 +113,20 @@ std::optional<UsageError> take_flag(const Option& option, LaunchRequest& request
     case OptionKind::no_focus:
       request.window_layout.no_focus = true;
       return check_focus(request.window_layout);
-    default:
-      request.*option.flag = true;
-      return std::nullopt;
+    case OptionKind::quiet:
+      return set(request.quiet);
+    case OptionKind::exit_code:
+      return set(request.exit_code);
+    case OptionKind::wait:
+      return set(request.wait);
+    case OptionKind::keep:
+      return set(request.keep);
+    case OptionKind::admin:
+      return set(request.admin);
+    case OptionKind::dry_run:
+      return set(request.dry_run);
   }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -139,15 +157,15 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
       break;
     }
     ++k;
-    if (option->value_hint.empty()) {
-      if (std::optional<UsageError> error = take_flag(*option, request)) return *error;
-      continue;
+    static const std::string NO_VALUE;
+    const bool valued = takes_value(option->kind);
+    if (valued && k == n) {
+      return UsageError{"Missing value after " + std::string(option->name) + " option"};
     }
-    if (k == n) return UsageError{"Missing value after " + std::string(option->name) + " option"};
-    if (std::optional<UsageError> error = take_value(option->kind, args[k], request)) {
+    if (std::optional<UsageError> error = take(*option, valued ? args[k] : NO_VALUE, request)) {
       return *error;
     }
-    ++k;
+    if (valued) ++k;
   }
   if (k == n) return UsageError{"Missing command (nothing after target/options)"};
   request.words.assign(args.begin() + static_cast<std::ptrdiff_t>(k), args.end());

@@ -7,44 +7,74 @@
 #include <string>
 #include <string_view>
 
-#include "cli/launch_request.h"
 
 namespace vornalt {
 
-/// What an option does: a flag sets a field of its own; the others take the
-/// next argument as their value, or set the window's state or focus.
+/// What an option does, one kind per option: the parser acts on each kind in
+/// one place.
 enum class OptionKind {
-  flag,
+  // Each takes the next argument as its value.
   shell,
   title,
   folder,
   window,
+  size,
+  position,
   variable,
+  // Each stands alone.
   minimized,
   maximized,
   fullscreen,
   no_focus,
-  size,
-  position,
+  quiet,
+  exit_code,
+  wait,
+  keep,
+  admin,
+  dry_run,
 };
+
+/// Whether an option of `kind` takes the next argument as its value.
+constexpr bool takes_value(OptionKind kind) {
+  switch (kind) {
+    case OptionKind::shell:
+    case OptionKind::title:
+    case OptionKind::folder:
+    case OptionKind::window:
+    case OptionKind::size:
+    case OptionKind::position:
+    case OptionKind::variable:
+      return true;
+    case OptionKind::minimized:
+    case OptionKind::maximized:
+    case OptionKind::fullscreen:
+    case OptionKind::no_focus:
+    case OptionKind::quiet:
+    case OptionKind::exit_code:
+    case OptionKind::wait:
+    case OptionKind::keep:
+    case OptionKind::admin:
+    case OptionKind::dry_run:
+      break;
+  }
+  return false;
+}
 
 struct Option {
   /// The forms, compared after lower-casing; unused ones are empty.
   std::array<std::string_view, 4> forms;
-  /// The flag it sets, for a flag.
-  bool LaunchRequest::*flag;
   OptionKind kind;
-  /// On the help screen after the forms: what the value is ("[shellname]");
-  /// empty for an option without a value.
+  /// For an option that takes a value: what the value is, on the help screen
+  /// after the forms ("[shellname]"), and the option's name in "Missing value
+  /// after <name> option". Both empty for the others.
   std::string_view value_hint;
-  /// In "Missing value after <name> option".
   std::string_view name;
   /// The help screen's line for it.
   std::string_view help;
 };
 
 /// Every option but "--", which ends them, in the help screen's order.
-extern const std::array<Option, 17> OPTIONS;
+extern const std::span<const Option> OPTIONS;
 
 /// The option of the lower-cased `text`, or null when it is none.
 const Option* find_option(std::string_view text);
