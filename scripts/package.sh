@@ -2,7 +2,9 @@
 # Builds vornalt.exe from a clean build folder and makes the release in dist/:
 # - vornalt-<version>-win64.zip: bin/vornalt.exe and share/doc/vornalt/ with
 #   README.md, LICENSE, every file under docs/, and what the pages link to:
-#   CONTRIBUTING.md and src/lib/pipe/protocol.h;
+#   CONTRIBUTING.md and the headers that document vornalt.exe's processes'
+#   lines and pipes (src/lib/relay/relay_message.h,
+#   src/lib/elevated/elevated_message.h, src/lib/pipe/protocol.h);
 # - SHA256SUMS, in the form `sha256sum -c` reads;
 # - vornalt.json, the Scoop manifest of this release;
 # - winget/manifests/v/Vornalt/Vornalt/<version>/, its winget manifests, to be

@@ -58,16 +58,17 @@ class [[nodiscard]] Result {
   HRESULT code_;
 };
 
-/// A value, or the Error of the Windows call that failed to give it.
-template <typename T>
+/// A value, or why there is none: the Error of the Windows call that failed
+/// to give it, or another failure value.
+template <typename T, typename E = Error>
 class [[nodiscard]] Expected {
  public:
   Expected(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
-  Expected(Error error) : value_(error) {}         // NOLINT(google-explicit-constructor)
+  Expected(E error) : value_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
   bool ok() const { return value_.index() == 0; }
   /// Only of a failure; the value only of a success.
-  Error error() const {
+  const E& error() const {
     assert(!ok());
     return *std::get_if<1>(&value_);
   }
@@ -83,7 +84,7 @@ class [[nodiscard]] Expected {
   const T* operator->() const { return &**this; }
 
  private:
-  std::variant<T, Error> value_;
+  std::variant<T, E> value_;
 };
 
 /// How FormatMessageW is asked for the text of a shown code.

@@ -14,6 +14,15 @@ void Output::failure(std::string_view what, const Error& error) {
   problem(std::string(what) + ": " + debug_form(error));
 }
 
+void Output::report(const Failure& failure) {
+  if (failure.error) {
+    this->failure(failure.what, *failure.error);
+  } else {
+    problem(failure.what);
+  }
+  if (!failure.detail.empty()) problem(failure.detail);
+}
+
 std::string Output::debug_form(const Error& error) { return vornalt::debug_form(error, messages_); }
 
 }  // namespace vornalt

@@ -2,6 +2,7 @@
 // its problems on standard error, always.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,19 @@
 #include "system/messages.h"
 
 namespace vornalt {
+
+/// Why a step of a run could not be taken, as the lines that say so: `what`,
+/// followed by ": " and the debug form of the Windows error behind it when
+/// there is one, and then the line `detail` when it is not empty.
+struct Failure {
+  std::string what;
+  std::optional<Error> error;
+  std::string detail;
+};
+
+/// A value, or the failure that kept it from being made.
+template <typename T>
+using Checked = Expected<T, Failure>;
 
 class Output {
  public:
@@ -22,6 +36,8 @@ class Output {
   void problem(std::string_view line);
   /// "<what>: Error { … }" on standard error.
   void failure(std::string_view what, const Error& error);
+  /// The lines of `failure` on standard error.
+  void report(const Failure& failure);
   /// The debug form of `error`, with the system's message for it.
   std::string debug_form(const Error& error);
 

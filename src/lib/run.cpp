@@ -5,12 +5,16 @@
 #include "compose/cmd_limits.h"
 #include "compose/console_command_line.h"
 #include "compose/quoting.h"
+#include "elevated/elevated_message.h"
 #include "elevated/elevated_start.h"
+#include "launch/dry_run.h"
+#include "launch/host_search.h"
 #include "launch/launch_plan.h"
 #include "launch/launcher.h"
+#include "launch/plain_start.h"
+#include "launch/prompted_start.h"
 #include "launch/relay_setup.h"
 #include "launch/starting_folder.h"
-#include "pipe/protocol.h"
 #include "relay/relay.h"
 #include "relay/relay_message.h"
 
@@ -42,42 +46,68 @@ void print_summary(const LaunchRequest& request, const LaunchPlan& plan, Output&
 }
 
 // What must hold before anything starts, and what the plan finds out before
-// the start; false after the line that says why not.
-bool prepare(const LaunchRequest& request, LaunchPlan& plan, Output& output, const System& system) {
+// the start; or why it cannot.
+std::optional<Failure> prepare(const LaunchRequest& request, LaunchPlan& plan,
+                               const System& system) {
   if (const std::optional<std::string> refusal = cmd_refusal(request)) {
-    output.problem("Error: " + *refusal);
-    return false;
+    return Failure{"Error: " + *refusal};
   }
-  if (request.folder && !use_folder(*request.folder, plan.folder, output, system.paths)) {
-    return false;
+  if (request.folder) {
+    Checked<std::string> folder = use_folder(*request.folder, system.paths);
+    if (!folder.ok()) return folder.error();
+    plan.folder = std::move(*folder);
   }
-  return name_relay_and_pipes(plan, output, system);
+  return name_relay_and_pipes(plan, system.paths, system.pipes, system.environment);
+}
+
+// The starter that the plan asks for, with the seams it uses.
+std::unique_ptr<HostStarter> starter_for(const LaunchPlan& plan, Output& output,
+                                         const System& system) {
+  if (plan.dry_run) return std::make_unique<DryRun>(plan, output, system.paths);
+  if (plan.admin == Admin::prompt) {
+    return std::make_unique<PromptedStart>(plan, system.processes, system.pipes, system.paths,
+                                           system.elevation);
+  }
+  return std::make_unique<PlainStart>(plan, system.processes, system.pipes, system.environment);
 }
 
 int run_launch(const LaunchRequest& request, const System& system) {
   LaunchPlan plan = plan_launch(request, system.elevation);
   Output output(system.console, system.messages, plan.shows_progress);
-  if (!prepare(request, plan, output, system)) return 1;
+  if (const std::optional<Failure> failure = prepare(request, plan, system)) {
+    output.report(*failure);
+    return 1;
+  }
   print_summary(request, plan, output);
   const std::string command_line = compose_command_line(request, plan);
-  return exit_status(plan, launch(plan, command_line, output, system));
+  output.progress("cmdline:   " + command_line);
+  // A dry run looks for the host as a run would, so that it fails as one.
+  const Checked<std::string> host = find_host(plan.target, system.paths, system.environment);
+  if (!host.ok()) {
+    output.report(host.error());
+    return 1;
+  }
+  const LaunchOutcome outcome = launch(
+      plan, *host, command_line, *starter_for(plan, output, system), output, system.processes);
+  return exit_status(plan, outcome);
 }
 
 }  // namespace
 
 Role role_of(std::span<const std::string> args) {
-  if (args.size() < 2) return Role::launch;
-  if (args[1] == RELAY_MARKER) return Role::relay;
-  if (args[1] == ELEVATED_MARKER) return Role::elevated_start;
+  if (is_relay_command(args)) return Role::relay;
+  if (is_elevated_command(args)) return Role::elevated_start;
   return Role::launch;
 }
 
 int run(std::span<const std::string> args, const System& system) {
   switch (role_of(args)) {
-    case Role::relay:
-      return run_relay(system);
+    case Role::relay: {
+      Output output(system.console, system.messages);
+      return run_relay(output, system.processes, system.pipes, system.paths, system.environment);
+    }
     case Role::elevated_start:
-      return run_elevated_start(system);
+      return run_elevated_start(system.processes, system.pipes, system.environment);
     case Role::launch:
       break;
   }

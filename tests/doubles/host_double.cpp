@@ -114,9 +114,9 @@ std::string expand_environment(std::string_view text) {
 // Opens the pipe named by the relay's id on `line` and writes a report into
 // it; the handle stays open, so that the relay cannot have the pipe.
 void squat_on_the_relays_pipe(std::string_view line) {
-  const std::optional<vornalt::RelayLine> relay = vornalt::read_relay_line(line);
+  const std::optional<vornalt::RelayMessage> relay = vornalt::read_relay_line(line);
   if (!relay) return;
-  const std::string name = vornalt::relay_pipe_name(relay->id);
+  const std::string name = vornalt::relay_pipe_name(relay->pipe_id);
   HANDLE pipe = CreateFileW(wide(vornalt::to_utf16(name)).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                             nullptr, OPEN_EXISTING, 0, nullptr);
   const std::string report = vornalt::pid_message(1) + vornalt::status_message(7);

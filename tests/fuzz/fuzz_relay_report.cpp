@@ -12,11 +12,11 @@
 
 namespace {
 
-using vornalt::RelayReportReader;
-using vornalt::RelayVariablesReader;
-using State = RelayReportReader::State;
+using vornalt::ReportReader;
+using vornalt::VariablesReader;
+using State = ReportReader::State;
 
-State final_state(const RelayReportReader& reader) {
+State final_state(const ReportReader& reader) {
   return reader.has_partial_line() ? State::malformed : reader.state();
 }
 
@@ -28,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t piece = data[0] % 7 + 1;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
 
-  RelayReportReader whole;
+  ReportReader whole;
   whole.take(bytes);
-  RelayReportReader pieces;
+  ReportReader pieces;
   for (std::size_t at = 0; at < bytes.size(); at += piece) pieces.take(bytes.substr(at, piece));
   const State state = final_state(whole);
   FUZZ_CHECK(final_state(pieces) == state);
@@ -55,14 +55,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
   }
 
-  RelayVariablesReader variables;
+  VariablesReader variables;
   variables.take(bytes);
-  RelayVariablesReader variables_in_pieces;
+  VariablesReader variables_in_pieces;
   for (std::size_t at = 0; at < bytes.size(); at += piece) {
     variables_in_pieces.take(bytes.substr(at, piece));
   }
   FUZZ_CHECK(variables_in_pieces.state() == variables.state());
-  if (variables.state() == RelayVariablesReader::State::complete) {
+  if (variables.state() == VariablesReader::State::complete) {
     FUZZ_CHECK(variables_in_pieces.variables() == variables.variables());
     FUZZ_CHECK(vornalt::variables_message(variables.variables()) == bytes);
   }

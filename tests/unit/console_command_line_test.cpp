@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/argument_parser.h"
 #include "cmd_round_trip.h"
+#include "composed_lines.h"
 #include "pipe/protocol.h"
 #include "platform_readers.h"
 #include "random_text.h"
@@ -35,7 +37,8 @@ std::string compose_in(const LaunchRequest& request, const std::string& folder) 
 std::string compose_with_relay(const LaunchRequest& request, const std::string& program,
                                const std::string& id, std::optional<Cells> size = {}) {
   LaunchPlan plan = plan_launch(request, false);
-  plan.relay = RelayPlan{.pipe = true, .window_size = size};
+  plan.relay = RelayMessage{.pipe_id = id, .window_size = size};
+  plan.reads_command_status = true;
   plan.relay_program = program;
   plan.pipe_id = id;
   return compose_command_line(request, plan);
@@ -46,29 +49,26 @@ struct ComposeCase {
   std::string line;
 };
 
-TEST(ComposeCommandLine, SixForms) {
-  const std::string my_title_script =
-      "JABoAG8AcwB0AC4AVQBJAC4AUgBhAHcAVQBJAC4AVwBpAG4AZABvAHcAVABpAHQAbABlACAAPQAgACcATQB5ACAAVABp"
-      "AHQAbABlACcAIAA7ACAARwBlAHQALQBDAGgAaQBsAGQASQB0AGUAbQAgAC0AUgBlAGMAdQByAHMAZQA=";
+// The whole requests of the shared table, with the fakes' vornalt.exe and
+// pipe id found before the start.
+TEST(ComposeCommandLine, TheTableOfWholeRequests) {
+  for (const testing::ComposedLine& composed : testing::COMPOSED_LINES) {
+    std::vector<std::string> args = composed.args;
+    args.insert(args.begin(), "vornalt.exe");
+    const ParseOutcome outcome = parse_arguments(args);
+    ASSERT_TRUE(std::holds_alternative<Launch>(outcome)) << composed.line;
+    const LaunchRequest& r = std::get<Launch>(outcome).request;
+    LaunchPlan plan = plan_launch(r, false);
+    plan.folder = r.folder.value_or("");
+    plan.relay_program = "C:\\tools\\vornalt.exe";
+    plan.pipe_id = testing::FAKE_ID;
+    if (plan.has_relay_pipe()) plan.relay->pipe_id = plan.pipe_id;
+    EXPECT_EQ(compose_command_line(r, plan), composed.line);
+  }
+}
+
+TEST(ComposeCommandLine, EscapesTheWordsAndTheTitleForEachHost) {
   const ComposeCase cases[] = {
-      {request("wt", "cmd", "Plain Title", {"cmd", "/c", "echo", "Hello", "&&", "pause"}),
-       "wt.exe --window vornalt --title \"Plain Title\" --startingDirectory . cmd.exe /c cmd /c "
-       "echo Hello ^&^& pause"},
-      {request("conhost", "cmd", "Build", {"echo", "Hello"}),
-       "conhost.exe cmd.exe /c title Build && echo Hello"},
-      // conhost.exe folds runs of blanks: the line is already what it hands on.
-      {request("conhost", "cmd", "", {"echo", "Hello"}),
-       "conhost.exe cmd.exe /c title && echo Hello"},
-      {request("wt", "pwsh", "", {"echo", "Hello"}),
-       "wt.exe --window vornalt --title \"\" --startingDirectory . pwsh.exe -EncodedCommand "
-       "ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
-      {request("wt", "powershell", "T", {"echo", "Hello"}),
-       "wt.exe --window vornalt --title \"T\" --startingDirectory . powershell.exe -EncodedCommand "
-       "ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
-      {request("conhost", "powershell", "My Title", {"Get-ChildItem", "-Recurse"}),
-       "conhost.exe powershell.exe -EncodedCommand " + my_title_script},
-      {request("conhost", "pwsh", "", {"echo", "Hello"}),
-       "conhost.exe pwsh.exe -EncodedCommand ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
       // Titles escaped for cmd's title command.
       {request("conhost", "cmd", "A & B", {"x"}), "conhost.exe cmd.exe /c title A ^& B && x"},
       {request("conhost", "cmd", "A & echo X>x.txt", {"x"}),
@@ -245,12 +245,12 @@ TEST(ComposeCommandLine, TheRelaysWordsComeBackThroughEitherHost) {
           const std::optional<Cells> size =
               words.size() > 1 ? std::optional(Cells{120, 40}) : std::nullopt;
           const std::string line = compose_with_relay(r, program, id, size);
-          const std::optional<RelayLine> relay = read_relay_line(shell_line(line));
+          const std::optional<RelayMessage> relay = read_relay_line(shell_line(line));
           ASSERT_TRUE(relay.has_value()) << line;
-          EXPECT_EQ(relay->id, id) << line;
+          EXPECT_EQ(relay->pipe_id, id) << line;
           EXPECT_EQ(relay->window_size, size) << line;
           EXPECT_EQ(relay->shell_line, shell_line(compose(r))) << line;
-          EXPECT_EQ(relay->shell_program, std::string(shell) + ".exe") << line;
+          EXPECT_EQ(shell_program(*relay), std::string(shell) + ".exe") << line;
           // The program name, read by the rule of the relay's own start.
           EXPECT_EQ(testing::command_line_to_argv(shell_line(line))[0], program) << line;
         }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_system.h"
+#include "fakes.h"
 
 namespace vornalt {
 namespace {
@@ -43,26 +43,28 @@ TEST(FindHostProgram, OwnFolderThenSystemThenWindowsThenAbsolutePathFolders) {
       {{"\\\\server\\share\\wt.exe"}, 7},
   };
   for (const auto& c : cases) {
-    testing::FakeSystem system;
-    system.files = c.files;
-    system.path_variable = path_variable;
-    const Expected<std::string> found = find_host_program("wt.exe", system, system);
+    testing::FakePaths paths;
+    testing::FakeEnvironment environment;
+    paths.files = c.files;
+    environment.strings = {"PATH=" + path_variable};
+    const Expected<std::string> found = find_host_program("wt.exe", paths, environment);
     ASSERT_TRUE(found.ok());
     const Probes expected(all_probes.begin(), all_probes.begin() + c.probes);
-    EXPECT_EQ(system.probed, expected);
+    EXPECT_EQ(paths.probed, expected);
     EXPECT_EQ(*found, expected.back());
   }
 }
 
 TEST(FindHostProgram, NeverTheCurrentFolderOrARelativePathFolder) {
   for (const std::string path_variable : {"", ".", ";;", "bin;.\\x;..", "C:bin"}) {
-    testing::FakeSystem system;
-    system.files = {"wt.exe", ".\\wt.exe", "bin\\wt.exe", "C:bin\\wt.exe"};
-    system.path_variable = path_variable;
-    const Expected<std::string> result = find_host_program("wt.exe", system, system);
+    testing::FakePaths paths;
+    testing::FakeEnvironment environment;
+    paths.files = {"wt.exe", ".\\wt.exe", "bin\\wt.exe", "C:bin\\wt.exe"};
+    environment.strings = {"PATH=" + path_variable};
+    const Expected<std::string> result = find_host_program("wt.exe", paths, environment);
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.error().code(), HRESULT{static_cast<std::int32_t>(0x80070002)});
-    EXPECT_EQ(system.probed.size(), 3u) << path_variable;
+    EXPECT_EQ(paths.probed.size(), 3u) << path_variable;
   }
 }
 

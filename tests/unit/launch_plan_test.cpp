@@ -29,10 +29,10 @@ std::string relay_and_host(const LaunchPlan& plan) {
   if (!plan.relay) {
     text += " none";
   } else {
-    text += plan.relay->pipe ? " pipe" : " no-pipe";
+    text += plan.has_relay_pipe() ? " pipe" : " no-pipe";
     if (plan.relay->keep) text += " keep";
-    if (plan.relay->takes_variables()) text += " variables";
-    if (plan.relay->reports_status) text += " status";
+    if (plan.relay->needs_variables) text += " variables";
+    if (plan.reads_command_status) text += " status";
   }
   text += "; host:";
   if (plan.host_ends_at_once) text += " ends-at-once";
@@ -44,9 +44,8 @@ std::string relay_and_host(const LaunchPlan& plan) {
 
 // How it starts the host and ends, in words.
 std::string start_and_end(const LaunchPlan& plan) {
-  static constexpr std::string_view STARTS[] = {"plain", "prompted", "dry-run"};
   static constexpr std::string_view ADMIN[] = {"", " prompt", " already-elevated"};
-  std::string text(STARTS[static_cast<int>(plan.start)]);
+  std::string text = plan.dry_run ? "dry-run" : plan.admin == Admin::prompt ? "prompted" : "plain";
   text += ADMIN[static_cast<int>(plan.admin)];
   if (plan.ends_with_command_status) text += " command-status";
   if (!plan.shows_progress) text += " quiet";
@@ -105,8 +104,8 @@ TEST(PlanLaunch, TheRelayAndTheHostByTargetAndTheWaits) {
         EXPECT_EQ(relay_and_host(plan), c.plan) << name(c.target) << " -" << flags;
         // The relay gets the variables that wt.exe cannot pass, the host
         // those that conhost.exe hands on; never both.
-        if (plan.relay && plan.relay->takes_variables()) {
-          EXPECT_EQ(plan.relay->variables, request(c.target, "v").variables);
+        if (plan.relay && plan.relay->needs_variables) {
+          EXPECT_EQ(plan.relay_variables, request(c.target, "v").variables);
         }
         if (!plan.host_variables.empty()) {
           EXPECT_EQ(plan.host_variables, request(c.target, "v").variables);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
+#include "launch/host_search.h"
+#include "launch/plain_start.h"
 
 namespace vornalt {
 namespace {
@@ -18,7 +20,14 @@ LaunchOutcome launch_with(std::string_view line, const LaunchRequest& request,
                           testing::FakeSystem& system) {
   const LaunchPlan plan = plan_launch(request, false);
   Output output(system, system, plan.shows_progress);
-  return launch(plan, line, output, system);
+  output.progress("cmdline:   " + std::string(line));
+  const Checked<std::string> host = find_host(plan.target, system, system);
+  if (!host.ok()) {
+    output.report(host.error());
+    return {};
+  }
+  PlainStart starter(plan, system, system, system);
+  return launch(plan, *host, line, starter, output, system);
 }
 
 TEST(Launch, StartsReportsWaitsWhenAskedAndClosesBothHandles) {

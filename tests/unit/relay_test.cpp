@@ -12,6 +12,11 @@ using Calls = std::vector<std::string>;
 
 const std::string ID = "0123456789abcdef0123456789abcdef";
 
+int run_relay(testing::FakeSystem& system) {
+  Output output(system, system);
+  return vornalt::run_relay(output, system, system, system, system);
+}
+
 TEST(RunRelay, RunsTheShellInThisConsoleAndReportsIt) {
   const struct {
     std::string line;

@@ -22,7 +22,8 @@ mkdir "$work/unpacked"
 listing=$(cd "$work/unpacked" && find . -type f | LC_ALL=C sort)
 # Every file under docs/, whatever pages it holds.
 expected=$( (printf '%s\n' ./bin/vornalt.exe ./share/doc/vornalt/LICENSE ./share/doc/vornalt/README.md \
-    ./share/doc/vornalt/CONTRIBUTING.md ./share/doc/vornalt/src/lib/relay_protocol.h
+    ./share/doc/vornalt/CONTRIBUTING.md ./share/doc/vornalt/src/lib/relay/relay_message.h \
+    ./share/doc/vornalt/src/lib/elevated/elevated_message.h ./share/doc/vornalt/src/lib/pipe/protocol.h
   if [ -d "$root/docs" ]; then
     (cd "$root" && find docs -type f | sed 's|^|./share/doc/vornalt/|')
   fi) | LC_ALL=C sort)

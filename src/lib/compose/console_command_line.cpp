@@ -51,30 +51,14 @@ bool needs_cmd_s(std::span<const std::string> pieces) {
   return !pieces.empty() && pieces.front().starts_with('"');
 }
 
-// The relay's words, before the shell's: its program, the marker, the id
-// ("-" without a pipe) and its options, each as the host must be given it.
-void append_relay_words(std::string& line, const LaunchPlan& plan, bool conhost) {
-  // conhost.exe rebuilds the words in the quoting of quote_for_argv.
-  line += conhost ? quote_for_argv(plan.relay_program) : word_for_wt(plan.relay_program);
-  line += ' ';
-  line += RELAY_MARKER;
-  line += ' ';
-  line += plan.relay->pipe ? plan.pipe_id : NO_RELAY_ID;
-  line += ' ';
-  if (plan.relay->keep) {
-    line += RELAY_KEEP;
-    line += ' ';
-  }
-  if (plan.relay->takes_variables()) {
-    line += RELAY_VARIABLES;
-    line += ' ';
-  }
-  if (plan.relay->window_size) {
-    line += RELAY_SIZE;
-    line += ' ';
-    line += to_string(*plan.relay->window_size);
-    line += ' ';
-  }
+// The relay's line, before the shell's: its program written as the host
+// must be given it (conhost.exe rebuilds the words in the quoting of
+// quote_for_argv), its message, and the shell's line.
+std::string relay_line_for_host(const LaunchPlan& plan, bool conhost, std::string shell_line) {
+  RelayMessage message = *plan.relay;
+  message.shell_line = std::move(shell_line);
+  return relay_line(conhost ? quote_for_argv(plan.relay_program) : word_for_wt(plan.relay_program),
+                    message);
 }
 
 // wt.exe's options for a window that it creates: its root options, which it
@@ -89,16 +73,23 @@ void append_wt_window_options(std::string& line, const WtWindowOptions& options)
 // The shell's line as wt.exe is to hand it on: the pieces as words of
 // their own, and with /s the two quotes around them, as words of their own
 // too, so that wt.exe hands on exactly those.
-void append_cmd_for_wt(std::string& line, const LaunchRequest& request) {
+std::string cmd_for_wt(const LaunchRequest& request) {
   const std::vector<std::string> pieces = quote_words_for_cmd(request.words);
   if (needs_cmd_s(pieces)) {
-    line += "cmd.exe /s /c \\\" ";
-    line += escape_arguments_for_wt(pieces);
-    line += " \\\"";
-  } else {
-    line += "cmd.exe /c ";
-    line += escape_arguments_for_wt(pieces);
+    return "cmd.exe /s /c \\\" " + escape_arguments_for_wt(pieces) + " \\\"";
   }
+  return "cmd.exe /c " + escape_arguments_for_wt(pieces);
+}
+
+// The shell's line, as the host is to hand it on.
+std::string shell_line(const LaunchRequest& request) {
+  if (request.shell != Shell::cmd) {
+    return program_name(request.shell) + " -EncodedCommand " +
+           encode_powershell_command(powershell_script(
+               request.target, request.title, quote_arguments(request.words, request.shell)));
+  }
+  if (request.target == Target::conhost) return "cmd.exe /c " + conhost_cmd_text(request);
+  return cmd_for_wt(request);
 }
 
 }  // namespace
@@ -176,18 +167,8 @@ std::string compose_command_line(const LaunchRequest& request, const LaunchPlan&
     line += plan.folder.empty() ? "." : word_for_wt(plan.folder);
     line += ' ';
   }
-  if (plan.relay) append_relay_words(line, plan, conhost);
-  if (request.shell != Shell::cmd) {
-    line += program_name(request.shell);
-    line += " -EncodedCommand ";
-    line += encode_powershell_command(powershell_script(
-        request.target, request.title, quote_arguments(request.words, request.shell)));
-  } else if (conhost) {
-    line += "cmd.exe /c ";
-    line += conhost_cmd_text(request);
-  } else {
-    append_cmd_for_wt(line, request);
-  }
+  std::string shell = shell_line(request);
+  line += plan.relay ? relay_line_for_host(plan, conhost, std::move(shell)) : shell;
   return line;
 }
 

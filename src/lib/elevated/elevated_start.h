@@ -1,10 +1,12 @@
 // vornalt.exe as the elevated start of a host (-a): started as
 // administrator by the first vornalt through the elevation prompt, it starts
-// the host of its own command line and stands in for it (prompted_start.h,
-// relay_protocol.h).
+// the host of its own command line and stands in for it
+// (elevated_message.h, pipe/protocol.h).
 #pragma once
 
-#include "system/system.h"
+#include "system/environment.h"
+#include "system/pipes.h"
+#include "system/processes.h"
 
 namespace vornalt {
 
@@ -13,6 +15,6 @@ namespace vornalt {
 /// line in a new console, reports the host's id or why it did not start, and
 /// waits for the host. Returns the host's exit status; 1 when it started
 /// nothing.
-int run_elevated_start(const System& system);
+int run_elevated_start(Processes& processes, Pipes& pipes, Environment& environment);
 
 }  // namespace vornalt

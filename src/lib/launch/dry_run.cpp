@@ -5,7 +5,7 @@
 
 namespace vornalt {
 
-std::optional<StartedHost> DryRun::start(std::string_view host, std::string_view command_line) {
+Checked<StartedHost> DryRun::start(std::string_view host, std::string_view command_line) {
   output_.progress("Host:      " + std::string(host));
   if (plan_.startup_window != StartupWindow{}) {
     output_.progress("Startup:   " + describe(plan_.startup_window));
@@ -15,9 +15,8 @@ std::optional<StartedHost> DryRun::start(std::string_view host, std::string_view
                      plan_.wt_window + "' is new");
   }
   if (plan_.admin != Admin::prompt) return StartedHost{};
-  const std::optional<ElevatedCommand> command =
-      elevated_command(host, command_line, plan_, output_, paths_);
-  if (!command) return std::nullopt;
+  const Checked<ElevatedCommand> command = elevated_command(host, command_line, plan_, paths_);
+  if (!command.ok()) return command.error();
   output_.progress("Elevate:   " + quote_for_argv(command->program) + " " + command->parameters);
   output_.progress("Prompt:    " + std::string(PROMPT_NAME));
   return StartedHost{};

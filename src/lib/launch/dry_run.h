@@ -16,7 +16,7 @@ class DryRun final : public HostStarter {
   DryRun(const LaunchPlan& plan, Output& output, Paths& paths)
       : plan_(plan), output_(output), paths_(paths) {}
 
-  std::optional<StartedHost> start(std::string_view host, std::string_view command_line) override;
+  Checked<StartedHost> start(std::string_view host, std::string_view command_line) override;
 
  private:
   const LaunchPlan& plan_;

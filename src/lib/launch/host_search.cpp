@@ -75,12 +75,17 @@ Expected<std::string> find_shell_program(std::string_view name, Paths& paths,
 
 bool is_not_found(const Error& error) { return error == error_from_win32(FILE_NOT_FOUND); }
 
-std::string where_the_host_was_looked_for(Target target) {
-  std::string line = "Looked for " + program_name(target) +
+Checked<std::string> find_host(Target target, Paths& paths, Environment& environment) {
+  Expected<std::string> found = find_host_program(program_name(target), paths, environment);
+  if (found.ok()) return std::move(*found);
+  Failure failure{launch_failure(target), found.error()};
+  if (is_not_found(found.error())) {
+    failure.detail = "Looked for " + program_name(target) +
                      " in vornalt.exe's own folder, the system folder, the Windows folder and "
                      "the folders on PATH given by a full path, never in the current folder";
-  if (target == Target::wt) line += "; Windows Terminal may not be installed";
-  return line;
+    if (target == Target::wt) failure.detail += "; Windows Terminal may not be installed";
+  }
+  return failure;
 }
 
 }  // namespace vornalt

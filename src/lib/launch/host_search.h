@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/launch_request.h"
+#include "output.h"
 #include "system/environment.h"
 #include "system/paths.h"
 
@@ -34,8 +35,9 @@ Expected<std::string> find_shell_program(std::string_view name, Paths& paths,
 /// than because a folder could not be read.
 bool is_not_found(const Error& error);
 
-/// The line that says where find_host_program looked for the host of
-/// `target`, with a hint for wt.exe, which is not part of every Windows.
-std::string where_the_host_was_looked_for(Target target);
+/// The full path of the host of `target`, by find_host_program; or why it
+/// could not be found, with where it was looked for when it was nowhere, and
+/// a hint for wt.exe, which is not part of every Windows.
+Checked<std::string> find_host(Target target, Paths& paths, Environment& environment);
 
 }  // namespace vornalt

@@ -1,16 +1,18 @@
 #include "launch/host_starter.h"
 
+#include "pipe/protocol.h"
+
 namespace vornalt {
 
-bool make_pipe(std::string_view name, std::unique_ptr<PipeServer>& pipe, const LaunchPlan& plan,
-               Pipes& pipes, Output& output) {
+Checked<std::unique_ptr<PipeServer>> make_pipe(std::string_view name, Target target, Pipes& pipes) {
   Expected<std::unique_ptr<PipeServer>> made = pipes.create_pipe(name);
-  if (!made.ok()) {
-    output.failure(launch_failure(plan.target), made.error());
-    return false;
-  }
-  pipe = std::move(*made);
-  return true;
+  if (!made.ok()) return Failure{launch_failure(target), made.error()};
+  return std::move(*made);
+}
+
+Checked<std::unique_ptr<PipeServer>> make_relay_pipe(const LaunchPlan& plan, Pipes& pipes) {
+  if (!plan.has_relay_pipe()) return std::unique_ptr<PipeServer>();
+  return make_pipe(relay_pipe_name(plan.pipe_id), plan.target, pipes);
 }
 
 }  // namespace vornalt

@@ -30,15 +30,15 @@ class HostStarter {
  public:
   virtual ~HostStarter() = default;
 
-  /// Starts `host` (its full path) with `command_line`; nothing after the
-  /// line that says why it could not.
-  virtual std::optional<StartedHost> start(std::string_view host,
-                                           std::string_view command_line) = 0;
+  /// Starts `host` (its full path) with `command_line`; or why it could not.
+  virtual Checked<StartedHost> start(std::string_view host, std::string_view command_line) = 0;
 };
 
-/// Makes the pipe `name` for the plan's run, in `pipe`; false after the line
-/// that says why it could not be made.
-bool make_pipe(std::string_view name, std::unique_ptr<PipeServer>& pipe, const LaunchPlan& plan,
-               Pipes& pipes, Output& output);
+/// The pipe `name` for a run that starts `target`'s host, made.
+Checked<std::unique_ptr<PipeServer>> make_pipe(std::string_view name, Target target, Pipes& pipes);
+
+/// The relay's pipe, made before the host starts so that the relay finds it,
+/// when the plan has one; null otherwise.
+Checked<std::unique_ptr<PipeServer>> make_relay_pipe(const LaunchPlan& plan, Pipes& pipes);
 
 }  // namespace vornalt

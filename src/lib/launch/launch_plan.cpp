@@ -9,27 +9,21 @@ Admin admin_for(const LaunchRequest& request, bool already_elevated) {
   return already_elevated ? Admin::already_elevated : Admin::prompt;
 }
 
-HostStart start_for(const LaunchRequest& request, Admin admin) {
-  if (request.dry_run) return HostStart::dry_run;
-  return admin == Admin::prompt ? HostStart::prompted : HostStart::plain;
-}
-
 // The relay learns the command's end for -e and for wt's -w, and carries
 // the variables that wt.exe cannot; -k alone, and conhost's --size, need it
 // in the window, but nothing from it.
-std::optional<RelayPlan> relay_for(const LaunchRequest& request, bool host_ends_at_once) {
-  RelayPlan relay{
-      .keep = request.keep,
-      .reports_status = request.exit_code || (request.wait && host_ends_at_once),
-  };
-  if (host_ends_at_once) {
-    relay.variables = request.variables;
+void plan_relay(const LaunchRequest& request, LaunchPlan& plan) {
+  plan.reads_command_status = request.exit_code || (request.wait && plan.host_ends_at_once);
+  RelayMessage relay{.keep = request.keep};
+  if (plan.host_ends_at_once) {
+    plan.relay_variables = request.variables;
+    relay.needs_variables = !request.variables.empty();
   } else {
     relay.window_size = request.window_layout.size;
   }
-  relay.pipe = relay.reports_status || relay.takes_variables();
-  if (!relay.pipe && !relay.keep && !relay.window_size) return std::nullopt;
-  return relay;
+  if (plan.reads_command_status || relay.needs_variables || relay.keep || relay.window_size) {
+    plan.relay = std::move(relay);
+  }
 }
 
 // The show command of the host's STARTUPINFO. Minimized, the window never
@@ -65,7 +59,7 @@ void plan_window(const LaunchRequest& request, LaunchPlan& plan) {
 LaunchPlan plan_launch(const LaunchRequest& request, bool already_elevated) {
   LaunchPlan plan{.target = request.target, .shell = request.shell};
   plan.admin = admin_for(request, already_elevated);
-  plan.start = start_for(request, plan.admin);
+  plan.dry_run = request.dry_run;
   plan.shows_progress = !request.quiet;
   plan.ends_with_command_status = request.exit_code && !request.dry_run;
   const bool conhost = request.target == Target::conhost;
@@ -74,7 +68,7 @@ LaunchPlan plan_launch(const LaunchRequest& request, bool already_elevated) {
   plan.waits_for_host = request.wait && conhost;
   plan.host_takes_folder = conhost;
   if (conhost) plan.host_variables = request.variables;
-  plan.relay = relay_for(request, plan.host_ends_at_once);
+  plan_relay(request, plan);
   plan_window(request, plan);
   return plan;
 }

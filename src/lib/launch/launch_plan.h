@@ -12,44 +12,16 @@
 #include <vector>
 
 #include "cli/launch_request.h"
+#include "relay/relay_message.h"
 #include "system/elevation.h"
 #include "window_layout.h"
 
 namespace vornalt {
 
-/// How the host is started.
-enum class HostStart {
-  plain,     // by this process: CreateProcessW, in a new console
-  prompted,  // by vornalt.exe itself, started as administrator after the prompt
-  dry_run,   // not at all: what a run would start is printed
-};
-
-/// What -a came to, as the summary says it.
+/// What -a came to, as the summary says it. Only `prompt` starts anything
+/// differently: through the elevation prompt, by vornalt.exe itself, which
+/// then starts the host as administrator.
 enum class Admin { not_asked, prompt, already_elevated };
-
-/// The relay: a second vornalt.exe in the new console, which starts the
-/// shell, waits for it and reports.
-struct RelayPlan {
-  /// A pipe joins it to this vornalt: the variables go over it to the relay,
-  /// and the relay's report comes back. Without one its id word is "-".
-  bool pipe = false;
-  /// -k: it waits for a key before the window closes (--keep).
-  bool keep = false;
-  /// The variables that it sets before it starts the shell, which does not
-  /// run without them (--variables): wt.exe has no way to pass them, and
-  /// what environment a Windows Terminal tab gets depends on its version.
-  std::vector<Variable> variables;
-  /// This vornalt reads its report up to the command's exit status: for -e,
-  /// and for -w where the host does not wait for the command. Otherwise only
-  /// until the shell has started.
-  bool reports_status = false;
-  /// conhost --size: it sets its console's window to this size before it
-  /// starts the shell (--size). conhost.exe's own --width and --height would
-  /// make the buffer as small as the window and take the scroll-back.
-  std::optional<Cells> window_size;
-
-  bool takes_variables() const { return !variables.empty(); }
-};
 
 /// wt.exe's own options for the window that it creates, on its line before
 /// the tab's: --maximized, --fullscreen, --pos X,Y, --size C,R.
@@ -62,8 +34,9 @@ struct WtWindowOptions {
 struct LaunchPlan {
   Target target = Target::conhost;
   Shell shell = Shell::cmd;
-  HostStart start = HostStart::plain;
   Admin admin = Admin::not_asked;
+  /// -n: what a run would start is printed, and nothing starts.
+  bool dry_run = false;
   /// The summary and the lines that say what was started (none with -q).
   bool shows_progress = true;
   /// -e: this vornalt ends with the command's exit status (1 when none
@@ -81,7 +54,23 @@ struct LaunchPlan {
   /// (conhost.exe). Behind the prompt they go over the elevation pipe to the
   /// elevated start, which starts the host with them and reports its id.
   std::vector<Variable> host_variables;
-  std::optional<RelayPlan> relay;
+
+  /// The relay: a second vornalt.exe in the new console, which starts the
+  /// shell, waits for it and reports; none: the host starts the shell. It
+  /// learns the command's end for -e and for wt's -w, and carries the
+  /// variables that wt.exe cannot; -k alone, and conhost's --size, need it in
+  /// the window, but nothing from it. The plan decides what its line tells
+  /// it; its pipe's id is drawn before the start (name_relay_and_pipes), and
+  /// the composer writes the shell's line after its words.
+  std::optional<RelayMessage> relay;
+  /// The variables that the relay sets before it starts the shell (wt.exe
+  /// has no way to pass them, and what environment a Windows Terminal tab
+  /// gets depends on its version); they go over its pipe.
+  std::vector<Variable> relay_variables;
+  /// This vornalt reads the relay's report up to the command's exit status:
+  /// for -e, and for -w where the host does not wait for the command.
+  /// Otherwise only until the shell has started.
+  bool reads_command_status = false;
 
   /// Where and how the window opens, as asked (the summary's Window line).
   WindowLayout window_layout;
@@ -112,7 +101,9 @@ struct LaunchPlan {
   std::string_view host_folder() const {
     return host_takes_folder ? std::string_view(folder) : std::string_view();
   }
-  bool has_relay_pipe() const { return relay && relay->pipe; }
+  /// A pipe joins the relay to this vornalt: the variables go over it to the
+  /// relay, and the relay's report comes back.
+  bool has_relay_pipe() const { return relay && (reads_command_status || relay->needs_variables); }
   /// Whether the pipes need an id: the dry run shows it too.
   bool needs_pipe_id() const { return has_relay_pipe() || admin == Admin::prompt; }
 };

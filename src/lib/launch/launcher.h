@@ -1,14 +1,15 @@
-// Carrying out the plan of a launch: the host found and started by the
-// plan's starter, and what this vornalt follows of it.
+// Carrying out the plan of a launch: the host started by the plan's
+// starter, and what this vornalt follows of it.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
+#include "launch/host_starter.h"
 #include "launch/launch_plan.h"
 #include "output.h"
-#include "system/system.h"
+#include "system/processes.h"
 
 namespace vornalt {
 
@@ -22,14 +23,13 @@ struct LaunchOutcome {
   bool relay_failed = false;
 };
 
-/// Prints the command line (unless quiet), finds the host program
-/// (find_host_program) and has the plan's starter start it with
-/// `command_line`. Once it started: the launch line (unless quiet), the
-/// relay's report (watch_relay) when the plan has a relay pipe, and the wait
-/// for the host when the plan says so; then the handles are closed. Prints
-/// the failure when nothing started.
-LaunchOutcome launch(const LaunchPlan& plan, std::string_view command_line, Output& output,
-                     const System& system);
+/// Has `starter` start `host` (its full path) with `command_line`. Once it
+/// started: the launch line (unless quiet), the relay's report (watch_relay)
+/// when the plan has a relay pipe, and the wait for the host when the plan
+/// says so; then the handles are closed. Prints the failure when nothing
+/// started.
+LaunchOutcome launch(const LaunchPlan& plan, std::string_view host, std::string_view command_line,
+                     HostStarter& starter, Output& output, Processes& processes);
 
 /// The exit status of a run that got as far as the launch: 1 when nothing
 /// started or the watch of the relay failed; otherwise 0, or, where the

@@ -1,6 +1,5 @@
 #include "launch/plain_start.h"
 
-#include "pipe/protocol.h"
 #include "text/wtf8.h"
 
 namespace vornalt {
@@ -20,23 +19,16 @@ Expected<StartedProcess> start_in_new_console(std::string_view host, std::string
       host, line, {.folder = start.folder, .environment = block, .window = start.window});
 }
 
-std::optional<StartedHost> PlainStart::start(std::string_view host, std::string_view command_line) {
-  StartedHost started;
-  if (plan_.has_relay_pipe() &&
-      !make_pipe(relay_pipe_name(plan_.pipe_id), started.relay_pipe, plan_, pipes_, output_)) {
-    return std::nullopt;
-  }
+Checked<StartedHost> PlainStart::start(std::string_view host, std::string_view command_line) {
+  Checked<std::unique_ptr<PipeServer>> relay_pipe = make_relay_pipe(plan_, pipes_);
+  if (!relay_pipe.ok()) return relay_pipe.error();
   Expected<StartedProcess> process = start_in_new_console(host, command_line,
                                                           {.folder = plan_.host_folder(),
                                                            .variables = plan_.host_variables,
                                                            .window = plan_.startup_window},
                                                           processes_, environment_);
-  if (!process.ok()) {
-    output_.failure(launch_failure(plan_.target), process.error());
-    return std::nullopt;
-  }
-  started.process = std::move(*process);
-  return started;
+  if (!process.ok()) return Failure{launch_failure(plan_.target), process.error()};
+  return StartedHost{.process = std::move(*process), .relay_pipe = std::move(*relay_pipe)};
 }
 
 }  // namespace vornalt

@@ -33,19 +33,13 @@ Expected<StartedProcess> start_in_new_console(std::string_view host, std::string
 /// the host.
 class PlainStart final : public HostStarter {
  public:
-  PlainStart(const LaunchPlan& plan, Output& output, Processes& processes, Pipes& pipes,
-             Environment& environment)
-      : plan_(plan),
-        output_(output),
-        processes_(processes),
-        pipes_(pipes),
-        environment_(environment) {}
+  PlainStart(const LaunchPlan& plan, Processes& processes, Pipes& pipes, Environment& environment)
+      : plan_(plan), processes_(processes), pipes_(pipes), environment_(environment) {}
 
-  std::optional<StartedHost> start(std::string_view host, std::string_view command_line) override;
+  Checked<StartedHost> start(std::string_view host, std::string_view command_line) override;
 
  private:
   const LaunchPlan& plan_;
-  Output& output_;
   Processes& processes_;
   Pipes& pipes_;
   Environment& environment_;

@@ -2,7 +2,7 @@
 // as administrator, so that the elevation prompt names vornalt and not a
 // host or shell that Windows signed, and that elevated start starts the host
 // (elevated_start.h), reports it, and stands in for it until it ends
-// (relay_protocol.h).
+// (elevated/elevated_message.h, pipe/protocol.h).
 #pragma once
 
 #include <cstdint>
@@ -29,12 +29,9 @@ struct ElevatedCommand {
 
 /// The elevated start of `host` with `command_line`: in the folder that the
 /// host starts in, the current one made absolute ("runas" would start a
-/// program of the Windows folder in System32). Nothing after the line that
-/// says why not.
-std::optional<ElevatedCommand> elevated_command(std::string_view host,
-                                                std::string_view command_line,
-                                                const LaunchPlan& plan, Output& output,
-                                                Paths& paths);
+/// program of the Windows folder in System32); or why there is none.
+Checked<ElevatedCommand> elevated_command(std::string_view host, std::string_view command_line,
+                                          const LaunchPlan& plan, Paths& paths);
 
 /// The start through the prompt: the relay's pipe when the plan has one,
 /// the elevated start's pipe, then vornalt.exe as administrator, which gets
@@ -43,24 +40,18 @@ std::optional<ElevatedCommand> elevated_command(std::string_view host,
 /// ends with its status, and the id is the host's. A refused prompt says so.
 class PromptedStart final : public HostStarter {
  public:
-  PromptedStart(const LaunchPlan& plan, Output& output, Processes& processes, Pipes& pipes,
-                Paths& paths, Elevation& elevation)
-      : plan_(plan),
-        output_(output),
-        processes_(processes),
-        pipes_(pipes),
-        paths_(paths),
-        elevation_(elevation) {}
+  PromptedStart(const LaunchPlan& plan, Processes& processes, Pipes& pipes, Paths& paths,
+                Elevation& elevation)
+      : plan_(plan), processes_(processes), pipes_(pipes), paths_(paths), elevation_(elevation) {}
 
-  std::optional<StartedHost> start(std::string_view host, std::string_view command_line) override;
+  Checked<StartedHost> start(std::string_view host, std::string_view command_line) override;
 
  private:
-  std::optional<std::uint32_t> host_reported(PipeServer& pipe, Handle elevated);
-  std::optional<std::uint32_t> read_host_id(PipeServer& pipe);
-  void fail(std::string_view why);
+  Checked<std::uint32_t> host_reported(PipeServer& pipe, Handle elevated);
+  Checked<std::uint32_t> read_host_id(PipeServer& pipe);
+  Failure failure(std::string_view why) const;
 
   const LaunchPlan& plan_;
-  Output& output_;
   Processes& processes_;
   Pipes& pipes_;
   Paths& paths_;

@@ -8,17 +8,17 @@ namespace {
 
 // wt.exe would hand the relay's own path on changed, and the relay would not
 // start: its short name may pass where its long one does not.
-bool name_the_relay_for_wt(std::string& path, Output& output, const System& system) {
-  const std::optional<std::string> change = wt_change(path, system.environment);
-  if (!change) return true;
-  const Expected<std::string> short_path = system.paths.short_path(path);
-  if (short_path.ok() && !wt_change(*short_path, system.environment)) {
+std::optional<Failure> name_the_relay_for_wt(std::string& path, Paths& paths,
+                                             Environment& environment) {
+  const std::optional<std::string> change = wt_change(path, environment);
+  if (!change) return std::nullopt;
+  const Expected<std::string> short_path = paths.short_path(path);
+  if (short_path.ok() && !wt_change(*short_path, environment)) {
     path = *short_path;
-    return true;
+    return std::nullopt;
   }
-  output.problem("Error: wt.exe would not pass on the path of vornalt.exe, '" + path +
-                 "', as it is (" + *change + "), and the path has no short name that it would");
-  return false;
+  return Failure{"Error: wt.exe would not pass on the path of vornalt.exe, '" + path +
+                 "', as it is (" + *change + "), and the path has no short name that it would"};
 }
 
 }  // namespace
@@ -42,26 +42,22 @@ std::optional<std::string> wt_change(std::string_view word, Environment& environ
   return std::nullopt;
 }
 
-bool name_relay_and_pipes(LaunchPlan& plan, Output& output, const System& system) {
+std::optional<Failure> name_relay_and_pipes(LaunchPlan& plan, Paths& paths, Pipes& pipes,
+                                            Environment& environment) {
   const std::string what = launch_failure(plan.target);
   if (plan.relay) {
-    Expected<std::string> program = system.paths.program_path();
-    if (!program.ok()) {
-      output.failure(what, program.error());
-      return false;
-    }
+    Expected<std::string> program = paths.program_path();
+    if (!program.ok()) return Failure{what, program.error()};
     plan.relay_program = std::move(*program);
   }
   if (plan.needs_pipe_id()) {
-    const Expected<std::array<std::uint8_t, 16>> random = system.pipes.random_bytes();
-    if (!random.ok()) {
-      output.failure(what, random.error());
-      return false;
-    }
+    const Expected<std::array<std::uint8_t, 16>> random = pipes.random_bytes();
+    if (!random.ok()) return Failure{what, random.error()};
     plan.pipe_id = pipe_id_from(*random);
+    if (plan.has_relay_pipe()) plan.relay->pipe_id = plan.pipe_id;
   }
-  return !plan.relay || plan.target != Target::wt ||
-         name_the_relay_for_wt(plan.relay_program, output, system);
+  if (!plan.relay || plan.target != Target::wt) return std::nullopt;
+  return name_the_relay_for_wt(plan.relay_program, paths, environment);
 }
 
 }  // namespace vornalt

@@ -8,15 +8,18 @@
 
 #include "launch/launch_plan.h"
 #include "output.h"
-#include "system/system.h"
+#include "system/environment.h"
+#include "system/paths.h"
+#include "system/pipes.h"
 
 namespace vornalt {
 
 /// Fills in the plan's relay_program when it has a relay: vornalt.exe's own
 /// path, or, when wt.exe would change that, its short name; and its random
-/// pipe_id when its pipes need one. False after the line that says why the
-/// relay or the pipes cannot be.
-bool name_relay_and_pipes(LaunchPlan& plan, Output& output, const System& system);
+/// pipe_id, and the relay's, when its pipes need one. Why the relay or the
+/// pipes cannot be, or nothing.
+[[nodiscard]] std::optional<Failure> name_relay_and_pipes(LaunchPlan& plan, Paths& paths,
+                                                          Pipes& pipes, Environment& environment);
 
 /// Why wt.exe would hand `word` on changed however it is written, or
 /// nothing: it turns an unpaired surrogate into U+FFFD, and replaces %NAME%

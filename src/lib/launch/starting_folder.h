@@ -15,9 +15,8 @@ namespace vornalt {
 /// paths, which the hosts and shells are not.
 inline constexpr std::size_t STARTING_FOLDER_LIMIT = 258;
 
-/// The folder `given` made absolute, in `folder`; false after the line that
-/// says why it cannot be used: it does not exist, is no folder, or is too
-/// long for a program to start in.
-bool use_folder(std::string_view given, std::string& folder, Output& output, Paths& paths);
+/// The folder `given` made absolute; or why it cannot be used: it does not
+/// exist, is no folder, or is too long for a program to start in.
+Checked<std::string> use_folder(std::string_view given, Paths& paths);
 
 }  // namespace vornalt

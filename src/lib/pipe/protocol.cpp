@@ -88,7 +88,7 @@ std::string variables_message(std::span<const Variable> variables) {
   return out;
 }
 
-void RelayReportReader::take(std::string_view bytes) {
+void ReportReader::take(std::string_view bytes) {
   for (char c : bytes) {
     if (state_ == State::malformed) return;
     if (c != '\n') {
@@ -101,7 +101,7 @@ void RelayReportReader::take(std::string_view bytes) {
   }
 }
 
-void RelayReportReader::take_line(std::string_view line) {
+void ReportReader::take_line(std::string_view line) {
   const std::size_t blank = line.find(' ');
   const std::string_view word = line.substr(0, blank);
   const std::optional<std::uint32_t> value =
@@ -122,9 +122,9 @@ void RelayReportReader::take_line(std::string_view line) {
   state_ = next;
 }
 
-void RelayVariablesReader::take(std::string_view bytes) {
+void VariablesReader::take(std::string_view bytes) {
   for (std::size_t at = 0; at < bytes.size() && state_ != State::malformed;) {
-    if (state_ == State::complete || ++taken_ > RELAY_VARIABLES_LIMIT) {
+    if (state_ == State::complete || ++taken_ > VARIABLES_LIMIT) {
       state_ = State::malformed;
       return;
     }
@@ -156,7 +156,7 @@ void RelayVariablesReader::take(std::string_view bytes) {
   }
 }
 
-void RelayVariablesReader::take_line(std::string_view line) {
+void VariablesReader::take_line(std::string_view line) {
   if (!records_left_) {
     const std::optional<std::uint32_t> count = value_after(line, "vars");
     if (!count) {
@@ -179,7 +179,7 @@ void RelayVariablesReader::take_line(std::string_view line) {
   expecting_ = Expecting::payload;
 }
 
-void RelayVariablesReader::take_payload(std::string_view payload) {
+void VariablesReader::take_payload(std::string_view payload) {
   std::optional<Variable> variable;
   if (setting_) {
     variable = parse_variable(payload);

@@ -1,39 +1,27 @@
-// What the relay and the vornalt that started it say to each other. To
-// learn how the command ended, or to hand it variables, vornalt puts a
-// second vornalt.exe between the console host and the shell:
-//   "<vornalt.exe>" --vornalt-relay <id> [--keep] [--variables] [--size C,R]
-//       <the shell's line>
-// That relay starts the shell in the new console and waits for it. The id
-// names the pipe between the two, or is "-" when there is none; --keep
-// makes the relay wait for a key before the window closes, --variables
-// says that the command must not run without the variables from the pipe,
-// and --size has it set its console's window to C columns and R rows first.
+// What goes over the pipes between vornalt.exe's processes. To learn how
+// the command ended, or to hand it variables, the vornalt that opens the
+// window puts a second vornalt.exe, the relay, between the console host and
+// the shell (relay/relay_message.h); with -a, unless it is elevated already,
+// it has Windows ("runas") start vornalt.exe itself as administrator, the
+// elevated start, which starts the host (elevated/elevated_message.h). Each
+// child is joined to the first vornalt by a pipe named by the run's id: the
+// relay by "\\.\pipe\vornalt-<id>", the elevated start by
+// "\\.\pipe\vornalt-<id>-elevated".
 //
-// Over the pipe, first the vornalt that made it sends the command's
-// variables, once it knows that its client runs vornalt.exe:
+// Over each pipe, first the vornalt that made it sends the variables, once
+// it knows that its client runs vornalt.exe (the command's for the relay,
+// the host's for the elevated start: none unless conhost.exe hands them on):
 //   "vars <n>\n", then n records, each a line and as many bytes as it says,
 //   and a line end:
 //   "set <length>\n<NAME=VALUE>\n" or "unset <length>\n<NAME>\n"
 //   (WTF-8, so that every unit of a value arrives, an unpaired surrogate
 //   too; lengths in bytes; each name once).
-// Then the relay reports, one line at a time:
+// Then the child reports, one line at a time: the relay
 //   "pid <n>\n" then "status <n>\n", or "failed <n>\n" when the shell could
-//   not start (n: the HRESULT's 32 bits).
+//   not start (n: the HRESULT's 32 bits);
+// the elevated start "pid <n>\n" (the host's) or "failed <n>\n", and then it
+// stands in for the host until the host ends, with whose status it ends.
 // Every number is plain decimal.
-//
-// With -a, unless this process is elevated already, the first vornalt asks
-// Windows ("runas") to start vornalt.exe itself as administrator, so that the
-// elevation prompt names vornalt, with the words
-//   --vornalt-elevated <id> [--show N] [--pos X,Y] <folder> <host>
-//       <the host's command line>
-// (--show and --pos: the show command and the position of the host's
-// STARTUPINFO; the folder and the host's full path quoted as the C runtime
-// reads them, the host's line as it is). That elevated start opens the pipe
-// "\\.\pipe\vornalt-<id>-elevated", reads the variables that the host is to
-// get (as above; none unless conhost.exe hands them on), starts the host in
-// the folder, reports "pid <n>\n" (the host's) or "failed <n>\n", and waits
-// for the host to end, with whose status it ends. The relay in the elevated
-// console reports over "\\.\pipe\vornalt-<id>" as ever.
 //
 // What each side checks, across the integrity levels: both pipes are made by
 // the first vornalt, a process of medium integrity, with the default
@@ -61,6 +49,7 @@
 
 #include "environment.h"
 #include "error.h"
+#include "system/pipes.h"
 
 namespace vornalt {
 
@@ -85,11 +74,23 @@ std::string failure_message(HRESULT code);
 /// must be distinct (add_variable).
 std::string variables_message(std::span<const Variable> variables);
 
-/// Reads the relay's report as it comes, in pieces of any size. Anything
+/// Hands what comes over `pipe` to `take`, piece by piece, for as long as
+/// `take` asks for more (returns true), the other end keeps the pipe open,
+/// and reading succeeds.
+template <typename Take>
+void read_pipe(Pipe& pipe, Take take) {
+  for (bool more = true; more;) {
+    const Expected<std::string> bytes = pipe.read();
+    if (!bytes.ok() || bytes->empty()) return;
+    more = take(*bytes);
+  }
+}
+
+/// Reads a child's report as it comes, in pieces of any size. Anything
 /// but the lines above, in their order, each once, with nothing after
 /// them, makes the report malformed for good: it is never taken for the
 /// command's status.
-class RelayReportReader {
+class ReportReader {
  public:
   enum class State { awaiting_pid, awaiting_status, ended, failed, malformed };
 
@@ -114,11 +115,11 @@ class RelayReportReader {
   std::uint32_t value_ = 0;
 };
 
-/// Reads the variables on the relay's side, in pieces of any size, as
+/// Reads the variables on the child's side, in pieces of any size, as
 /// strictly as the report: anything but one "vars" line and exactly its
 /// records, each name once and valid, with nothing after them, makes them
 /// malformed for good, and the command does not run with them.
-class RelayVariablesReader {
+class VariablesReader {
  public:
   enum class State { reading, complete, malformed };
 
@@ -139,12 +140,12 @@ class RelayVariablesReader {
   std::optional<std::size_t> records_left_;  // from the "vars" line on
   bool setting_ = false;                     // the record sets, not unsets
   std::size_t payload_size_ = 0;
-  std::size_t taken_ = 0;  // all bytes so far, against RELAY_VARIABLES_LIMIT
+  std::size_t taken_ = 0;  // all bytes so far, against VARIABLES_LIMIT
   std::vector<Variable> variables_;
 };
 
 /// The most bytes the variables may take: far more than the longest
 /// command line that can carry them.
-inline constexpr std::size_t RELAY_VARIABLES_LIMIT = std::size_t{1} << 20;
+inline constexpr std::size_t VARIABLES_LIMIT = std::size_t{1} << 20;
 
 }  // namespace vornalt

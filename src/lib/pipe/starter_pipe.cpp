@@ -3,20 +3,6 @@
 #include "pipe/protocol.h"
 
 namespace vornalt {
-namespace {
-
-std::vector<Variable> read_variables(Pipe& pipe, bool& complete) {
-  RelayVariablesReader reader;
-  while (reader.state() == RelayVariablesReader::State::reading) {
-    const Expected<std::string> bytes = pipe.read();
-    if (!bytes.ok() || bytes->empty()) break;
-    reader.take(*bytes);
-  }
-  complete = reader.state() == RelayVariablesReader::State::complete;
-  return reader.variables();
-}
-
-}  // namespace
 
 StarterConnection connect_to_starter(std::string_view name, Pipes& pipes) {
   StarterConnection connection;
@@ -26,10 +12,18 @@ StarterConnection connect_to_starter(std::string_view name, Pipes& pipes) {
     connection.link = StarterLink::not_vornalt;
     return connection;
   }
-  bool complete = false;
-  connection.variables = read_variables(**opened, complete);
-  connection.link = complete ? StarterLink::connected : StarterLink::variables_unreadable;
-  if (complete) connection.pipe = std::move(*opened);
+  VariablesReader reader;
+  read_pipe(**opened, [&](std::string_view bytes) {
+    reader.take(bytes);
+    return reader.state() == VariablesReader::State::reading;
+  });
+  if (reader.state() != VariablesReader::State::complete) {
+    connection.link = StarterLink::variables_unreadable;
+    return connection;
+  }
+  connection.link = StarterLink::connected;
+  connection.variables = reader.variables();
+  connection.pipe = std::move(*opened);
   return connection;
 }
 

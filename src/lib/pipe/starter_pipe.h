@@ -1,6 +1,6 @@
 // The pipe back to the vornalt that started this one: from the relay in the
 // new console, and from the elevated vornalt that starts the host as
-// administrator (relay_protocol.h).
+// administrator (pipe/protocol.h).
 #pragma once
 
 #include <memory>

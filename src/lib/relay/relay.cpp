@@ -26,13 +26,15 @@ struct Connection {
 
 // Without a pipe the window is the user's and the command runs, unless it
 // needs the variables that only the pipe brings.
-Connection connect(const RelayLine& line, Pipes& pipes) {
+Connection connect(const RelayMessage& message, Pipes& pipes) {
   StarterConnection starter;
-  if (is_pipe_id(line.id)) starter = connect_to_starter(relay_pipe_name(line.id), pipes);
+  if (is_pipe_id(message.pipe_id)) {
+    starter = connect_to_starter(relay_pipe_name(message.pipe_id), pipes);
+  }
   Connection connection{std::move(starter.pipe), std::move(starter.variables), std::nullopt};
   switch (starter.link) {
     case StarterLink::unreachable:
-      if (line.variables) {
+      if (message.needs_variables) {
         connection.refusal = "The vornalt.exe that opened this window could not be reached";
       }
       break;
@@ -82,14 +84,15 @@ void pause(std::string_view said, Output& output) {
                                                output.debug_form(waited.error()) + "\n");
 }
 
-// The shell of `line`, in this console.
-Expected<StartedProcess> start_shell(const RelayLine& line, const System& system) {
-  std::u16string buffer = to_utf16(line.shell_line);
+// The shell of `message`, in this console.
+Expected<StartedProcess> start_shell(const RelayMessage& message, Processes& processes,
+                                     Paths& paths, Environment& environment) {
+  std::u16string buffer = to_utf16(message.shell_line);
   buffer += u'\0';
   const Expected<std::string> shell =
-      find_shell_program(line.shell_program, system.paths, system.environment);
+      find_shell_program(shell_program(message), paths, environment);
   if (!shell.ok()) return shell.error();
-  return system.processes.create_process(*shell, buffer, {.new_console = false});
+  return processes.create_process(*shell, buffer, {.new_console = false});
 }
 
 // The shell's exit status once it has ended; nothing when it cannot be
@@ -124,51 +127,57 @@ void size_the_window(Cells size, Output& output) {
   }
 }
 
-int refuse(std::string_view why, const RelayLine& line, Output& output) {
-  output.problem("Error: " + std::string(why) + "; the command does not run");
-  output.console().let_console_close();
-  if (line.keep) pause("", output);
-  return 1;
+// How the relay's work ended: its exit status, and what a kept window says
+// before it waits for a key.
+struct RelayEnd {
+  int status = 1;
+  std::string said;
+};
+
+// Everything between the relay's line and its end: the window's size, the
+// pipe and its variables, and the shell, started, followed and reported.
+RelayEnd relay_the_shell(const RelayMessage& message, Output& output, Processes& processes,
+                         Pipes& pipes, Paths& paths, Environment& environment) {
+  if (message.window_size) size_the_window(*message.window_size, output);
+  Connection connection = connect(message, pipes);
+  if (!connection.refusal) {
+    connection.refusal = apply_variables(connection.variables, output, environment);
+  }
+  if (connection.refusal) {
+    connection.pipe.reset();
+    output.problem("Error: " + *connection.refusal + "; the command does not run");
+    return {};
+  }
+  std::unique_ptr<Pipe> pipe = std::move(connection.pipe);
+  output.console().keep_console_events_for_child();
+  Expected<StartedProcess> shell = start_shell(message, processes, paths, environment);
+  if (!shell.ok()) {
+    report(pipe.get(), failure_message(shell.error().code()));
+    pipe.reset();
+    output.failure("Error: Failed to start '" + shell_program(message) + "'", shell.error());
+    return {};
+  }
+  const std::optional<std::uint32_t> status =
+      follow_shell(std::move(*shell), std::move(pipe), processes);
+  if (!status) return {.said = "The command ended; its exit status could not be read. "};
+  return {.status = static_cast<int>(*status),
+          .said = "The command ended with exit status " + status_text(*status) + ". "};
 }
 
 }  // namespace
 
-int run_relay(const System& system) {
-  Output output(system.console, system.messages);
-  const std::optional<RelayLine> line = read_relay_line(system.processes.process_command_line());
-  if (!line) {
+int run_relay(Output& output, Processes& processes, Pipes& pipes, Paths& paths,
+              Environment& environment) {
+  const std::optional<RelayMessage> message = read_relay_line(processes.process_command_line());
+  if (!message) {
     output.problem("Error: The relay was given no command");
     return 1;
   }
-  if (line->window_size) size_the_window(*line->window_size, output);
-  Connection connection = connect(*line, system.pipes);
-  if (!connection.refusal) {
-    connection.refusal = apply_variables(connection.variables, output, system.environment);
-  }
-  if (connection.refusal) {
-    connection.pipe.reset();
-    return refuse(*connection.refusal, *line, output);
-  }
-  std::unique_ptr<Pipe> pipe = std::move(connection.pipe);
-  system.console.keep_console_events_for_child();
-  Expected<StartedProcess> shell = start_shell(*line, system);
-  if (!shell.ok()) {
-    report(pipe.get(), failure_message(shell.error().code()));
-    pipe.reset();
-    output.failure("Error: Failed to start '" + line->shell_program + "'", shell.error());
-    system.console.let_console_close();
-    if (line->keep) pause("", output);
-    return 1;
-  }
-  const std::optional<std::uint32_t> status =
-      follow_shell(std::move(*shell), std::move(pipe), system.processes);
-  system.console.let_console_close();
-  if (line->keep) {
-    pause(status ? "The command ended with exit status " + status_text(*status) + ". "
-                 : "The command ended; its exit status could not be read. ",
-          output);
-  }
-  return static_cast<int>(status.value_or(1));
+  const RelayEnd end = relay_the_shell(*message, output, processes, pipes, paths, environment);
+  // What it had to report is out; with -k the window stays until a key.
+  output.console().let_console_close();
+  if (message->keep) pause(end.said, output);
+  return end.status;
 }
 
 }  // namespace vornalt

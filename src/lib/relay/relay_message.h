@@ -1,10 +1,17 @@
-// The command lines by which vornalt.exe starts its other runs: the relay,
-// between the host and the shell in the new console, and the elevated start
-// of a host behind the elevation prompt (relay_protocol.h says what each is
-// for and what goes over their pipes).
+// What the relay in a new console is told: the one line that the vornalt
+// which opens the window writes and the relay reads,
+//   "<vornalt.exe>" --vornalt-relay <id> [--keep] [--variables] [--size C,R]
+//       <the shell's line>
+// The relay starts the shell of that line in the new console and waits for
+// it. The id names the pipe back to the vornalt that opened the window
+// (pipe/protocol.h), or is "-" when there is none; --keep makes the relay
+// wait for a key before the window closes, --variables says that the command
+// must not run without the variables that come over the pipe, and --size has
+// it set its console's window to C columns and R rows first.
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,59 +19,37 @@
 
 namespace vornalt {
 
-/// The word after the program's name that makes vornalt.exe the relay. It
-/// is no target, so that nobody types it by chance.
-inline constexpr std::string_view RELAY_MARKER = "--vornalt-relay";
+struct RelayMessage {
+  /// The id of the pipe back to the vornalt that opened the window; empty:
+  /// there is none.
+  std::string pipe_id;
+  bool keep = false;
+  /// The command runs only with the variables that come over the pipe.
+  bool needs_variables = false;
+  std::optional<Cells> window_size;
+  /// The rest of the line, exactly: the shell's.
+  std::string shell_line;
 
-/// The word after the program's name that makes vornalt.exe the elevated
-/// start of a host.
-inline constexpr std::string_view ELEVATED_MARKER = "--vornalt-elevated";
-
-/// The relay's id word when there is no pipe (--keep alone).
-inline constexpr std::string_view NO_RELAY_ID = "-";
-/// The relay's options, after its id.
-inline constexpr std::string_view RELAY_KEEP = "--keep";
-inline constexpr std::string_view RELAY_VARIABLES = "--variables";
-/// Followed by "COLS,ROWS": the size it sets its console's window to.
-inline constexpr std::string_view RELAY_SIZE = "--size";
-
-/// The elevated start's words after its program name.
-std::string elevated_parameters(std::string_view id, const StartupWindow& window,
-                                std::string_view folder, std::string_view host,
-                                std::string_view host_line);
-
-/// The elevated start's command line, read back.
-struct ElevatedLine {
-  std::string id;
-  std::string folder;     // where the host starts
-  std::string host;       // the host's full path
-  std::string host_line;  // exactly the host's command line
-  StartupWindow window;   // of the host's STARTUPINFO
-
-  bool operator==(const ElevatedLine&) const = default;
+  bool operator==(const RelayMessage&) const = default;
 };
 
-/// Nothing when `line` is no elevated start's: its second word is not the
-/// marker, or a part is missing.
-std::optional<ElevatedLine> read_elevated_line(std::string_view line);
+/// The relay's line: `program` (vornalt.exe's path, written as the host is
+/// to read it), the message's words, and the shell's line as it is. The
+/// words hold nothing that a host would change.
+std::string relay_line(std::string_view program, const RelayMessage& message);
 
-/// The relay's command line, as the host handed it on.
-struct RelayLine {
-  std::string id;                    // the word after the marker, as it came
-  bool keep = false;                 // --keep
-  bool variables = false;            // --variables
-  std::string shell_line;            // the rest: exactly the line for the shell
-  std::string shell_program;         // its first word, by the program-name rule
-  std::optional<Cells> window_size;  // --size
+/// The message of a relay's line, as the host handed it on; nothing when
+/// `line` is no relay's (its second word is not the marker), holds no shell,
+/// or says anything else than the words above, each at most once and in
+/// their order. A later word of an option's name is the shell's.
+std::optional<RelayMessage> read_relay_line(std::string_view line);
 
-  bool operator==(const RelayLine&) const = default;
-};
+/// Whether `args` (the program's name first) are the relay's: the marker is
+/// the second word, exactly.
+bool is_relay_command(std::span<const std::string> args);
 
-/// Nothing when `line` is no relay's line (its second word is not the
-/// marker) or holds no shell. The program's name is read by the
-/// program-name rule; the marker, the id and the options (each at most
-/// once, in the order above, --size with its value) are words without
-/// quotes; the rest starts at the next word and is taken as it is.
-std::optional<RelayLine> read_relay_line(std::string_view line);
+/// The first word of the shell's line, by the program-name rule: the shell
+/// that the relay looks for.
+std::string shell_program(const RelayMessage& message);
 
 }  // namespace vornalt

@@ -15,7 +15,7 @@ constexpr std::string_view ENDED_EARLY =
 class Watch {
  public:
   Watch(PipeServer& pipe, const LaunchPlan& plan, Output& output, Processes& processes)
-      : pipe_(pipe), plan_(plan), relay_(*plan.relay), output_(output), processes_(processes) {}
+      : pipe_(pipe), plan_(plan), output_(output), processes_(processes) {}
 
   RelayOutcome run(Handle host);
 
@@ -29,10 +29,9 @@ class Watch {
 
   PipeServer& pipe_;
   const LaunchPlan& plan_;
-  const RelayPlan& relay_;
   Output& output_;
   Processes& processes_;
-  RelayReportReader reader_;
+  ReportReader reader_;
   bool failed_ = false;
 };
 
@@ -40,8 +39,8 @@ class Watch {
 // the relay keep the command from running at all; once the relay has said
 // that it started the shell, or could not, they are there.
 void Watch::report_problem(std::string_view problem) {
-  const bool started = reader_.pid() || reader_.state() == RelayReportReader::State::failed;
-  report(problem, plan_.ends_with_command_status || (relay_.takes_variables() && !started));
+  const bool started = reader_.pid() || reader_.state() == ReportReader::State::failed;
+  report(problem, plan_.ends_with_command_status || (plan_.relay->needs_variables && !started));
 }
 
 void Watch::report(std::string_view problem, bool error) {
@@ -80,7 +79,7 @@ bool Watch::wait_for_relay(Handle host) {
 }
 
 bool Watch::send_variables() {
-  const Result sent = pipe_.write(variables_message(relay_.variables));
+  const Result sent = pipe_.write(variables_message(plan_.relay_variables));
   if (sent.ok()) return true;
   report_problem("Sending the variables to the relay failed: " + output_.debug_form(sent.error()));
   return false;
@@ -89,18 +88,17 @@ bool Watch::send_variables() {
 // Until the relay has closed the pipe, so that nothing can follow the
 // status unseen.
 void Watch::read_report() {
-  while (reader_.state() != RelayReportReader::State::malformed &&
-         (relay_.reports_status || reader_.state() == RelayReportReader::State::awaiting_pid)) {
-    const Expected<std::string> bytes = pipe_.read();
-    if (!bytes.ok() || bytes->empty()) break;
+  read_pipe(pipe_, [this](std::string_view bytes) {
     const bool had_pid = reader_.pid().has_value();
-    reader_.take(*bytes);
+    reader_.take(bytes);
     if (!had_pid && reader_.pid()) output_.progress("Shell PID: " + std::to_string(*reader_.pid()));
-  }
+    return reader_.state() != ReportReader::State::malformed &&
+           (plan_.reads_command_status || reader_.state() == ReportReader::State::awaiting_pid);
+  });
 }
 
 RelayOutcome Watch::outcome() {
-  using State = RelayReportReader::State;
+  using State = ReportReader::State;
   const State state = reader_.has_partial_line() ? State::malformed : reader_.state();
   if (state == State::ended) return {.status = reader_.status()};
   if (state == State::failed) {
@@ -110,7 +108,7 @@ RelayOutcome Watch::outcome() {
            true);
   } else if (state == State::malformed) {
     report_problem("The relay's report could not be read");
-  } else if (relay_.reports_status || state == State::awaiting_pid) {
+  } else if (plan_.reads_command_status || state == State::awaiting_pid) {
     report_problem(ENDED_EARLY);
   }
   return {.failed = failed_};

@@ -48,12 +48,22 @@ std::size_t split_argument(std::string_view line, std::size_t pos, std::string& 
   return pos;
 }
 
+std::size_t skip_blanks(std::string_view line, std::size_t pos) {
+  while (pos < line.size() && is_blank(line[pos])) ++pos;
+  return pos;
+}
+
+std::string_view next_plain_word(std::string_view line, std::size_t& pos) {
+  pos = skip_blanks(line, pos);
+  const std::size_t start = pos;
+  while (pos < line.size() && !is_blank(line[pos])) ++pos;
+  return line.substr(start, pos - start);
+}
+
 std::vector<std::string> split_command_line(std::string_view line) {
   std::vector<std::string> args(1);
   std::size_t pos = split_program_name(line, args[0]);
-  while (true) {
-    while (pos < line.size() && is_blank(line[pos])) ++pos;
-    if (pos == line.size()) break;
+  while ((pos = skip_blanks(line, pos)) < line.size()) {
     pos = split_argument(line, pos, args.emplace_back());
   }
   return args;

@@ -29,4 +29,12 @@ std::size_t split_program_name(std::string_view line, std::string& name);
 /// the rules above; returns the position after it.
 std::size_t split_argument(std::string_view line, std::size_t pos, std::string& arg);
 
+/// The position of the first character at or after `pos` that is no blank
+/// or tab.
+std::size_t skip_blanks(std::string_view line, std::size_t pos);
+
+/// The word at or after `pos`, up to the next blank or tab, quotes and all;
+/// `pos` goes past it. Empty at the end of the line.
+std::string_view next_plain_word(std::string_view line, std::size_t& pos);
+
 }  // namespace vornalt

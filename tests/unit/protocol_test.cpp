@@ -5,7 +5,7 @@
 namespace vornalt {
 namespace {
 
-using State = RelayReportReader::State;
+using State = ReportReader::State;
 
 struct ReportCase {
   std::vector<std::string> pieces;  // as the pipe gives them
@@ -14,7 +14,7 @@ struct ReportCase {
   std::uint32_t value;  // the status, or the failure's code
 };
 
-TEST(RelayReportReader, TakesOnlyTheLinesInTheirOrder) {
+TEST(ReportReader, TakesOnlyTheLinesInTheirOrder) {
   const ReportCase cases[] = {
       {{"pid 5678\nstatus 3\n"}, State::ended, 5678, 3},
       {{"p", "id 5678\nsta", "tus 4294967295", "\n"}, State::ended, 5678, 0xFFFFFFFF},
@@ -49,7 +49,7 @@ TEST(RelayReportReader, TakesOnlyTheLinesInTheirOrder) {
       {{std::string(100000, 'x')}, State::malformed, std::nullopt, 0},
   };
   for (const auto& c : cases) {
-    RelayReportReader reader;
+    ReportReader reader;
     std::string all;
     for (const auto& piece : c.pieces) {
       reader.take(piece);
@@ -67,23 +67,23 @@ TEST(RelayReportReader, TakesOnlyTheLinesInTheirOrder) {
   }
 }
 
-TEST(RelayReportReader, GivesUpOnALineLongerThanAnyRightOne) {
+TEST(ReportReader, GivesUpOnALineLongerThanAnyRightOne) {
   // A client that never ends its line cannot make the reader keep it all.
-  RelayReportReader reader;
+  ReportReader reader;
   reader.take("status 4294967295");
   EXPECT_EQ(reader.state(), State::awaiting_pid);
   reader.take("5");
   EXPECT_EQ(reader.state(), State::malformed);
 }
 
-TEST(RelayReportReader, ReadsWhatTheRelayWrites) {
+TEST(ReportReader, ReadsWhatTheRelayWrites) {
   for (std::uint32_t value : {0u, 1u, 7u, 0xC000013Au, 0xFFFFFFFFu}) {
-    RelayReportReader reader;
+    ReportReader reader;
     reader.take(pid_message(value) + status_message(value));
     EXPECT_EQ(reader.state(), State::ended);
     EXPECT_EQ(reader.pid(), value);
     EXPECT_EQ(reader.status(), value);
-    RelayReportReader failed;
+    ReportReader failed;
     const HRESULT code{static_cast<std::int32_t>(value | 0x80000000)};
     failed.take(failure_message(code));
     EXPECT_EQ(failed.state(), State::failed);
@@ -91,7 +91,7 @@ TEST(RelayReportReader, ReadsWhatTheRelayWrites) {
   }
 }
 
-using VariablesState = RelayVariablesReader::State;
+using VariablesState = VariablesReader::State;
 
 struct VariablesCase {
   std::vector<std::string> pieces;  // as the pipe gives them
@@ -99,17 +99,17 @@ struct VariablesCase {
   std::vector<Variable> variables;  // once complete
 };
 
-TEST(RelayVariablesReader, TakesExactlyTheRecordsOfTheVarsLine) {
+TEST(VariablesReader, TakesExactlyTheRecordsOfTheVarsLine) {
   const std::string big(70000, 'v');
   // One valid record; around its value, 22 bytes ("vars 1\nset 1048556\nA=" and "\n").
   const auto message_with = [](const std::string& value) {
     return "vars 1\nset " + std::to_string(value.size() + 2) + "\nA=" + value + "\n";
   };
-  const std::string limit_value(RELAY_VARIABLES_LIMIT - 22, 'v');
+  const std::string limit_value(VARIABLES_LIMIT - 22, 'v');
   const std::string at_limit = message_with(limit_value);
   const std::string over_limit = message_with(limit_value + "v");
-  ASSERT_EQ(at_limit.size(), RELAY_VARIABLES_LIMIT);
-  ASSERT_EQ(over_limit.size(), RELAY_VARIABLES_LIMIT + 1);
+  ASSERT_EQ(at_limit.size(), VARIABLES_LIMIT);
+  ASSERT_EQ(over_limit.size(), VARIABLES_LIMIT + 1);
   const VariablesCase cases[] = {
       {{"vars 0\n"}, VariablesState::complete, {}},
       {{"vars 2\nset 3\nA=1\nunset 1\nB\n"},
@@ -164,14 +164,14 @@ TEST(RelayVariablesReader, TakesExactlyTheRecordsOfTheVarsLine) {
       {{"vars 1\r\n"}, VariablesState::malformed, {}},
       {{"vars 1\nset 3\nA=1\r"}, VariablesState::malformed, {}},
       // More than any command line can carry.
-      {{"vars 100000\n", std::string(RELAY_VARIABLES_LIMIT, 'x')}, VariablesState::malformed, {}},
+      {{"vars 100000\n", std::string(VARIABLES_LIMIT, 'x')}, VariablesState::malformed, {}},
       {{at_limit}, VariablesState::complete, {{"A", limit_value}}},
-      {{over_limit.substr(0, RELAY_VARIABLES_LIMIT), over_limit.substr(RELAY_VARIABLES_LIMIT)},
+      {{over_limit.substr(0, VARIABLES_LIMIT), over_limit.substr(VARIABLES_LIMIT)},
        VariablesState::malformed,
        {}},
   };
   for (const auto& c : cases) {
-    RelayVariablesReader reader;
+    VariablesReader reader;
     std::string all;
     for (const auto& piece : c.pieces) {
       reader.take(piece);
@@ -184,16 +184,16 @@ TEST(RelayVariablesReader, TakesExactlyTheRecordsOfTheVarsLine) {
   }
 }
 
-TEST(RelayVariablesReader, ReadsWhatTheFirstVornaltSends) {
+TEST(VariablesReader, ReadsWhatTheFirstVornaltSends) {
   const std::vector<Variable> variables = {
       {"A", "1"}, {"b", std::nullopt}, {"Grüße", "=\n\xED\xB0\x80😀"}, {"C", ""}};
   // "C=" is no variable that -v makes; the message carries it anyway.
   const std::string message = variables_message(variables);
   EXPECT_EQ(message.substr(0, 31), "vars 4\nset 3\nA=1\nunset 1\nb\nset ");
-  RelayVariablesReader reader;
+  VariablesReader reader;
   for (char c : message) reader.take(std::string_view(&c, 1));
   EXPECT_EQ(reader.state(), VariablesState::malformed);  // the empty value
-  RelayVariablesReader three;
+  VariablesReader three;
   three.take(variables_message(std::span(variables).first(3)));
   EXPECT_EQ(three.state(), VariablesState::complete);
   EXPECT_EQ(three.variables(), std::vector<Variable>(variables.begin(), variables.begin() + 3));
