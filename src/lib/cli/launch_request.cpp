@@ -10,9 +10,10 @@ std::string_view name(Shell shell) {
       return "pwsh";
     case Shell::powershell:
       return "powershell";
-    default:
-      return "cmd";
+    case Shell::cmd:
+      break;
   }
+  return "cmd";
 }
 
 std::string program_name(Target target) { return std::string(name(target)) + ".exe"; }

@@ -25,8 +25,6 @@ static_assert(hints_match_values());
 
 const std::span<const Option> OPTIONS = TABLE;
 
-const std::array<std::string_view, 5> HELP_FLAGS{"-h", "--help", "/h", "/help", "/?"};
-const std::array<std::string_view, 2> VERSION_FLAGS{"--version", "/version"};
 
 const Option* find_option(std::string_view text) {
   for (const Option& option : OPTIONS) {

@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 
-
 namespace vornalt {
 
 /// What an option does, one kind per option: the parser acts on each kind in
@@ -81,8 +80,9 @@ const Option* find_option(std::string_view text);
 
 /// The flags that stand alone as the first argument, exactly so: the help
 /// screen, and the version.
-extern const std::array<std::string_view, 5> HELP_FLAGS;
-extern const std::array<std::string_view, 2> VERSION_FLAGS;
+inline constexpr auto HELP_FLAGS =
+    std::to_array<std::string_view>({"-h", "--help", "/h", "/help", "/?"});
+inline constexpr auto VERSION_FLAGS = std::to_array<std::string_view>({"--version", "/version"});
 
 /// "--": the next argument starts the command, whatever it looks like.
 inline constexpr std::string_view END_OF_OPTIONS = "--";
