@@ -113,6 +113,11 @@ int run(std::span<const std::string> args, const System& system) {
   }
   const ParseOutcome outcome = parse_arguments(args);
   if (const auto* launch = std::get_if<Launch>(&outcome)) {
+    if (!launch->request.quiet) {
+      for (const std::string& warning : launch->warnings) {
+        system.console.write(Stream::err, warning + "\n");
+      }
+    }
     return run_launch(launch->request, system);
   }
   if (const auto* error = std::get_if<UsageError>(&outcome)) {

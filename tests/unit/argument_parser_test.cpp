@@ -13,16 +13,6 @@ std::vector<std::string> argv(std::vector<std::string> args) {
 
 ParseOutcome parse(const std::vector<std::string>& args) { return parse_arguments(argv(args)); }
 
-LaunchRequest request(std::string_view target, std::string_view shell, std::string title,
-                      std::vector<std::string> words, bool wait = false, bool quiet = false) {
-  return {.target = *target_named(target),
-          .shell = *shell_named(shell),
-          .title = std::move(title),
-          .words = std::move(words),
-          .wait = wait,
-          .quiet = quiet};
-}
-
 struct ErrorCase {
   std::vector<std::string> args;
   std::string message;
@@ -96,27 +86,50 @@ TEST(ParseArguments, ReportsEveryUsageError) {
       {{"wt", "--pos"}, "Missing value after position option"},
       {{"conhost", "/Pos"}, "Missing value after position option"},
       {{"wt", "--size", "120,40"}, "Missing command (nothing after target/options)"},
-      {{"wt", "--size", "120x40", "x"}, "Invalid size '120x40' (expected COLS,ROWS)"},
-      {{"wt", "--size", "120, 40", "x"}, "Invalid size '120, 40' (expected COLS,ROWS)"},
-      {{"wt", "--size", " 120,40", "x"}, "Invalid size ' 120,40' (expected COLS,ROWS)"},
-      {{"wt", "--size", "120,40,1", "x"}, "Invalid size '120,40,1' (expected COLS,ROWS)"},
-      {{"wt", "--size", "120,", "x"}, "Invalid size '120,' (expected COLS,ROWS)"},
-      {{"wt", "--size", ",40", "x"}, "Invalid size ',40' (expected COLS,ROWS)"},
-      {{"wt", "--size", "", "x"}, "Invalid size '' (expected COLS,ROWS)"},
-      {{"wt", "--size", "0,40", "x"}, "Invalid size '0,40' (expected COLS,ROWS)"},
-      {{"wt", "--size", "120,-1", "x"}, "Invalid size '120,-1' (expected COLS,ROWS)"},
-      {{"wt", "--size", "32768,1", "x"}, "Invalid size '32768,1' (expected COLS,ROWS)"},
-      {{"wt", "--size", "+120,40", "x"}, "Invalid size '+120,40' (expected COLS,ROWS)"},
+      {{"wt", "--size", "120x40", "x"},
+       "Invalid size '120x40' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "120, 40", "x"},
+       "Invalid size '120, 40' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", " 120,40", "x"},
+       "Invalid size ' 120,40' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "120,40,1", "x"},
+       "Invalid size '120,40,1' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "120,", "x"},
+       "Invalid size '120,' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", ",40", "x"},
+       "Invalid size ',40' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "", "x"}, "Invalid size '' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "0,40", "x"},
+       "Invalid size '0,40' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "120,-1", "x"},
+       "Invalid size '120,-1' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "32768,1", "x"},
+       "Invalid size '32768,1' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "+120,40", "x"},
+       "Invalid size '+120,40' (expected COLS,ROWS, each from 1 to 32767)"},
+      // A number of many digits, even one whose 32-bit remainder is in range.
+      {{"wt", "--size", "4294967376,25", "x"},
+       "Invalid size '4294967376,25' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--pos", "0,4294967297", "x"},
+       "Invalid position '0,4294967297' (expected X,Y, each from -32768 to 32767)"},
       {{"wt", "--size", "99999999999999999999,1", "x"},
-       "Invalid size '99999999999999999999,1' (expected COLS,ROWS)"},
-      {{"wt", "--size", "１２０,40", "x"}, "Invalid size '１２０,40' (expected COLS,ROWS)"},
-      {{"wt", "--pos", "-32769,0", "x"}, "Invalid position '-32769,0' (expected X,Y)"},
-      {{"wt", "--pos", "0,32768", "x"}, "Invalid position '0,32768' (expected X,Y)"},
-      {{"wt", "--pos", "--5,0", "x"}, "Invalid position '--5,0' (expected X,Y)"},
-      {{"wt", "--pos", "-,0", "x"}, "Invalid position '-,0' (expected X,Y)"},
-      {{"wt", "--pos", "1.5,0", "x"}, "Invalid position '1.5,0' (expected X,Y)"},
-      {{"wt", "--pos", "10", "x"}, "Invalid position '10' (expected X,Y)"},
-      {{"wt", "--pos", "-q", "x"}, "Invalid position '-q' (expected X,Y)"},
+       "Invalid size '99999999999999999999,1' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--size", "１２０,40", "x"},
+       "Invalid size '１２０,40' (expected COLS,ROWS, each from 1 to 32767)"},
+      {{"wt", "--pos", "-32769,0", "x"},
+       "Invalid position '-32769,0' (expected X,Y, each from -32768 to 32767)"},
+      {{"wt", "--pos", "0,32768", "x"},
+       "Invalid position '0,32768' (expected X,Y, each from -32768 to 32767)"},
+      {{"wt", "--pos", "--5,0", "x"},
+       "Invalid position '--5,0' (expected X,Y, each from -32768 to 32767)"},
+      {{"wt", "--pos", "-,0", "x"},
+       "Invalid position '-,0' (expected X,Y, each from -32768 to 32767)"},
+      {{"wt", "--pos", "1.5,0", "x"},
+       "Invalid position '1.5,0' (expected X,Y, each from -32768 to 32767)"},
+      {{"wt", "--pos", "10", "x"},
+       "Invalid position '10' (expected X,Y, each from -32768 to 32767)"},
+      {{"wt", "--pos", "-q", "x"},
+       "Invalid position '-q' (expected X,Y, each from -32768 to 32767)"},
       // The first failing check decides.
       {{"wt", "-s", "bad"}, "Unknown shell 'bad' (expected 'cmd', 'pwsh' or 'powershell')"},
       {{"bad", "-s"}, "Unknown target 'bad' (expected 'wt' or 'conhost')"},
@@ -134,8 +147,8 @@ TEST(ParseArguments, HelpFlagsOnlyAsFirstArgumentAndExact) {
     EXPECT_EQ(parse({flag, "wt", "x"}), ParseOutcome(Help{})) << flag;
     EXPECT_EQ(parse({flag, "bad", "-s"}), ParseOutcome(Help{})) << flag;
   }
-  EXPECT_EQ(parse({"wt", "/?"}), ParseOutcome(Launch{request("wt", "cmd", "", {"/?"})}));
-  EXPECT_EQ(parse({"wt", "-h"}), ParseOutcome(Launch{request("wt", "cmd", "", {"-h"})}));
+  EXPECT_EQ(parse({"wt", "/?"}), ParseOutcome(Launch{{.target = Target::wt, .words = {"/?"}}}));
+  EXPECT_EQ(parse({"wt", "-h"}), ParseOutcome(Launch{{.target = Target::wt, .words = {"-h"}}}));
   EXPECT_EQ(parse({"--HELP"}),
             ParseOutcome(UsageError{"Unknown target '--help' (expected 'wt' or 'conhost')"}));
   // The version flags, the same way.
@@ -144,185 +157,176 @@ TEST(ParseArguments, HelpFlagsOnlyAsFirstArgumentAndExact) {
     EXPECT_EQ(parse({flag, "bad", "-s"}), ParseOutcome(Version{})) << flag;
   }
   EXPECT_EQ(parse({"wt", "--version"}),
-            ParseOutcome(Launch{request("wt", "cmd", "", {"--version"})}));
+            ParseOutcome(Launch{{.target = Target::wt, .words = {"--version"}}}));
   EXPECT_EQ(parse({"/Version"}),
             ParseOutcome(UsageError{"Unknown target '/version' (expected 'wt' or 'conhost')"}));
 }
 
-LaunchRequest with_folder(LaunchRequest request, std::string folder) {
-  request.folder = std::move(folder);
-  return request;
-}
-
-LaunchRequest with_window(LaunchRequest request, std::string window) {
-  request.window = std::move(window);
-  return request;
-}
-
-LaunchRequest admin(LaunchRequest request) {
-  request.admin = true;
-  return request;
-}
-
-LaunchRequest exit_code(LaunchRequest request) {
-  request.exit_code = true;
-  return request;
-}
-
-LaunchRequest dry_run(LaunchRequest request) {
-  request.dry_run = true;
-  return request;
-}
-
-LaunchRequest keep(LaunchRequest request) {
-  request.keep = true;
-  return request;
-}
-
-LaunchRequest with_layout(LaunchRequest request, WindowLayout layout) {
-  request.window_layout = layout;
-  return request;
-}
-
-LaunchRequest with_variables(LaunchRequest request, std::vector<Variable> variables) {
-  request.variables = std::move(variables);
-  return request;
-}
+constexpr Target WT = Target::wt;
+constexpr Target CONHOST = Target::conhost;
+const std::vector<std::string> X = {"x"};
 
 struct LaunchCase {
   std::vector<std::string> args;
   LaunchRequest expected;
+  std::vector<std::string> warnings = {};
 };
 
 TEST(ParseArguments, BuildsTheRequest) {
   const LaunchCase cases[] = {
-      {{"wt", "x"}, request("wt", "cmd", "", {"x"})},
-      {{"WT", "x"}, request("wt", "cmd", "", {"x"})},
-      {{"CONHOST", "x"}, request("conhost", "cmd", "", {"x"})},
-      {{"Conhost", "x"}, request("conhost", "cmd", "", {"x"})},
+      {{"wt", "x"}, {.target = WT, .words = X}},
+      {{"WT", "x"}, {.target = WT, .words = X}},
+      {{"CONHOST", "x"}, {.target = CONHOST, .words = X}},
+      {{"Conhost", "x"}, {.target = CONHOST, .words = X}},
       // Every form of every option, in any case.
-      {{"wt", "-s", "pwsh", "x"}, request("wt", "pwsh", "", {"x"})},
-      {{"wt", "--shell", "pwsh", "x"}, request("wt", "pwsh", "", {"x"})},
-      {{"wt", "/s", "pwsh", "x"}, request("wt", "pwsh", "", {"x"})},
-      {{"wt", "/SHELL", "pwsh", "x"}, request("wt", "pwsh", "", {"x"})},
-      {{"wt", "-S", "PowerShell", "x"}, request("wt", "powershell", "", {"x"})},
-      {{"wt", "-t", "T", "x"}, request("wt", "cmd", "T", {"x"})},
-      {{"wt", "--TITLE", "My Title", "x"}, request("wt", "cmd", "My Title", {"x"})},
-      {{"wt", "/t", "T", "x"}, request("wt", "cmd", "T", {"x"})},
-      {{"wt", "/Title", "T", "x"}, request("wt", "cmd", "T", {"x"})},
-      {{"wt", "-w", "x"}, request("wt", "cmd", "", {"x"}, true)},
-      {{"wt", "--wait", "x"}, request("wt", "cmd", "", {"x"}, true)},
-      {{"wt", "/W", "x"}, request("wt", "cmd", "", {"x"}, true)},
-      {{"wt", "/wait", "x"}, request("wt", "cmd", "", {"x"}, true)},
-      {{"wt", "-q", "x"}, request("wt", "cmd", "", {"x"}, false, true)},
-      {{"wt", "--Quiet", "x"}, request("wt", "cmd", "", {"x"}, false, true)},
-      {{"wt", "/q", "x"}, request("wt", "cmd", "", {"x"}, false, true)},
-      {{"wt", "/quiet", "x"}, request("wt", "cmd", "", {"x"}, false, true)},
-      {{"conhost", "-d", "C:\\a b", "x"},
-       with_folder(request("conhost", "cmd", "", {"x"}), "C:\\a b")},
-      {{"wt", "--Dir", "", "x"}, with_folder(request("wt", "cmd", "", {"x"}), "")},
-      {{"wt", "/d", "..", "-d", "D", "x"}, with_folder(request("wt", "cmd", "", {"x"}), "D")},
-      {{"wt", "/dir", "-q", "x"}, with_folder(request("wt", "cmd", "", {"x"}), "-q")},
-      {{"wt", "--window", "Dev", "x"}, with_window(request("wt", "cmd", "", {"x"}), "Dev")},
-      {{"wt", "/WINDOW", "new", "x"}, with_window(request("wt", "cmd", "", {"x"}), "new")},
+      {{"wt", "-s", "pwsh", "x"}, {.target = WT, .shell = Shell::pwsh, .words = X}},
+      {{"wt", "--shell", "pwsh", "x"}, {.target = WT, .shell = Shell::pwsh, .words = X}},
+      {{"wt", "/s", "pwsh", "x"}, {.target = WT, .shell = Shell::pwsh, .words = X}},
+      {{"wt", "/SHELL", "pwsh", "x"}, {.target = WT, .shell = Shell::pwsh, .words = X}},
+      {{"wt", "-S", "PowerShell", "x"}, {.target = WT, .shell = Shell::powershell, .words = X}},
+      {{"wt", "-t", "T", "x"}, {.target = WT, .title = "T", .words = X}},
+      {{"wt", "--TITLE", "My Title", "x"}, {.target = WT, .title = "My Title", .words = X}},
+      {{"wt", "/t", "T", "x"}, {.target = WT, .title = "T", .words = X}},
+      {{"wt", "/Title", "T", "x"}, {.target = WT, .title = "T", .words = X}},
+      {{"wt", "-w", "x"}, {.target = WT, .words = X, .wait = true}},
+      {{"wt", "--wait", "x"}, {.target = WT, .words = X, .wait = true}},
+      {{"wt", "/W", "x"}, {.target = WT, .words = X, .wait = true}},
+      {{"wt", "/wait", "x"}, {.target = WT, .words = X, .wait = true}},
+      {{"wt", "-q", "x"}, {.target = WT, .words = X, .quiet = true}},
+      {{"wt", "--Quiet", "x"}, {.target = WT, .words = X, .quiet = true}},
+      {{"wt", "/q", "x"}, {.target = WT, .words = X, .quiet = true}},
+      {{"wt", "/quiet", "x"}, {.target = WT, .words = X, .quiet = true}},
+      {{"conhost", "-d", "C:\\a b", "x"}, {.target = CONHOST, .words = X, .folder = "C:\\a b"}},
+      {{"wt", "--Dir", "", "x"}, {.target = WT, .words = X, .folder = ""}},
+      {{"wt", "/d", "..", "-d", "D", "x"}, {.target = WT, .words = X, .folder = "D"}},
+      {{"wt", "/dir", "-q", "x"}, {.target = WT, .words = X, .folder = "-q"}},
+      {{"wt", "--window", "Dev", "x"}, {.target = WT, .words = X, .window = "Dev"}},
+      {{"wt", "/WINDOW", "new", "x"}, {.target = WT, .words = X, .window = "new"}},
       {{"WT", "--Window", "a b;\"\\", "-w", "/window", "0", "x"},
-       with_window(request("wt", "cmd", "", {"x"}, true), "0")},
-      {{"wt", "--window", "-q", "x"}, with_window(request("wt", "cmd", "", {"x"}), "-q")},
-      {{"wt", "-a", "x"}, admin(request("wt", "cmd", "", {"x"}))},
-      {{"conhost", "--ADMIN", "x"}, admin(request("conhost", "cmd", "", {"x"}))},
-      {{"wt", "/a", "-a", "x"}, admin(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "/admin", "x"}, admin(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "-e", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "--EXIT-CODE", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "/e", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "/exit-code", "x"}, exit_code(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "-n", "x"}, dry_run(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "--DRY-RUN", "x"}, dry_run(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "/n", "x"}, dry_run(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "/dry-run", "x"}, dry_run(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "-k", "x"}, keep(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "--KEEP", "x"}, keep(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "/k", "x"}, keep(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "/keep", "-k", "x"}, keep(request("wt", "cmd", "", {"x"}))},
-      {{"wt", "-v", "A=1", "x"}, with_variables(request("wt", "cmd", "", {"x"}), {{"A", "1"}})},
-      {{"wt", "--Var", "A=", "x"},
-       with_variables(request("wt", "cmd", "", {"x"}), {{"A", std::nullopt}})},
-      {{"wt", "/v", "A==", "x"}, with_variables(request("wt", "cmd", "", {"x"}), {{"A", "="}})},
+       {.target = WT, .words = X, .wait = true, .window = "0"}},
+      {{"wt", "--window", "-q", "x"}, {.target = WT, .words = X, .window = "-q"}},
+      {{"wt", "-a", "x"}, {.target = WT, .words = X, .admin = true}},
+      {{"conhost", "--ADMIN", "x"}, {.target = CONHOST, .words = X, .admin = true}},
+      {{"wt", "/a", "-a", "x"}, {.target = WT, .words = X, .admin = true}},
+      {{"wt", "/admin", "x"}, {.target = WT, .words = X, .admin = true}},
+      {{"wt", "-e", "x"}, {.target = WT, .words = X, .exit_code = true}},
+      {{"wt", "--EXIT-CODE", "x"}, {.target = WT, .words = X, .exit_code = true}},
+      {{"wt", "/e", "x"}, {.target = WT, .words = X, .exit_code = true}},
+      {{"wt", "/exit-code", "x"}, {.target = WT, .words = X, .exit_code = true}},
+      {{"wt", "-n", "x"}, {.target = WT, .words = X, .dry_run = true}},
+      {{"wt", "--DRY-RUN", "x"}, {.target = WT, .words = X, .dry_run = true}},
+      {{"wt", "/n", "x"}, {.target = WT, .words = X, .dry_run = true}},
+      {{"wt", "/dry-run", "x"}, {.target = WT, .words = X, .dry_run = true}},
+      {{"wt", "-k", "x"}, {.target = WT, .words = X, .keep = true}},
+      {{"wt", "--KEEP", "x"}, {.target = WT, .words = X, .keep = true}},
+      {{"wt", "/k", "x"}, {.target = WT, .words = X, .keep = true}},
+      {{"wt", "/keep", "-k", "x"}, {.target = WT, .words = X, .keep = true}},
+      {{"wt", "-v", "A=1", "x"}, {.target = WT, .words = X, .variables = {{"A", "1"}}}},
+      {{"wt", "--Var", "A=", "x"}, {.target = WT, .words = X, .variables = {{"A", std::nullopt}}}},
+      {{"wt", "/v", "A==", "x"}, {.target = WT, .words = X, .variables = {{"A", "="}}}},
       // Where and how the window opens.
       {{"wt", "--min", "x"},
-       with_layout(request("wt", "cmd", "", {"x"}), {.show = WindowShow::minimized})},
+       {.target = WT, .words = X, .window_layout = {.show = WindowShow::minimized}}},
       {{"conhost", "/MIN", "--min", "x"},
-       with_layout(request("conhost", "cmd", "", {"x"}), {.show = WindowShow::minimized})},
+       {.target = CONHOST, .words = X, .window_layout = {.show = WindowShow::minimized}}},
       {{"conhost", "--Max", "x"},
-       with_layout(request("conhost", "cmd", "", {"x"}), {.show = WindowShow::maximized})},
+       {.target = CONHOST, .words = X, .window_layout = {.show = WindowShow::maximized}}},
       {{"wt", "/max", "x"},
-       with_layout(request("wt", "cmd", "", {"x"}), {.show = WindowShow::maximized})},
+       {.target = WT, .words = X, .window_layout = {.show = WindowShow::maximized}}},
       {{"wt", "--FULLSCREEN", "x"},
-       with_layout(request("wt", "cmd", "", {"x"}), {.show = WindowShow::fullscreen})},
+       {.target = WT, .words = X, .window_layout = {.show = WindowShow::fullscreen}}},
       {{"wt", "/fullscreen", "x"},
-       with_layout(request("wt", "cmd", "", {"x"}), {.show = WindowShow::fullscreen})},
+       {.target = WT, .words = X, .window_layout = {.show = WindowShow::fullscreen}}},
       {{"conhost", "--no-focus", "x"},
-       with_layout(request("conhost", "cmd", "", {"x"}), {.no_focus = true})},
+       {.target = CONHOST, .words = X, .window_layout = {.no_focus = true}}},
       {{"wt", "/NO-FOCUS", "--min", "x"},
-       with_layout(request("wt", "cmd", "", {"x"}),
-                   {.show = WindowShow::minimized, .no_focus = true})},
+       {.target = WT,
+        .words = X,
+        .window_layout = {.show = WindowShow::minimized, .no_focus = true}}},
       {{"conhost", "--size", "120,40", "x"},
-       with_layout(request("conhost", "cmd", "", {"x"}), {.size = Cells{120, 40}})},
+       {.target = CONHOST, .words = X, .window_layout = {.size = Cells{120, 40}}}},
       {{"wt", "/Size", "1,32767", "--size", "007,2", "x"},
-       with_layout(request("wt", "cmd", "", {"x"}), {.size = Cells{7, 2}})},
+       {.target = WT, .words = X, .window_layout = {.size = Cells{7, 2}}}},
       {{"conhost", "--pos", "-1200,80", "x"},
-       with_layout(request("conhost", "cmd", "", {"x"}), {.position = Pixels{-1200, 80}})},
+       {.target = CONHOST, .words = X, .window_layout = {.position = Pixels{-1200, 80}}}},
       {{"wt", "/POS", "-32768,32767", "x"},
-       with_layout(request("wt", "cmd", "", {"x"}), {.position = Pixels{-32768, 32767}})},
+       {.target = WT, .words = X, .window_layout = {.position = Pixels{-32768, 32767}}}},
       {{"wt", "--pos", "-0,0", "x"},
-       with_layout(request("wt", "cmd", "", {"x"}), {.position = Pixels{0, 0}})},
+       {.target = WT, .words = X, .window_layout = {.position = Pixels{0, 0}}}},
       {{"conhost", "--max", "--size", "100,30", "--pos", "0,0", "-e", "x"},
-       with_layout(exit_code(request("conhost", "cmd", "", {"x"})),
-                   {.show = WindowShow::maximized, .size = Cells{100, 30}, .position = Pixels{}})},
+       {.target = CONHOST,
+        .words = X,
+        .window_layout = {.show = WindowShow::maximized,
+                          .size = Cells{100, 30},
+                          .position = Pixels{}},
+        .exit_code = true}},
       {{"wt", "--window", "build", "--no-focus", "--pos", "5,-5", "x"},
-       with_layout(with_window(request("wt", "cmd", "", {"x"}), "build"),
-                   {.no_focus = true, .position = Pixels{5, -5}})},
-      {{"wt", "x", "--max"}, request("wt", "cmd", "", {"x", "--max"})},
+       {.target = WT,
+        .words = X,
+        .window = "build",
+        .window_layout = {.no_focus = true, .position = Pixels{5, -5}}}},
+      {{"wt", "x", "--max"}, {.target = WT, .words = {"x", "--max"}}},
       // A value exactly as typed.
       {{"wt", "/VAR", "A= a=\"%b%\" \n\xED\xA0\x80 ", "x"},
-       with_variables(request("wt", "cmd", "", {"x"}), {{"A", " a=\"%b%\" \n\xED\xA0\x80 "}})},
+       {.target = WT, .words = X, .variables = {{"A", " a=\"%b%\" \n\xED\xA0\x80 "}}}},
       // Names without case: the last one wins, in the first one's place.
       {{"wt", "-v", "A=1", "-v", "b=2", "-v", "a=3", "-v", "B=", "x"},
-       with_variables(request("wt", "cmd", "", {"x"}), {{"a", "3"}, {"B", std::nullopt}})},
+       {.target = WT, .words = X, .variables = {{"a", "3"}, {"B", std::nullopt}}}},
       {{"wt", "-v", "Grüße=1", "-v", "GRÜSSE=2", "-v", "GRÜßE=3", "x"},
-       with_variables(request("wt", "cmd", "", {"x"}), {{"GRÜßE", "3"}, {"GRÜSSE", "2"}})},
+       {.target = WT, .words = X, .variables = {{"GRÜßE", "3"}, {"GRÜSSE", "2"}}}},
       // The value after an option is the next argument, whatever it is.
-      {{"wt", "-v", "-q=1", "x"}, with_variables(request("wt", "cmd", "", {"x"}), {{"-q", "1"}})},
-      {{"wt", "-t", "-q", "x"}, request("wt", "cmd", "-q", {"x"})},
-      {{"wt", "-t", "", "x"}, request("wt", "cmd", "", {"x"})},
+      {{"wt", "-v", "-q=1", "x"}, {.target = WT, .words = X, .variables = {{"-q", "1"}}}},
+      {{"wt", "-t", "-q", "x"}, {.target = WT, .title = "-q", .words = X}},
+      {{"wt", "-t", "", "x"}, {.target = WT, .words = X}},
       // Repeats: the last value wins; flags stay set.
-      {{"wt", "-t", "A", "-t", "B", "x"}, request("wt", "cmd", "B", {"x"})},
-      {{"wt", "-s", "pwsh", "-s", "cmd", "x", "a b"}, request("wt", "cmd", "", {"x", "a b"})},
-      {{"wt", "-q", "-q", "-w", "-w", "x"}, request("wt", "cmd", "", {"x"}, true, true)},
-      // Options only before the command and only as whole arguments.
-      {{"wt", "x", "-q"}, request("wt", "cmd", "", {"x", "-q"})},
-      {{"wt", "--shell=pwsh", "x"}, request("wt", "cmd", "", {"--shell=pwsh", "x"})},
-      {{"wt", "-sq", "x"}, request("wt", "cmd", "", {"-sq", "x"})},
-      {{"wt", "x", "-s", "pwsh", "a b"}, request("wt", "cmd", "", {"x", "-s", "pwsh", "a b"})},
-      {{"wt", ""}, request("wt", "cmd", "", {""})},
+      {{"wt", "-t", "A", "-t", "B", "x"}, {.target = WT, .title = "B", .words = X}},
+      {{"wt", "-s", "pwsh", "-s", "cmd", "x", "a b"}, {.target = WT, .words = {"x", "a b"}}},
+      {{"wt", "-q", "-q", "-w", "-w", "x"},
+       {.target = WT, .words = X, .wait = true, .quiet = true}},
+      // Options only before the command and only as whole arguments; an
+      // option's form with a value glued to it starts the command, with a
+      // warning, unless "--" came first.
+      {{"wt", "x", "-q"}, {.target = WT, .words = {"x", "-q"}}},
+      {{"wt", "-sq", "x"}, {.target = WT, .words = {"-sq", "x"}}},
+      {{"wt", "x", "-s", "pwsh", "a b"}, {.target = WT, .words = {"x", "-s", "pwsh", "a b"}}},
+      {{"wt", "--shell=pwsh", "x"},
+       {.target = WT, .words = {"--shell=pwsh", "x"}},
+       {"Warning: '--shell=pwsh' starts the command; an option's value is the next word "
+        "(--shell pwsh)"}},
+      {{"conhost", "-q", "--Size=80,25", "x"},
+       {.target = CONHOST, .words = {"--Size=80,25", "x"}, .quiet = true},
+       {"Warning: '--Size=80,25' starts the command; an option's value is the next word "
+        "(--Size 80,25)"}},
+      {{"wt", "/pos=10,10"},
+       {.target = WT, .words = {"/pos=10,10"}},
+       {"Warning: '/pos=10,10' starts the command; an option's value is the next word "
+        "(/pos 10,10)"}},
+      {{"wt", "--max=1"},
+       {.target = WT, .words = {"--max=1"}},
+       {"Warning: '--max=1' starts the command; the option --max takes no value"}},
+      {{"wt", "--", "--size=80,25"}, {.target = WT, .words = {"--size=80,25"}}},
+      {{"wt", "x", "--size=80,25"}, {.target = WT, .words = {"x", "--size=80,25"}}},
+      {{"wt", "--sizes=1", "=x", "a=b"}, {.target = WT, .words = {"--sizes=1", "=x", "a=b"}}},
+      {{"wt", ""}, {.target = WT, .words = {""}}},
       // "--" ends the options: the next word is the command, however it looks.
-      {{"conhost", "--", "-weird.exe"}, request("conhost", "cmd", "", {"-weird.exe"})},
-      {{"wt", "-q", "--", "-h", "--"}, request("wt", "cmd", "", {"-h", "--"}, false, true)},
-      {{"wt", "--", "--"}, request("wt", "cmd", "", {"--"})},
-      {{"wt", "-t", "--", "x"}, request("wt", "cmd", "--", {"x"})},
-      {{"wt", "x", "--", "-q"}, request("wt", "cmd", "", {"x", "--", "-q"})},
-      // The shell in force at the command chooses the quoting.
+      {{"conhost", "--", "-weird.exe"}, {.target = CONHOST, .words = {"-weird.exe"}}},
+      {{"wt", "-q", "--", "-h", "--"}, {.target = WT, .words = {"-h", "--"}, .quiet = true}},
+      {{"wt", "--", "--"}, {.target = WT, .words = {"--"}}},
+      {{"wt", "-t", "--", "x"}, {.target = WT, .title = "--", .words = X}},
+      {{"wt", "x", "--", "-q"}, {.target = WT, .words = {"x", "--", "-q"}}},
+      // The shell in force at the command is the request's.
       {{"conhost", "-s", "powershell", "-t", "My Title", "Get-ChildItem", "-Recurse"},
-       request("conhost", "powershell", "My Title", {"Get-ChildItem", "-Recurse"})},
-      {{"wt", "-s", "pwsh", "echo", "it's", "&&"},
-       request("wt", "pwsh", "", {"echo", "it's", "&&"})},
-      {{"wt", "echo", "it's", "&&"}, request("wt", "cmd", "", {"echo", "it's", "&&"})},
+       {.target = CONHOST,
+        .shell = Shell::powershell,
+        .title = "My Title",
+        .words = {"Get-ChildItem", "-Recurse"}}},
       // Title and command words exactly as typed.
       {{"wt", "-t", "ÀBÇ \xED\xA0\x80", "ÀBÇ", "\xED\xB0\x80"},
-       request("wt", "cmd", "ÀBÇ \xED\xA0\x80", {"ÀBÇ", "\xED\xB0\x80"})},
+       {.target = WT, .title = "ÀBÇ \xED\xA0\x80", .words = {"ÀBÇ", "\xED\xB0\x80"}}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(parse(c.args), ParseOutcome(Launch{c.expected})) << c.args.back();
+    EXPECT_EQ(parse(c.args), ParseOutcome(Launch{c.expected, c.warnings}))
+        << ::testing::PrintToString(c.args);
   }
 }
 

@@ -45,13 +45,14 @@ std::optional<UsageError> take_variable(const std::string& value, LaunchRequest&
 std::optional<UsageError> take_size(const std::string& value, LaunchRequest& request) {
   request.window_layout.size = parse_cells(value);
   if (request.window_layout.size) return std::nullopt;
-  return UsageError{"Invalid size '" + value + "' (expected COLS,ROWS)"};
+  return UsageError{"Invalid size '" + value + "' (expected COLS,ROWS, each from 1 to 32767)"};
 }
 
 std::optional<UsageError> take_position(const std::string& value, LaunchRequest& request) {
   request.window_layout.position = parse_pixels(value);
   if (request.window_layout.position) return std::nullopt;
-  return UsageError{"Invalid position '" + value + "' (expected X,Y)"};
+  return UsageError{"Invalid position '" + value +
+                    "' (expected X,Y, each from -32768 to 32767)"};
 }
 
 // A maximized or full-screen window takes the focus whatever is asked.
@@ -129,6 +130,20 @@ std::optional<UsageError> take(const Option& option, const std::string& value,
   return std::nullopt;
 }
 
+// "--size=80,25" is no option: as the first word that is none, it starts the
+// command, which is most likely not what was meant.
+std::optional<std::string> glued_option(const std::string& word) {
+  const std::size_t equals = word.find('=');
+  if (equals == std::string::npos) return std::nullopt;
+  const std::string name = word.substr(0, equals);
+  const Option* option = find_option(lower_case(name));
+  if (option == nullptr) return std::nullopt;
+  const std::string said = "Warning: '" + word + "' starts the command; ";
+  if (!takes_value(option->kind)) return said + "the option " + name + " takes no value";
+  return said + "an option's value is the next word (" + name + " " + word.substr(equals + 1) +
+         ")";
+}
+
 }  // namespace
 
 ParseOutcome parse_arguments(std::span<const std::string> args) {
@@ -149,11 +164,13 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
   // there on belongs to it, whatever it looks like. "--" ends the options,
   // so that a command may itself look like one.
   std::size_t k = 2;
+  bool ended = false;  // by "--"
   while (k < n) {
     const std::string word = lower_case(args[k]);
     const Option* option = find_option(word);
     if (option == nullptr) {
-      if (word == END_OF_OPTIONS) ++k;
+      ended = word == END_OF_OPTIONS;
+      if (ended) ++k;
       break;
     }
     ++k;
@@ -169,7 +186,13 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
   }
   if (k == n) return UsageError{"Missing command (nothing after target/options)"};
   request.words.assign(args.begin() + static_cast<std::ptrdiff_t>(k), args.end());
-  return Launch{std::move(request)};
+  Launch launch{std::move(request)};
+  if (!ended) {
+    if (std::optional<std::string> warning = glued_option(args[k])) {
+      launch.warnings.push_back(std::move(*warning));
+    }
+  }
+  return launch;
 }
 
 }  // namespace vornalt

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "cli/launch_request.h"
 
@@ -12,6 +13,9 @@ namespace vornalt {
 
 struct Launch {
   LaunchRequest request;
+  /// Lines for standard error, before anything starts: what was typed is
+  /// taken otherwise than the user most likely meant.
+  std::vector<std::string> warnings;
   bool operator==(const Launch&) const = default;
 };
 struct Help {
