@@ -31,6 +31,10 @@ void print_summary(const LaunchRequest& request, const LaunchPlan& plan, Output&
   output.progress("Shell:     " + std::string(name(request.shell)));
   output.progress("Title:     " + request.title);
   if (plan.window_layout.asked()) output.progress("Window:    " + describe(plan.window_layout));
+  if (plan.wt_tab.split) output.progress("Pane:      " + describe_split(plan.wt_tab));
+  if (plan.wt_tab.profile || plan.wt_tab.color) {
+    output.progress("Profile:   " + describe_profile(plan.wt_tab));
+  }
   if (request.folder) output.progress("Folder:    " + plan.folder);
   if (!request.variables.empty()) {
     // The names only: a value may be a secret.

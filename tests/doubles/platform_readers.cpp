@@ -315,6 +315,89 @@ std::string conhost_reading(std::string_view line) {
   return client;
 }
 
+namespace {
+
+// The root's options, for the window: the flags alone, the others with the
+// next word as their value. False when `option` is none of them.
+bool read_root_option(const std::vector<std::string>& words, std::size_t& i, WtReading& reading) {
+  const std::string& option = words[i];
+  const auto value = [&]() { return i + 1 < words.size() ? words[++i] : std::string(); };
+  if (is_one_of(option, {"--maximized", "-M"})) {
+    reading.maximized = true;
+  } else if (is_one_of(option, {"--fullscreen", "-F"})) {
+    reading.fullscreen = true;
+  } else if (is_one_of(option, {"--focus", "-f"})) {
+    reading.focus = true;
+  } else if (is_one_of(option, {"--window", "-w"})) {
+    reading.window = value();
+  } else if (option == "--pos") {
+    reading.pos = value();
+  } else if (option == "--size") {
+    reading.size = value();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// ColorFromHexString: "#RRGGBB" or "#RGB".
+bool is_readable_color(std::string_view text) {
+  return (text.size() == 7 || text.size() == 4) && text[0] == '#' &&
+         text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string_view::npos;
+}
+
+// split-pane's -s: a decimal number that Terminal checks to lie in
+// 0.01..0.99.
+bool is_pane_share(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+  if (std::count(text.begin(), text.end(), '.') > 1 || text == ".") return false;
+  const double share = std::stod(text);
+  return share >= 0.01 && share <= 0.99;
+}
+
+// The options of new-tab and split-pane, the latter's own only for it; false
+// when `option` is none of them.
+bool read_tab_option(const std::vector<std::string>& words, std::size_t& i, WtReading& reading) {
+  const std::string& option = words[i];
+  const auto value = [&]() { return i + 1 < words.size() ? words[++i] : std::string(); };
+  const bool pane = reading.subcommand == "split-pane";
+  if (is_one_of(option, {"--profile", "-p"})) {
+    reading.profile = value();
+  } else if (is_one_of(option, {"--startingDirectory", "-d"})) {
+    reading.starting_directory = value();
+  } else if (option == "--title") {
+    reading.title = value();
+  } else if (option == "--tabColor") {
+    const std::string color = value();
+    // One that it cannot read is dropped without a word.
+    reading.tab_color = is_readable_color(color) ? std::optional(color) : std::nullopt;
+  } else if (option == "--colorScheme") {
+    value();
+  } else if (is_one_of(option, {"--suppressApplicationTitle", "--useApplicationTitle"})) {
+  } else if (pane && is_one_of(option, {"--horizontal", "-H", "--vertical", "-V"})) {
+    const char split = option == "-H" || option == "--horizontal" ? 'H' : 'V';
+    reading.error = reading.error || (reading.split && *reading.split != split);
+    reading.split = split;
+  } else if (pane && is_one_of(option, {"--size", "-s"})) {
+    reading.split_size = value();
+    reading.error = reading.error || !is_pane_share(*reading.split_size);
+  } else if (pane && is_one_of(option, {"--duplicate", "-D"})) {
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string subcommand_named(std::string_view word) {
+  if (is_one_of(word, {"new-tab", "nt"})) return "new-tab";
+  if (is_one_of(word, {"split-pane", "sp"})) return "split-pane";
+  if (is_one_of(word, {"focus-tab", "ft"})) return "focus-tab";
+  if (is_one_of(word, {"move-focus", "mf"})) return "move-focus";
+  return "";
+}
+
+}  // namespace
+
 WtReading wt_reading(std::string_view line, const Expand& expand) {
   std::vector<std::string> words = command_line_to_argv(line);
   words.erase(words.begin());
@@ -322,29 +405,16 @@ WtReading wt_reading(std::string_view line, const Expand& expand) {
   WtReading reading;
   reading.subcommands = commands.size();
   const std::vector<std::string>& first = commands[0];
-  // Its own options for the window and the tab's, in any order before the
-  // command: the flags alone, the others with the next word as their value.
+  // The root's options for the window, then the subcommand's name where an
+  // option could stand (none: new-tab), then its options, and the command.
   std::size_t i = 0;
-  for (; i < first.size(); ++i) {
-    const std::string& option = first[i];
-    if (is_one_of(option, {"--maximized", "-M"})) {
-      reading.maximized = true;
-    } else if (is_one_of(option, {"--fullscreen", "-F"})) {
-      reading.fullscreen = true;
-    } else if (is_one_of(option, {"--focus", "-f"})) {
-      reading.focus = true;
-    } else if (is_one_of(option, {"--window", "-w", "--title", "--startingDirectory", "-d", "--pos",
-                                  "--size"})) {
-      const std::string value = i + 1 < first.size() ? first[++i] : "";
-      if (option == "--title") reading.title = value;
-      if (option == "--window" || option == "-w") reading.window = value;
-      if (option == "--startingDirectory" || option == "-d") reading.starting_directory = value;
-      if (option == "--pos") reading.pos = value;
-      if (option == "--size") reading.size = value;
-    } else {
-      break;
-    }
+  while (i < first.size() && read_root_option(first, i, reading)) ++i;
+  if (i < first.size() && !subcommand_named(first[i]).empty()) {
+    reading.subcommand = subcommand_named(first[i++]);
   }
+  while (i < first.size() && read_tab_option(first, i, reading)) ++i;
+  // An option that it does not know is no command: wt.exe shows the error.
+  if (i < first.size() && first[i].starts_with('-')) reading.error = true;
   std::string joined;
   for (std::size_t k = i; k < first.size(); ++k) {
     if (k > i) joined += ' ';

@@ -23,12 +23,24 @@ std::vector<std::string> command_line_to_argv(std::string_view line);
 /// dropped, the other words rebuilt with its quoting, joined by one blank.
 std::string conhost_reading(std::string_view line);
 
-/// What wt.exe makes of its command line.
+/// What wt.exe makes of its command line: its root's options for the
+/// window, then the first subcommand (new-tab where none is named), its
+/// options and its command. A subcommand's name is read only where an option
+/// could stand, before the command's first word, and an option that the
+/// subcommand does not know is an error.
 struct WtReading {
   std::size_t subcommands = 0;                    // tabs or panes it would open
+  /// An option that it does not know, or a value that it refuses (-s out of
+  /// 0.01..0.99, -H with -V): wt.exe shows the error and opens nothing.
+  bool error = false;
   std::optional<std::string> window;              // the value of --window or -w, if given
+  std::string subcommand = "new-tab";             // or "split-pane", …
   std::optional<std::string> title;               // the value of --title, if given
   std::optional<std::string> starting_directory;  // of --startingDirectory or -d
+  std::optional<std::string> profile;             // of --profile or -p
+  std::optional<std::string> tab_color;           // of --tabColor, if it can read it
+  std::optional<char> split;                      // split-pane's 'H' or 'V'; none: either
+  std::optional<std::string> split_size;          // split-pane's -s
   std::string command;                            // the first subcommand's command line
   // Its own options for a window that it creates.
   bool maximized = false;           // --maximized or -M

@@ -71,6 +71,18 @@ inline const std::vector<ComposedLine> COMPOSED_LINES = {
      "wt.exe --window new --fullscreen --pos 0,-5 --title \"\" --startingDirectory . cmd.exe /c x"},
     {{"wt", "--window", "Dev", "--no-focus", "x"},
      "wt.exe --window Dev --title \"\" --startingDirectory . cmd.exe /c x"},
+    // Windows Terminal's tab and pane: split-pane after the root's options,
+    // the profile and the colour beside the title; a split goes into the
+    // current window.
+    {{"wt", "-p", "My Profile; \"dev\"", "--tab-color", "#3A7BD5", "x"},
+     "wt.exe --window vornalt --title \"\" --profile \"My Profile\\; \\\"dev\\\"\" --tabColor "
+     "#3A7BD5 --startingDirectory . cmd.exe /c x"},
+    {{"wt", "--split", "right", "--split-size", "30", "-e", "x"},
+     "wt.exe --window 0 split-pane -V -s 0.3 --title \"\" --startingDirectory . " + RELAY +
+         FAKE_ID + " cmd.exe /c x"},
+    {{"wt", "--split", "auto", "--window", "Dev", "-p", "Dev", "x"},
+     "wt.exe --window Dev split-pane --title \"\" --profile Dev --startingDirectory . cmd.exe /c "
+     "x"},
     // The folder: wt.exe gets it on its line; conhost.exe starts in it.
     {{"wt", "-d", "C:\\work", "x"},
      "wt.exe --window vornalt --title \"\" --startingDirectory C:\\work cmd.exe /c x"},

@@ -9,6 +9,7 @@
 #include "platform_readers.h"
 #include "random_text.h"
 #include "relay/relay_message.h"
+#include "text/wtf8.h"
 #include "wt_title.h"
 
 namespace vornalt {
@@ -199,6 +200,103 @@ TEST(ComposeCommandLine, WtReadsBackTheWindow) {
   EXPECT_EQ(compose(r),
             "wt.exe --window new --maximized --pos -1200,80 --size 120,40 --title \"T\" "
             "--startingDirectory . cmd.exe /c x");
+}
+
+// The model of wt.exe reads its subcommands as Terminal does: the root's
+// options, then a subcommand's name only where an option could stand, then
+// its own options, an unknown option or a refused value being an error.
+TEST(WtModel, ReadsTheSubcommandAndItsOptions) {
+  const auto as_it_is = [](std::string_view text) { return std::string(text); };
+  const struct {
+    std::string line;
+    std::string subcommand = "new-tab";
+    std::optional<char> split = {};
+    std::optional<std::string> size = {};  // the root's, for the window
+    std::string command = "x";
+    bool error = false;
+  } cases[] = {
+      {.line = "wt -w 0 split-pane -V -s 0.3 --title T x",
+       .subcommand = "split-pane",
+       .split = 'V'},
+      {.line = "wt sp -H --size 0.05 x", .subcommand = "split-pane", .split = 'H'},
+      {.line = "wt --size 100,30 split-pane x", .subcommand = "split-pane", .size = "100,30"},
+      {.line = "wt --size 100,30 nt x", .size = "100,30"},
+      {.line = "wt --title T split-pane x", .command = "split-pane x"},
+      {.line = "wt x split-pane -V", .command = "x split-pane -V"},
+      {.line = "wt split-pane -s 1.5 x", .subcommand = "split-pane", .error = true},
+      {.line = "wt split-pane -s 0 x", .subcommand = "split-pane", .error = true},
+      {.line = "wt split-pane -H -V x", .subcommand = "split-pane", .split = 'V', .error = true},
+      {.line = "wt -V x", .command = "-V x", .error = true},
+      {.line = "wt new-tab -s 0.3 x", .command = "-s 0.3 x", .error = true},
+      {.line = "wt --unknown x", .command = "--unknown x", .error = true},
+  };
+  for (const auto& c : cases) {
+    const testing::WtReading reading = testing::wt_reading(c.line, as_it_is);
+    EXPECT_EQ(reading.subcommand, c.subcommand) << c.line;
+    EXPECT_EQ(reading.split, c.split) << c.line;
+    EXPECT_EQ(reading.size, c.size) << c.line;
+    EXPECT_EQ(reading.command, c.command) << c.line;
+    EXPECT_EQ(reading.error, c.error) << c.line;
+  }
+  EXPECT_EQ(testing::wt_reading("wt --tabColor red x", as_it_is).tab_color, std::nullopt);
+  EXPECT_EQ(testing::wt_reading("wt --tabColor #aBc x", as_it_is).tab_color, "#aBc");
+}
+
+// The tab's profile and colour and the pane's split, as wt.exe reads them
+// back: one subcommand, its options where Terminal reads them, each value
+// exactly, and the command's words intact; a split opens in the current
+// window unless --window names one.
+TEST(ComposeCommandLine, WtReadsBackTheTabAndThePane) {
+  const std::optional<std::string> profiles[] = {std::nullopt,
+                                                 "Dev",
+                                                 "My Profile; \"dev\"",
+                                                 "{2c4de342-38b7-51cf-b940-2309a097f518}",
+                                                 "日本 😀 \xED\xA0\x80",
+                                                 "a\\",
+                                                 "-p",
+                                                 "--title",
+                                                 "\\;"};
+  const std::optional<std::string> colors[] = {std::nullopt, "#3A7BD5", "#f0a"};
+  const std::optional<SplitDirection> splits[] = {std::nullopt, SplitDirection::right,
+                                                  SplitDirection::down, SplitDirection::automatic};
+  const std::optional<int> percents[] = {std::nullopt, 1, 5, 30, 99};
+  const auto as_it_is = [](std::string_view text) { return std::string(text); };
+  for (const auto& profile : profiles) {
+    for (const auto& color : colors) {
+      for (const auto& split : splits) {
+        for (const auto& percent : percents) {
+          if (percent && !split) continue;
+          for (const std::optional<std::string>& window :
+               {std::optional<std::string>(), std::optional<std::string>("w")}) {
+            LaunchRequest r = request("wt", "cmd", "T", {"probe.exe", "a b;c"});
+            r.tab = {.profile = profile, .color = color, .split = split, .split_percent = percent};
+            r.window = window;
+            const std::string line = compose(r);
+            const testing::WtReading reading = testing::wt_reading(line, as_it_is);
+            EXPECT_FALSE(reading.error) << line;
+            EXPECT_EQ(reading.subcommands, 1u) << line;
+            EXPECT_EQ(reading.subcommand, split ? "split-pane" : "new-tab") << line;
+            const std::optional<char> flag = !split || *split == SplitDirection::automatic
+                                                 ? std::nullopt
+                                             : *split == SplitDirection::right ? std::optional('V')
+                                                                               : std::optional('H');
+            EXPECT_EQ(reading.split, flag) << line;
+            EXPECT_EQ(reading.split_size,
+                      percent ? std::optional(pane_share(*percent)) : std::nullopt)
+                << line;
+            EXPECT_EQ(reading.window, window.value_or(split ? "0" : "vornalt")) << line;
+            // An unpaired surrogate reaches Terminal as U+FFFD, as in every word.
+            EXPECT_EQ(reading.profile,
+                      profile ? std::optional(to_utf8_lossy(*profile)) : std::nullopt)
+                << line;
+            EXPECT_EQ(reading.tab_color, color) << line;
+            EXPECT_EQ(reading.title, "T") << line;
+            EXPECT_EQ(reading.command, "cmd.exe /c probe.exe \"a b;c\"") << line;
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(ComposeCommandLine, WtReadsBackTheStartingFolder) {

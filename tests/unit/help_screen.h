@@ -31,7 +31,15 @@ inline constexpr std::string_view HELP_SCREEN_80 =
     "  -d, --dir, /d, /dir  [folder]\n"
     "    The folder to start the command in (default: the current folder)\n"
     "  --window, /window  [name]\n"
-    "    The wt window for the tab: new, last, 0, an id or a name (default: vornalt)\n"
+    "    The wt window: new, last, 0, an id or a name (default: vornalt; 0 to split)\n"
+    "  -p, --profile, /profile  [name]\n"
+    "    The wt profile for the tab or pane: its name, or its GUID in braces\n"
+    "  --tab-color, /tab-color  [#RRGGBB]\n"
+    "    The color of the wt tab: #RRGGBB or #RGB\n"
+    "  --split, /split  [direction]\n"
+    "    Open a wt pane beside the active one, not a tab: right, down or auto\n"
+    "  --split-size, /split-size  [percent]\n"
+    "    The new pane's share of the space, from 1 to 99 (default: 50)\n"
     "  --min, /min\n"
     "    Open the window minimized, leaving the focus where it is\n"
     "  --max, /max\n"
@@ -74,6 +82,7 @@ inline constexpr std::string_view HELP_SCREEN_80 =
     "  vornalt.exe wt -n -s pwsh Write-Output '' end\n"
     "  vornalt.exe wt -w -k -v BUILD_CONFIG=Release cmd /c build.bat\n"
     "  vornalt.exe conhost --size 120,40 --pos 0,0 --no-focus cmd /c watch.bat\n"
+    "  vornalt.exe wt --split right -p Dev --tab-color '#3A7BD5' -e cmd /c build.cmd\n"
     "\n";
 
 }  // namespace vornalt::testing

@@ -55,6 +55,69 @@ std::optional<UsageError> take_position(const std::string& value, LaunchRequest&
                     "' (expected X,Y, each from -32768 to 32767)"};
 }
 
+// Windows Terminal's own: conhost opens a window of its own, with no tabs.
+std::optional<UsageError> needs_wt(const Option& option, const LaunchRequest& request) {
+  if (request.target == Target::wt) return std::nullopt;
+  return UsageError{"The " + std::string(option.name) + " option needs the target 'wt'"};
+}
+
+// Terminal opens its default profile for a name that it does not know, but
+// an empty one would make wt.exe take the next word for it.
+std::optional<UsageError> take_profile(const std::string& value, LaunchRequest& request) {
+  if (value.empty()) return UsageError{"Invalid profile '' (expected a profile's name or GUID)"};
+  request.tab.profile = value;
+  return std::nullopt;
+}
+
+// Terminal drops a colour that it cannot read without a word.
+std::optional<UsageError> take_tab_color(const std::string& value, LaunchRequest& request) {
+  if (!is_tab_color(value)) {
+    return UsageError{"Invalid color '" + value + "' (expected #RRGGBB or #RGB)"};
+  }
+  request.tab.color = value;
+  return std::nullopt;
+}
+
+std::optional<UsageError> take_split(const std::string& value, LaunchRequest& request) {
+  const std::string direction = lower_case(value);
+  const std::optional<SplitDirection> known = split_direction_named(direction);
+  if (!known) {
+    return UsageError{"Unknown split direction '" + direction +
+                      "' (expected 'right', 'down' or 'auto')"};
+  }
+  request.tab.split = *known;
+  return std::nullopt;
+}
+
+std::optional<UsageError> take_split_size(const std::string& value, LaunchRequest& request) {
+  request.tab.split_percent = parse_percent(value);
+  if (request.tab.split_percent) return std::nullopt;
+  return UsageError{"Invalid split size '" + value + "' (expected a whole number from 1 to 99)"};
+}
+
+// Once every option is read, in whatever order they came: a pane goes into
+// a window that is open, where the window options, which apply to a window
+// that Terminal creates, have nothing to act on.
+std::optional<UsageError> check_split(const LaunchRequest& request) {
+  if (request.tab.split_percent && !request.tab.split) {
+    return UsageError{"The split-size option needs --split"};
+  }
+  if (request.tab.split && request.window_layout.asked()) {
+    return UsageError{
+        "The split option cannot be given with --min, --max, --fullscreen, --no-focus, --size "
+        "or --pos"};
+  }
+  return std::nullopt;
+}
+
+using TakeValue = std::optional<UsageError> (*)(const std::string&, LaunchRequest&);
+
+std::optional<UsageError> take_tab_option(const Option& option, const std::string& value,
+                                          LaunchRequest& request, TakeValue take_value) {
+  if (std::optional<UsageError> error = needs_wt(option, request)) return error;
+  return take_value(value, request);
+}
+
 // A maximized or full-screen window takes the focus whatever is asked.
 std::optional<UsageError> check_focus(const WindowLayout& layout) {
   const bool takes_focus =
@@ -105,6 +168,14 @@ std::optional<UsageError> take(const Option& option, const std::string& value,
       return take_position(value, request);
     case OptionKind::variable:
       return take_variable(value, request);
+    case OptionKind::profile:
+      return take_tab_option(option, value, request, take_profile);
+    case OptionKind::tab_color:
+      return take_tab_option(option, value, request, take_tab_color);
+    case OptionKind::split:
+      return take_tab_option(option, value, request, take_split);
+    case OptionKind::split_size:
+      return take_tab_option(option, value, request, take_split_size);
     case OptionKind::minimized:
       return take_show(WindowShow::minimized, request);
     case OptionKind::maximized:
@@ -184,6 +255,7 @@ ParseOutcome parse_arguments(std::span<const std::string> args) {
     }
     if (valued) ++k;
   }
+  if (std::optional<UsageError> error = check_split(request)) return *error;
   if (k == n) return UsageError{"Missing command (nothing after target/options)"};
   request.words.assign(args.begin() + static_cast<std::ptrdiff_t>(k), args.end());
   Launch launch{std::move(request)};

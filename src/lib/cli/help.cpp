@@ -38,7 +38,8 @@ constexpr std::string_view EXAMPLES =
     "  vornalt.exe conhost -d C:\\src\\app -e cmd /c build.bat\n"
     "  vornalt.exe wt -n -s pwsh Write-Output '' end\n"
     "  vornalt.exe wt -w -k -v BUILD_CONFIG=Release cmd /c build.bat\n"
-    "  vornalt.exe conhost --size 120,40 --pos 0,0 --no-focus cmd /c watch.bat\n";
+    "  vornalt.exe conhost --size 120,40 --pos 0,0 --no-focus cmd /c watch.bat\n"
+    "  vornalt.exe wt --split right -p Dev --tab-color '#3A7BD5' -e cmd /c build.cmd\n";
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "environment.h"
+#include "terminal_tab.h"
 #include "window_layout.h"
 
 namespace vornalt {
@@ -62,6 +63,9 @@ struct LaunchRequest {
   /// Run the console host, and so the shell and the command, as
   /// administrator.
   bool admin = false;
+  /// wt: the tab's or pane's profile and colour, and a pane beside the
+  /// active one instead of a new tab.
+  TerminalTab tab;
 
   bool operator==(const LaunchRequest&) const = default;
 };

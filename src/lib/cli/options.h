@@ -20,6 +20,10 @@ enum class OptionKind {
   size,
   position,
   variable,
+  profile,
+  tab_color,
+  split,
+  split_size,
   // Each stands alone.
   minimized,
   maximized,
@@ -43,6 +47,10 @@ constexpr bool takes_value(OptionKind kind) {
     case OptionKind::size:
     case OptionKind::position:
     case OptionKind::variable:
+    case OptionKind::profile:
+    case OptionKind::tab_color:
+    case OptionKind::split:
+    case OptionKind::split_size:
       return true;
     case OptionKind::minimized:
     case OptionKind::maximized:

@@ -70,6 +70,23 @@ void append_wt_window_options(std::string& line, const WtWindowOptions& options)
   if (options.size) line += " --size " + to_string(*options.size);
 }
 
+// The subcommand: without a split, wt.exe's implicit new-tab; with one,
+// split-pane with its direction (none: Terminal splits the longer side) and
+// the new pane's share.
+void append_split(std::string& line, const TerminalTab& tab) {
+  if (!tab.split) return;
+  line += " split-pane";
+  if (*tab.split == SplitDirection::right) line += " -V";
+  if (*tab.split == SplitDirection::down) line += " -H";
+  if (tab.split_percent) line += " -s " + pane_share(*tab.split_percent);
+}
+
+// The tab's or pane's own options beside its title.
+void append_tab_options(std::string& line, const TerminalTab& tab) {
+  if (tab.profile) line += " --profile " + word_for_wt(*tab.profile);
+  if (tab.color) line += " --tabColor " + word_for_wt(*tab.color);
+}
+
 // The shell's line as wt.exe is to hand it on: the pieces as words of
 // their own, and with /s the two quotes around them, as words of their own
 // too, so that wt.exe hands on exactly those.
@@ -161,9 +178,12 @@ std::string compose_command_line(const LaunchRequest& request, const LaunchPlan&
     line = "wt.exe --window ";
     line += word_for_wt(plan.wt_window);
     append_wt_window_options(line, plan.wt_window_options);
+    append_split(line, plan.wt_tab);
     line += " --title \"";
     line += escape_title_for_wt(request.title);
-    line += "\" --startingDirectory ";
+    line += '"';
+    append_tab_options(line, plan.wt_tab);
+    line += " --startingDirectory ";
     line += plan.folder.empty() ? "." : word_for_wt(plan.folder);
     line += ' ';
   }

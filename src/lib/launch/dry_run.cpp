@@ -14,6 +14,11 @@ Checked<StartedHost> DryRun::start(std::string_view host, std::string_view comma
     output_.progress("Note:      Windows Terminal applies the window options only if the window '" +
                      plan_.wt_window + "' is new");
   }
+  if (plan_.split_in_an_elevated_window) {
+    output_.progress(
+        "Note:      Windows Terminal opens an elevated pane in its latest elevated window, or in "
+        "a new one after a tab of the default profile");
+  }
   if (plan_.admin != Admin::prompt) return StartedHost{};
   const Checked<ElevatedCommand> command = elevated_command(host, command_line, plan_, paths_);
   if (!command.ok()) return command.error();

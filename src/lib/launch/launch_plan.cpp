@@ -47,7 +47,11 @@ void plan_window(const LaunchRequest& request, LaunchPlan& plan) {
     plan.startup_window.position = layout.position;
     return;
   }
-  plan.wt_window = request.window.value_or(layout.asked() ? "new" : "vornalt");
+  plan.wt_window = request.window.value_or(request.tab.split ? "0"
+                                           : layout.asked()  ? "new"
+                                                             : "vornalt");
+  plan.wt_tab = request.tab;
+  plan.split_in_an_elevated_window = request.tab.split && plan.admin == Admin::prompt;
   plan.window_options_need_a_new_window = layout.asked() && plan.wt_window != "new";
   if (layout.show != WindowShow::minimized) plan.wt_window_options.show = layout.show;
   plan.wt_window_options.position = layout.position;

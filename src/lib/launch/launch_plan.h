@@ -79,15 +79,24 @@ struct LaunchPlan {
   /// hands the show command to Windows Terminal. Behind the prompt the
   /// elevated start's line carries it to the host's start.
   StartupWindow startup_window;
-  /// wt: the Windows Terminal window for the tab: as typed; otherwise a new
-  /// one when the window options ask anything, since Terminal applies them
-  /// only to a window that it creates; otherwise "vornalt".
+  /// wt: the Windows Terminal window for the tab: as typed; otherwise the
+  /// current one ("0") for a split, which means beside what the user sees
+  /// (a window that wt.exe creates would first get a tab of the default
+  /// profile); a new one when the window options ask anything, since
+  /// Terminal applies them only to a window that it creates; otherwise
+  /// "vornalt".
   std::string wt_window;
+  /// wt: the tab's or pane's profile and colour, and the split.
+  TerminalTab wt_tab;
   /// wt: the window options that go on wt.exe's line.
   WtWindowOptions wt_window_options;
   /// wt: the window options were given with a window named by --window,
   /// which may be open already; they apply only if Terminal creates it now.
   bool window_options_need_a_new_window = false;
+  /// wt: a split behind the elevation prompt goes into the latest elevated
+  /// window, or a new one: Terminal keeps elevated windows apart from the
+  /// user's own.
+  bool split_in_an_elevated_window = false;
 
   // Found before the start.
   /// The folder of -d, made absolute; empty: the current folder.
