@@ -15,8 +15,15 @@
 //                       ("maximized", "fullscreen", "focus", "pos=X,Y",
 //                       "size=C,R", each that it got, in this order);
 //   wt.subcommands      wt: how many subcommands (tabs) it read, in decimal;
+//   wt.subcommand       wt: the first, as it read it: "new-tab", or
+//                       "split-pane" with "-V" or "-H" and "-s <share>" where
+//                       given;
+//   wt.profile, wt.color  wt: the profile, and the tab's colour where it
+//                       could read it, when given;
 //   <name>.status       conhost: the exit status of what it started; wt:
-//                       "started"; or why it could not start it.
+//                       "started", or "error" when it could not read its line
+//                       (it then opens nothing and ends with status 1); or
+//                       why it could not start it.
 // conhost and wt then start that command line, as the real hosts do (wt in
 // the folder of --startingDirectory). conhost waits for it; wt, like wt.exe
 // handing a tab to an open window, ends at once. With VORNALT_DOUBLE_SQUAT
@@ -157,6 +164,15 @@ std::string window_options(const vornalt::testing::WtReading& reading) {
   return out;
 }
 
+// The first subcommand as it read it: "new-tab", or "split-pane" with the
+// flag of its direction and its share, as given.
+std::string subcommand(const vornalt::testing::WtReading& reading) {
+  std::string out = reading.subcommand;
+  if (reading.split) out += std::string(" -") + *reading.split;
+  if (reading.split_size) out += " -s " + *reading.split_size;
+  return out;
+}
+
 // The real hosts own the console rather than run in it, so Ctrl+C there is
 // not theirs; a handler, unlike the "ignore" flag, is not inherited.
 BOOL WINAPI ignore_console_event(DWORD) { return TRUE; }
@@ -189,6 +205,15 @@ int main() {
     if (reading.window) record(base + L".window", *reading.window);
     record(base + L".options", window_options(reading));
     record(base + L".subcommands", std::to_string(reading.subcommands));
+    record(base + L".subcommand", subcommand(reading));
+    if (reading.profile) record(base + L".profile", *reading.profile);
+    if (reading.tab_color) record(base + L".color", *reading.tab_color);
+    // wt.exe shows the error and opens nothing.
+    if (reading.error) {
+      record(base + L".status", "error");
+      vornalt::testing::hold_if_asked(name);
+      return 1;
+    }
     const std::string folder = expand_environment(reading.starting_directory.value_or("."));
     status = start(reading.command, base + L".status", false, absolute_folder(folder));
   }

@@ -918,6 +918,69 @@ TEST(EndToEnd, TheWindowOptionsReachEitherHost) {
   }
 }
 
+// Windows Terminal's tab and pane reach wt.exe as it reads them: the
+// subcommand, the profile and the colour exactly, a split in the current
+// window unless --window names one; and the command runs in the pane as in a
+// tab, with -e, -k, -v and -a.
+TEST(EndToEnd, TheTabAndThePaneReachWt) {
+  const struct {
+    std::vector<std::u16string> args;  // after the target
+    std::string subcommand;
+    std::u16string window = u"0";
+    std::optional<std::u16string> profile = {};
+    std::optional<std::u16string> color = {};
+    bool admin = false;
+  } cases[] = {
+      {.args = {u"--split", u"right", u"--split-size", u"30", u"-p", u"My Profile; \"dev\" 日本",
+                u"--tab-color", u"#3a7BD5"},
+       .subcommand = "split-pane -V -s 0.3",
+       .profile = u"My Profile; \"dev\" 日本",
+       .color = u"#3a7BD5"},
+      {.args = {u"-p", u"Dev", u"--tab-color", u"#F0A"},
+       .subcommand = "new-tab",
+       .window = u"vornalt",
+       .profile = u"Dev",
+       .color = u"#F0A"},
+      {.args = {u"--split", u"down", u"-v", u"CODE=9"}, .subcommand = "split-pane -H"},
+      {.args = {u"--split", u"auto", u"--window", u"Dev", u"-p",
+                u"{2c4de342-38b7-51cf-b940-2309a097f518}"},
+       .subcommand = "split-pane",
+       .window = u"Dev",
+       .profile = u"{2c4de342-38b7-51cf-b940-2309a097f518}"},
+      {.args = {u"-a", u"--split", u"right", u"-p", u"Dev"},
+       .subcommand = "split-pane -V",
+       .profile = u"Dev",
+       .admin = true},
+      {.args = {u"--split", u"right", u"-k"}, .subcommand = "split-pane -V"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(to_wtf8(command_line(c.args)));
+    Sandbox sandbox;
+    std::vector<std::u16string> args = {u"wt", u"-e", u"-q"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    // The status comes back from the pane; with -v, from the variable that
+    // only the relay in the pane sets.
+    const bool variable = std::find(args.begin(), args.end(), u"-v") != args.end();
+    args.insert(args.end(), {u"cmd", u"/c", u"exit", variable ? u"%CODE%" : u"7"});
+    const Outcome outcome = sandbox.run(command_line(args), {.unelevated = c.admin});
+    EXPECT_EQ(outcome.status, variable ? 9u : 7u);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(sandbox.record(L"wt.subcommand", L"wt.done"), to_utf16(c.subcommand));
+    EXPECT_EQ(sandbox.record(L"wt.window", L"wt.done"), c.window);
+    // Each is recorded only where given.
+    EXPECT_EQ(sandbox.record(L"wt.profile", L"wt.done"), c.profile.value_or(u""));
+    EXPECT_EQ(sandbox.record(L"wt.color", L"wt.done"), c.color.value_or(u""));
+    EXPECT_EQ(sandbox.record(L"wt.subcommands", L"wt.done"), u"1");
+    // -k: the pane waits for a key, as a tab does.
+    if (std::find(args.begin(), args.end(), u"-k") != args.end()) {
+      const std::string relay_id = to_wtf8(sandbox.written(L"wt.pid").value_or(u""));
+      HeldProcess relay(relay_id);
+      EXPECT_EQ(act_on_console(relay_id, {L"screen", PROMPT, L"key", L"read"}), 0u);
+      EXPECT_EQ(relay.ended(), 7u);
+    }
+  }
+}
+
 // -a: an elevated start that ends before it opens its pipe (here the test
 // ends it as it is created, before it has run at all) is reported with its
 // status, rather than waited for.
