@@ -46,6 +46,9 @@ class FakeConsole final : public Console {
   /// a key was waited for.
   std::optional<std::string> out_when_discarded;
   bool key_awaited = false;
+  /// Called as the console is let close: for what a test must see at that
+  /// moment.
+  std::function<void()> on_let_close;
 
   void write(Stream stream, std::string_view text) override {
     (stream == Stream::out ? out : err) += text;
@@ -56,6 +59,7 @@ class FakeConsole final : public Console {
   void let_console_close() override {
     events_held = false;
     let_close = true;
+    if (on_let_close) on_let_close();
   }
   Result discard_console_input() override {
     out_when_discarded = out;
@@ -116,6 +120,8 @@ class FakeProcesses final : public Processes {
   /// Called at each start, before it is answered: for what a test must see
   /// at that moment.
   std::function<void(const Start&)> on_start;
+  /// Called at each wait for a process, with its handle's name.
+  std::function<void(const std::string&)> on_wait;
 
   // What was seen.
   std::vector<Start> starts;
@@ -163,6 +169,7 @@ class FakeProcesses final : public Processes {
   WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override {
     if (timeout != INFINITE_TIMEOUT) ADD_FAILURE() << "a wait with a time-out: " << timeout;
     waited.push_back(name(handle));
+    if (on_wait) on_wait(name(handle));
     return wait_result;
   }
   Expected<std::uint32_t> exit_code(Handle handle) override {
