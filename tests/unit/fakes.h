@@ -216,6 +216,8 @@ class FakePipes final : public Pipes {
   int random_drawn = 0;
   /// Which processes the waits for a client watched, by the handle given.
   std::vector<Handle> watched;
+  /// And for how long each, in milliseconds.
+  std::vector<std::uint32_t> watched_ms;
 
   Expected<std::unique_ptr<PipeServer>> create_pipe(std::string_view name) override {
     made.emplace_back(name);
@@ -255,6 +257,7 @@ class FakePipes final : public Pipes {
     }
     Expected<ClientWait> wait_for_client(Handle process, std::uint32_t timeout) override {
       pipes_.watched.push_back(process);
+      pipes_.watched_ms.push_back(timeout);
       ClientWait outcome = ClientWait::timed_out;
       if (!pipes_.client_waits.empty()) {
         outcome = pipes_.client_waits.front();
