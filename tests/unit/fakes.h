@@ -49,6 +49,8 @@ class FakeConsole final : public Console {
   /// Called as the console is let close: for what a test must see at that
   /// moment.
   std::function<void()> on_let_close;
+  /// The screen buffer's size when its window was last set.
+  std::optional<Cells> buffer_when_window_set;
 
   void write(Stream stream, std::string_view text) override {
     (stream == Stream::out ? out : err) += text;
@@ -78,6 +80,7 @@ class FakeConsole final : public Console {
     return buffer_size_result;
   }
   Result set_console_window(CellRect shown) override {
+    buffer_when_window_set = screen.size;
     if (window_result.ok()) screen.window = shown;
     return window_result;
   }
