@@ -38,6 +38,7 @@ struct Relay {
     bool key_awaited;
     std::string written;
     int ends_open;
+    Names open;
   };
   std::optional<AtClose> at_close;
 
@@ -50,13 +51,15 @@ struct Relay {
     };
     processes.on_wait = [this](const std::string&) { written_at_wait = pipes.written; };
     console.on_let_close = [this] {
-      if (!at_close) at_close = {console.key_awaited, pipes.written, pipes.ends_open};
+      if (!at_close) {
+        at_close = {console.key_awaited, pipes.written, pipes.ends_open, processes.open};
+      }
     };
   }
 
   /// Runs the relay of `words` (after the marker). What it had to report is
-  /// out, and the pipe closed, before the console may close and before any
-  /// key is waited for; at the end no handle is left open.
+  /// out, and the pipe and the shell's handles closed, before the console
+  /// may close and before any key is waited for.
   int run(const std::string& words) {
     processes.own_command_line = "C:\\tools\\vornalt.exe --vornalt-relay " + words;
     Output output(console, messages);
@@ -65,6 +68,7 @@ struct Relay {
       EXPECT_FALSE(at_close->key_awaited) << words;
       EXPECT_EQ(at_close->written, pipes.written) << words;
       EXPECT_EQ(at_close->ends_open, 0) << words;
+      EXPECT_EQ(at_close->open, Names{}) << words;
     }
     EXPECT_FALSE(console.events_held) << words;
     EXPECT_EQ(processes.open, Names{}) << words;
@@ -193,6 +197,7 @@ TEST(RunRelay, SetsTheVariablesOrRunsNothing) {
     EXPECT_EQ(relay.console.err, c.err) << c.words;
     EXPECT_EQ(relay.pipes.written, runs ? REPORT : "") << c.words;
     EXPECT_EQ(relay.pipes.reads.size(), c.unread) << c.words;
+    EXPECT_EQ(relay.pipes.opened.empty(), c.words.starts_with("-")) << c.words;
     EXPECT_EQ(relay.processes.starts.size(), runs ? 1u : 0u) << c.words;
     if (runs) {
       EXPECT_EQ(relay.at_start->variables, (std::vector<Variable>{{"A", "1 2"}, {"B", {}}}));
