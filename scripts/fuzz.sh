@@ -17,7 +17,7 @@ seconds=${1:-60}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz >/dev/null
 for target in command_line parse_arguments compose_command_line cmd_forms wrap_text lower_case wtf8 \
-  relay_report; do
+  relay_report message_lines; do
   echo "fuzz_$target: ${seconds}s"
   tests/fuzz/run_fuzzer.sh "build/fuzz/tests/fuzz/fuzz_$target" "tests/fuzz/corpus/$target" "$seconds"
 done

@@ -46,6 +46,11 @@ class FakeConsole final : public Console {
   /// a key was waited for.
   std::optional<std::string> out_when_discarded;
   bool key_awaited = false;
+  /// Called as the console is let close: for what a test must see at that
+  /// moment.
+  std::function<void()> on_let_close;
+  /// The screen buffer's size when its window was last set.
+  std::optional<Cells> buffer_when_window_set;
 
   void write(Stream stream, std::string_view text) override {
     (stream == Stream::out ? out : err) += text;
@@ -56,6 +61,7 @@ class FakeConsole final : public Console {
   void let_console_close() override {
     events_held = false;
     let_close = true;
+    if (on_let_close) on_let_close();
   }
   Result discard_console_input() override {
     out_when_discarded = out;
@@ -74,6 +80,7 @@ class FakeConsole final : public Console {
     return buffer_size_result;
   }
   Result set_console_window(CellRect shown) override {
+    buffer_when_window_set = screen.size;
     if (window_result.ok()) screen.window = shown;
     return window_result;
   }
@@ -116,6 +123,8 @@ class FakeProcesses final : public Processes {
   /// Called at each start, before it is answered: for what a test must see
   /// at that moment.
   std::function<void(const Start&)> on_start;
+  /// Called at each wait for a process, with its handle's name.
+  std::function<void(const std::string&)> on_wait;
 
   // What was seen.
   std::vector<Start> starts;
@@ -163,6 +172,7 @@ class FakeProcesses final : public Processes {
   WAIT_EVENT wait_for_single_object(Handle handle, std::uint32_t timeout) override {
     if (timeout != INFINITE_TIMEOUT) ADD_FAILURE() << "a wait with a time-out: " << timeout;
     waited.push_back(name(handle));
+    if (on_wait) on_wait(name(handle));
     return wait_result;
   }
   Expected<std::uint32_t> exit_code(Handle handle) override {
@@ -209,6 +219,8 @@ class FakePipes final : public Pipes {
   int random_drawn = 0;
   /// Which processes the waits for a client watched, by the handle given.
   std::vector<Handle> watched;
+  /// And for how long each, in milliseconds.
+  std::vector<std::uint32_t> watched_ms;
 
   Expected<std::unique_ptr<PipeServer>> create_pipe(std::string_view name) override {
     made.emplace_back(name);
@@ -248,6 +260,7 @@ class FakePipes final : public Pipes {
     }
     Expected<ClientWait> wait_for_client(Handle process, std::uint32_t timeout) override {
       pipes_.watched.push_back(process);
+      pipes_.watched_ms.push_back(timeout);
       ClientWait outcome = ClientWait::timed_out;
       if (!pipes_.client_waits.empty()) {
         outcome = pipes_.client_waits.front();

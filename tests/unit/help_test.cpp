@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "fake_system.h"
+#include "fakes.h"
 #include "help_screen.h"
 
 namespace vornalt {
@@ -120,10 +120,10 @@ TEST(ConsoleWidth, FromTheVisibleWindow) {
   for (const auto& c : cases) {
     EXPECT_EQ(window_width(c.left, c.right), c.width) << c.left << ".." << c.right;
   }
-  testing::FakeSystem system;
-  EXPECT_EQ(console_width(system), 80u);
-  system.window = ConsoleWindow{0, 39};
-  EXPECT_EQ(console_width(system), 40u);
+  testing::FakeConsole console;
+  EXPECT_EQ(console_width(console), 80u);
+  console.window = ConsoleWindow{0, 39};
+  EXPECT_EQ(console_width(console), 40u);
 }
 
 TEST(PrintHelp, BannerThenWrappedTextAndOneMoreLineFeed) {
@@ -145,11 +145,11 @@ TEST(PrintHelp, BannerThenWrappedTextAndOneMoreLineFeed) {
   for (const auto& [right, screen] : {std::pair<std::int16_t, std::string_view>{79, at80},
                                       {149, at120},
                                       {-1, at80}}) {  // no console: 80 columns
-    testing::FakeSystem system;
-    if (right >= 0) system.window = ConsoleWindow{0, right};
-    print_help(system);
-    EXPECT_EQ(system.out, screen) << right;
-    EXPECT_TRUE(system.err.empty());
+    testing::FakeConsole console;
+    if (right >= 0) console.window = ConsoleWindow{0, right};
+    print_help(console);
+    EXPECT_EQ(console.out, screen) << right;
+    EXPECT_TRUE(console.err.empty());
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_system.h"
+#include "fakes.h"
 
 namespace vornalt {
 namespace {
@@ -209,11 +209,12 @@ TEST(PlanLaunch, TheWindowByHost) {
 TEST(PlanLaunch, AsksForTheElevationOnlyForAdmin) {
   for (const std::string_view flags : {"", "e", "ekvwdnq", "a", "ae"}) {
     for (bool elevated : {false, true}) {
-      testing::FakeSystem system;
-      system.elevated = elevated;
-      const LaunchPlan plan = plan_launch(request(Target::conhost, flags), system);
+      testing::FakeProcesses processes;
+      testing::FakeElevation elevation{processes};
+      elevation.elevated = elevated;
+      const LaunchPlan plan = plan_launch(request(Target::conhost, flags), elevation);
       const bool admin = flags.starts_with('a');
-      EXPECT_EQ(system.elevation_asked, admin ? 1 : 0) << flags;
+      EXPECT_EQ(elevation.asked, admin ? 1 : 0) << flags;
       EXPECT_EQ(plan.admin, !admin     ? Admin::not_asked
                             : elevated ? Admin::already_elevated
                                        : Admin::prompt)
