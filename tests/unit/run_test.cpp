@@ -494,6 +494,7 @@ TEST(Run, TheDryRunShowsTheHostsWindow) {
       {{"conhost", "--max", "--pos", "1,2", "x"},
        "Startup:   dwFlags STARTF_USESHOWWINDOW | STARTF_USEPOSITION, wShowWindow "
        "SW_SHOWMAXIMIZED (3), dwX 1, dwY 2\n"},
+      {{"conhost", "--pos", "3,4", "x"}, "Startup:   dwFlags STARTF_USEPOSITION, dwX 3, dwY 4\n"},
       {{"wt", "--window", "Dev", "--size", "100,30", "x"},
        "Note:      Windows Terminal applies the window options only if the window 'Dev' is new\n"},
       {{"wt", "x"}, ""},
