@@ -33,6 +33,8 @@ inline const std::vector<ComposedLine> COMPOSED_LINES = {
     // conhost.exe folds runs of blanks: the line is already what it hands on.
     {{"conhost", "echo", "Hello"}, "conhost.exe cmd.exe /c title && echo Hello"},
     {{"conhost", "-t", "A & B", "x"}, "conhost.exe cmd.exe /c title A ^& B && x"},
+    // A word that looks like an option's glued form starts the command.
+    {{"conhost", "--size=80,25", "x"}, "conhost.exe cmd.exe /c title && --size=80,25 x"},
     {{"wt", "-s", "pwsh", "echo", "Hello"},
      WT + "pwsh.exe -EncodedCommand ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
     {{"wt", "-s", "powershell", "-t", "T", "echo", "Hello"},

@@ -128,9 +128,10 @@ TEST(Run, CmdCommandsThatCmdCannotCarryAreRefusedBeforeAnythingStarts) {
   }
 }
 
-// What a run prints: the summary, which names the variables but shows no
-// value, and the line; what started, or, whatever -q says, why nothing did.
-// The dry run prints the host in place of the start, and starts nothing.
+// What a run prints: a warning about the command's first word before
+// anything else; the summary, which names the variables but shows no value,
+// and the line; what started, or, whatever -q says, why nothing did. The dry
+// run prints the host in place of the start, and starts nothing.
 TEST(Run, PrintsTheSummaryTheLineAndTheStart) {
   const struct {
     Args args;
@@ -153,6 +154,10 @@ TEST(Run, PrintsTheSummaryTheLineAndTheStart) {
       {.args = {"conhost", "-e", "x"},
        .summary = CONHOST + "Arguments: x\n",
        .after = "Launched 'conhost' with PID: 4120\nShell PID: 5678\n"},
+      {.args = {"conhost", "--size=80,25", "x"},
+       .summary = CONHOST + "Arguments: --size=80,25 x\n",
+       .warning = "Warning: '--size=80,25' starts the command; an option's value is the next "
+                  "word (--size 80,25)\n"},
       {.args = {"wt", "x"},
        .summary = WT + "Arguments: x\n",
        .after = "Failed to launch 'wt': Error { code: HRESULT(0x80070002), message: \"The system "
