@@ -32,6 +32,9 @@ inline const std::vector<ComposedLine> COMPOSED_LINES = {
      "conhost.exe cmd.exe /c title Build && echo Hello"},
     // conhost.exe folds runs of blanks: the line is already what it hands on.
     {{"conhost", "echo", "Hello"}, "conhost.exe cmd.exe /c title && echo Hello"},
+    {{"conhost", "-t", "A & B", "x"}, "conhost.exe cmd.exe /c title A ^& B && x"},
+    // A word that looks like an option's glued form starts the command.
+    {{"conhost", "--size=80,25", "x"}, "conhost.exe cmd.exe /c title && --size=80,25 x"},
     {{"wt", "-s", "pwsh", "echo", "Hello"},
      WT + "pwsh.exe -EncodedCommand ZQBjAGgAbwAgAEgAZQBsAGwAbwA="},
     {{"wt", "-s", "powershell", "-t", "T", "echo", "Hello"},
@@ -57,6 +60,9 @@ inline const std::vector<ComposedLine> COMPOSED_LINES = {
     {{"wt", "-v", "A=1", "x"}, WT + RELAY + FAKE_ID + " --variables cmd.exe /c x"},
     {{"wt", "-k", "-v", "A=1", "x"}, WT + RELAY + FAKE_ID + " --keep --variables cmd.exe /c x"},
     {{"conhost", "-v", "A=1", "x"}, "conhost.exe cmd.exe /c title && x"},
+    {{"conhost", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"}, "conhost.exe cmd.exe /c title && x"},
+    {{"wt", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"},
+     WT + RELAY + FAKE_ID + " --variables cmd.exe /c x"},
     {{"conhost", "-k", "-e", "-v", "A=1", "x"},
      "conhost.exe " + RELAY + FAKE_ID + " --keep cmd.exe /c title && x"},
     {{"conhost", "--size", "100,30", "x"},
@@ -64,6 +70,11 @@ inline const std::vector<ComposedLine> COMPOSED_LINES = {
     // The window: conhost.exe's STARTUPINFO says the rest; wt.exe's own
     // options open a new window.
     {{"conhost", "--min", "--pos", "-1200,80", "x"}, "conhost.exe cmd.exe /c title && x"},
+    {{"conhost", "--max", "x"}, "conhost.exe cmd.exe /c title && x"},
+    {{"conhost", "--no-focus", "--size", "100,30", "x"},
+     "conhost.exe " + RELAY + "- --size 100,30 cmd.exe /c title && x"},
+    {{"wt", "--min", "--no-focus", "x"},
+     "wt.exe --window new --title \"\" --startingDirectory . cmd.exe /c x"},
     {{"wt", "--max", "--size", "100,30", "x"},
      "wt.exe --window new --maximized --size 100,30 --title \"\" --startingDirectory . "
      "cmd.exe /c x"},
@@ -87,6 +98,11 @@ inline const std::vector<ComposedLine> COMPOSED_LINES = {
     {{"wt", "-d", "C:\\work", "x"},
      "wt.exe --window vornalt --title \"\" --startingDirectory C:\\work cmd.exe /c x"},
     {{"conhost", "-d", "C:\\work", "x"}, "conhost.exe cmd.exe /c title && x"},
+    {{"wt", "-d", "C:\\work\\src", "x"},
+     "wt.exe --window vornalt --title \"\" --startingDirectory C:\\work\\src cmd.exe /c x"},
+    {{"wt", "-d", "C:\\a b", "x"},
+     "wt.exe --window vornalt --title \"\" --startingDirectory \"C:\\a b\" cmd.exe /c x"},
+    {{"conhost", "-d", "C:\\a b", "x"}, "conhost.exe cmd.exe /c title && x"},
 };
 
 /// The line of the table for `args`; a failed test when it has none.

@@ -2,42 +2,57 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_system.h"
+#include <algorithm>
+
+#include "composed_lines.h"
+#include "fakes.h"
 #include "help_screen.h"
-#include "text/wtf8.h"
 
 namespace vornalt {
 namespace {
 
-struct RunResult {
-  int status;
-  testing::FakeSystem system;
+using Args = std::vector<std::string>;
+using testing::composed_line;
+
+// One fake of each seam, as testing::FakeSystem holds them: the old
+// all-in-one fake (fake_system.h) still defines a class of that name, and
+// one binary must not hold two classes of one name.
+struct Fakes {
+  testing::FakeConsole console;
+  testing::FakeMessages messages;
+  testing::FakeProcesses processes;
+  testing::FakePipes pipes;
+  testing::FakePaths paths;
+  testing::FakeEnvironment environment;
+  testing::FakeElevation elevation{processes};
+
+  operator System() {  // NOLINT(google-explicit-constructor)
+    return {console, messages, processes, pipes, paths, environment, elevation};
+  }
 };
 
-RunResult run_with(std::vector<std::string> args) {
+// Runs vornalt.exe with `args` on the fakes of `system`; its exit status.
+int run_on(Fakes& system, Args args) {
   args.insert(args.begin(), "vornalt.exe");
-  RunResult result{0, {}};
-  result.status = run(args, result.system);
-  return result;
+  return run(args, system);
 }
 
-std::string help_screen() { return std::string(testing::HELP_SCREEN_80); }
-
-// A quiet run of `args` (after the program's name), the relay reporting
-// `reads`.
-testing::FakeSystem run_quietly(std::vector<std::string> args, std::vector<std::string> reads,
-                                int status, const std::string& line) {
-  args.insert(args.begin() + 1, "-q");
-  args.insert(args.begin(), "vornalt.exe");
-  testing::FakeSystem system;
-  system.pipe_reads = std::move(reads);
-  EXPECT_EQ(run(args, system), status) << line;
-  EXPECT_EQ(to_wtf8(system.command_line), line + std::string(1, '\0'));
-  return system;
+// `args` with `flags` after the target.
+Args with(Args args, const Args& flags) {
+  args.insert(args.begin() + 1, flags.begin(), flags.end());
+  return args;
 }
+
+// Nothing was started, nor made or asked for a start.
+bool started_nothing(const Fakes& system) {
+  return system.processes.starts.empty() && system.pipes.made.empty() && !system.elevation.program;
+}
+
+// The summary's first lines for a request with no title.
+const std::string CONHOST = "Target:    conhost\nShell:     cmd\nTitle:     \n";
+const std::string WT = "Target:    wt\nShell:     cmd\nTitle:     \n";
 
 TEST(RoleOf, OnlyAMarkerAsTheSecondWordExactly) {
-  using Args = std::vector<std::string>;
   const struct {
     Args args;
     Role role;
@@ -55,25 +70,34 @@ TEST(RoleOf, OnlyAMarkerAsTheSecondWordExactly) {
   }
 }
 
-TEST(Run, HelpAndUsageErrors) {
+TEST(Run, HelpVersionAndUsageErrorsStartNothing) {
+  const std::string help(testing::HELP_SCREEN_80);
   const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string err;
+    Args args;
+    int status = 0;
+    std::string err = "";  // before `out`
+    std::string out;
   } cases[] = {
-      {{"-h"}, 0, ""},
-      {{"/?", "wt", "x"}, 0, ""},
-      {{}, 1, "Error: No arguments provided\n\n"},
-      {{"x"}, 1, "Error: Unknown target 'x' (expected 'wt' or 'conhost')\n\n"},
-      {{"wt"}, 1, "Error: Missing command (nothing after target/options)\n\n"},
+      {.args = {"-h"}, .out = help},
+      {.args = {"/?", "wt", "x"}, .out = help},
+      {.args = {}, .status = 1, .err = "Error: No arguments provided\n\n", .out = help},
+      {.args = {"x"},
+       .status = 1,
+       .err = "Error: Unknown target 'x' (expected 'wt' or 'conhost')\n\n",
+       .out = help},
+      {.args = {"wt"},
+       .status = 1,
+       .err = "Error: Missing command (nothing after target/options)\n\n",
+       .out = help},
+      {.args = {"--version", "wt", "x"}, .out = "vornalt Console Launcher, v1.0.0\n"},
+      {.args = {"/version", "wt", "x"}, .out = "vornalt Console Launcher, v1.0.0\n"},
   };
   for (const auto& c : cases) {
-    RunResult r = run_with(c.args);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.system.err, c.err);
-    EXPECT_EQ(r.system.out, help_screen());
-    EXPECT_EQ(r.system.both, c.err + help_screen());
-    EXPECT_TRUE(r.system.calls.empty());
+    Fakes system;
+    EXPECT_EQ(run_on(system, c.args), c.status);
+    EXPECT_EQ(system.console.err, c.err);
+    EXPECT_EQ(system.console.both, c.err + c.out);
+    EXPECT_TRUE(started_nothing(system));
   }
 }
 
@@ -82,12 +106,13 @@ TEST(Run, CmdCommandsThatCmdCannotCarryAreRefusedBeforeAnythingStarts) {
       "Error: A command word holds a line break, which cmd.exe cannot pass on (use -s pwsh or -s "
       "powershell)\n";
   const struct {
-    std::vector<std::string> args;
+    Args args;
     std::string err;
   } cases[] = {
       {{"conhost", "echo", "a\nb"}, line_break},
       {{"wt", "-q", "echo", "a", "\r"}, line_break},
       {{"wt", "-s", "pwsh", "-s", "cmd", "x", "\r\n"}, line_break},
+      {{"wt", "-n", "x", "\n"}, line_break},
       // The PowerShell script carries line breaks, and the title is written
       // for cmd's title command without them.
       {{"conhost", "-s", "pwsh", "echo", "a\nb"}, ""},
@@ -95,254 +120,271 @@ TEST(Run, CmdCommandsThatCmdCannotCarryAreRefusedBeforeAnythingStarts) {
       {{"conhost", "-t", "a\nb", "x"}, ""},
   };
   for (const auto& c : cases) {
-    RunResult r = run_with(c.args);
-    EXPECT_EQ(r.status, c.err.empty() ? 0 : 1);
-    EXPECT_EQ(r.system.err, c.err);
-    if (!c.err.empty()) {
-      EXPECT_EQ(r.system.both, c.err);
-    }
-    EXPECT_EQ(r.system.calls.empty(), !c.err.empty());
+    Fakes system;
+    EXPECT_EQ(run_on(system, c.args), c.err.empty() ? 0 : 1);
+    EXPECT_EQ(system.console.err, c.err);
+    EXPECT_EQ(system.console.out.empty(), !c.err.empty());  // no summary when refused
+    EXPECT_EQ(started_nothing(system), !c.err.empty());
   }
 }
 
-TEST(Run, VersionOnly) {
-  for (const char* flag : {"--version", "/version"}) {
-    RunResult r = run_with({flag, "wt", "x"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.system.both, "vornalt Console Launcher, v1.0.0\n");
-    EXPECT_TRUE(r.system.calls.empty());
+// What a run prints: a warning about the command's first word before
+// anything else; the summary, which names the variables but shows no value,
+// and the line; what started, or, whatever -q says, why nothing did. The dry
+// run prints the host in place of the start, and starts nothing.
+TEST(Run, PrintsTheSummaryTheLineAndTheStart) {
+  const struct {
+    Args args;
+    std::string summary;                                        // before the line
+    std::string after = "Launched 'conhost' with PID: 4120\n";  // after the line, in a run
+    Result create = {};
+    std::string warning = "";
+  } cases[] = {
+      {.args = {"wt", "-t", "Plain Title", "cmd", "/c", "echo", "Hello", "&&", "pause"},
+       .summary = "Target:    wt\nShell:     cmd\nTitle:     Plain Title\n"
+                  "Arguments: cmd /c echo Hello ^&^& pause\n",
+       .after = "Launched 'wt' with PID: 4120\n"},
+      {.args = {"conhost", "-t", "A & B", "x"},
+       .summary = "Target:    conhost\nShell:     cmd\nTitle:     A & B\nArguments: x\n"},
+      {.args = {"conhost", "-d", "C:\\work", "x"},
+       .summary = CONHOST + "Folder:    C:\\work\nArguments: x\n"},
+      {.args = {"conhost", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"},
+       .summary = CONHOST + "Variables: SECRET, Path\nArguments: x\n"},
+      {.args = {"conhost", "-w", "x"}, .summary = CONHOST + "Arguments: x\n"},
+      {.args = {"conhost", "-e", "x"},
+       .summary = CONHOST + "Arguments: x\n",
+       .after = "Launched 'conhost' with PID: 4120\nShell PID: 5678\n"},
+      {.args = {"conhost", "--size=80,25", "x"},
+       .summary = CONHOST + "Arguments: --size=80,25 x\n",
+       .warning = "Warning: '--size=80,25' starts the command; an option's value is the next "
+                  "word (--size 80,25)\n"},
+      {.args = {"wt", "x"},
+       .summary = WT + "Arguments: x\n",
+       .after = "Failed to launch 'wt': Error { code: HRESULT(0x80070002), message: \"The system "
+                "cannot find the file specified.\" }\n",
+       .create = error_from_win32(2)},
+  };
+  for (const auto& c : cases) {
+    for (const Args& flags : {Args{}, Args{"-q"}, Args{"-n"}, Args{"-n", "-q"}}) {
+      const bool quiet = std::ranges::count(flags, "-q") == 1;
+      const bool dry = std::ranges::count(flags, "-n") == 1;
+      SCOPED_TRACE(::testing::PrintToString(with(c.args, flags)));
+      Fakes system;
+      system.processes.create_result = c.create;
+      system.pipes.reads = {"pid 5678\nstatus 0\n"};
+      const bool fails = !dry && !c.create.ok();
+      EXPECT_EQ(run_on(system, with(c.args, flags)), fails ? 1 : 0);
+      const std::string host = "C:\\Windows\\System32\\" + c.args[0] + ".exe";
+      const std::string line = composed_line(c.args);
+      const std::string failure = fails ? c.after : "";
+      EXPECT_EQ(system.console.err, quiet ? failure : c.warning + failure);
+      EXPECT_EQ(system.console.both, quiet ? failure
+                                           : c.warning + c.summary + "cmdline:   " + line + "\n" +
+                                                 (dry ? "Host:      " + host + "\n" : c.after));
+      if (dry) {
+        EXPECT_TRUE(started_nothing(system));
+        continue;
+      }
+      ASSERT_EQ(system.processes.starts.size(), 1u);
+      EXPECT_EQ(system.processes.starts[0].application, host);
+      EXPECT_EQ(system.processes.starts[0].line(), line);
+    }
+  }
+}
+
+// A host that cannot be found starts nothing; only one found nowhere gets the
+// line that says where it was looked for. The dry run looks for it too, and
+// fails as the run does.
+TEST(Run, AHostThatCannotBeFoundStartsNothing) {
+  const std::string where =
+      " in vornalt.exe's own folder, the system folder, the Windows folder and the folders on "
+      "PATH given by a full path, never in the current folder";
+  const struct {
+    Args args = {"conhost", "-w", "x"};
+    Args files = {};
+    Result folders = {};
+    Result lookup = {};  // of PATH
+    std::string code = "0x80070002";
+    std::string detail = "";
+  } cases[] = {
+      {.detail = "Looked for conhost.exe" + where + "\n"},
+      {.args = {"wt", "x"},
+       .detail = "Looked for wt.exe" + where + "; Windows Terminal may not be installed\n"},
+      {.files = {"C:\\Windows\\conhost.exe"}, .folders = error_from_win32(5), .code = "0x80070005"},
+      {.files = {"C:\\a\\conhost.exe"}, .lookup = error_from_win32(8), .code = "0x80070008"},
+  };
+  for (const auto& c : cases) {
+    for (const Args& flags : {Args{}, Args{"-q"}, Args{"-n"}, Args{"-n", "-q"}}) {
+      SCOPED_TRACE(c.code + " " + ::testing::PrintToString(flags));
+      Fakes system;
+      system.paths.files = c.files;
+      system.paths.folder_result = c.folders;
+      system.environment.lookup_result = c.lookup;
+      EXPECT_EQ(run_on(system, with(c.args, flags)), 1);
+      EXPECT_EQ(system.console.err, "Failed to launch '" + c.args[0] + "': Error { code: HRESULT(" +
+                                        c.code +
+                                        "), message: \"The system cannot find the file "
+                                        "specified.\" }\n" +
+                                        c.detail);
+      const std::string summary = (c.args[0] == "wt" ? WT : CONHOST) +
+                                  "Arguments: x\ncmdline:   " + composed_line(c.args) + "\n";
+      EXPECT_EQ(system.console.out, std::ranges::count(flags, "-q") ? "" : summary);
+      EXPECT_TRUE(started_nothing(system));
+    }
   }
 }
 
 TEST(Run, TheStartingFolder) {
-  const std::string summary = "Target:    conhost\nShell:     cmd\nTitle:     \n";
   const std::string deep = "C:\\" + std::string(253, 'd') + "\\";  // 257 characters
+  const std::string missing =
+      "Failed to use folder 'C:\\work\\missing': Error { code: HRESULT(0x80070003), message: "
+      "\"The system cannot find the path specified.\" }\n";
   const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-    std::vector<std::string> calls;
-    std::string start_folder;
+    Args args;               // after -q
+    std::string started_in;  // by conhost.exe
+    Args line_of = {};       // the table's request whose line it starts
+    std::string err = "";    // nothing starts
   } cases[] = {
       // The longest folder a program can start in; one more is refused
       // before anything starts, not by a failed start that names no folder.
-      {{"conhost", "-q", "-d", deep + "x", "x"},
-       0,
-       "",
-       "",
-       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
-       deep + "x"},
+      {.args = {"conhost", "-d", deep + "x", "x"}, .started_in = deep + "x"},
       // Its last backslash is not counted.
-      {{"conhost", "-q", "-d", deep + "x\\", "x"},
-       0,
-       "",
-       "",
-       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
-       deep + "x\\"},
-      {{"wt", "-q", "-d", deep + "\xF0\x9F\x98\x80", "x"},
-       1,
-       "",
-       "Failed to use folder '" + deep +
-           "\xF0\x9F\x98\x80': it has 259 characters, over the 258 "
-           "that Windows allows for the folder a program starts in\n",
-       {},
-       ""},
-      {{"conhost", "-d", "C:\\work", "x"},
-       0,
-       summary + "Folder:    C:\\work\nArguments: x\ncmdline:   conhost.exe cmd.exe /c title && x\n"
-                 "Launched 'conhost' with PID: 4120\n",
-       "",
-       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
-       "C:\\work"},
+      {.args = {"conhost", "-d", deep + "x\\", "x"}, .started_in = deep + "x\\"},
+      {.args = {"wt", "-d", deep + "\xF0\x9F\x98\x80", "x"},
+       .err = "Failed to use folder '" + deep +
+              "\xF0\x9F\x98\x80': it has 259 characters, over the 258 that Windows allows for the "
+              "folder a program starts in\n"},
+      {.args = {"conhost", "-d", "C:\\work", "x"}, .started_in = "C:\\work"},
       // Made absolute against the current folder; wt.exe gets it on its line.
-      {{"wt", "-q", "-d", "src", "x"},
-       0,
-       "",
-       "",
-       {"CreateProcessW", "CloseHandle(process)", "CloseHandle(thread)"},
-       ""},
-      {{"conhost", "-d", "missing", "x"},
-       1,
-       "",
-       "Failed to use folder 'C:\\work\\missing': Error { code: HRESULT(0x80070003), message: "
-       "\"The system cannot find the path specified.\" }\n",
-       {"FormatMessageW(HRESULT(0x80070003))"},
-       ""},
+      {.args = {"wt", "-d", "src", "x"}, .line_of = {"wt", "-d", "C:\\work\\src", "x"}},
+      {.args = {"conhost", "-d", "missing", "x"}, .err = missing},
+      // The dry run checks it as a run would.
+      {.args = {"conhost", "-n", "-d", "missing", "x"}, .err = missing},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = c.args;
-    args.insert(args.begin(), "vornalt.exe");
-    testing::FakeSystem system;
-    system.folders = {"C:\\work", "C:\\work\\src", deep + "x", deep + "x\\",
-                      deep + "\xF0\x9F\x98\x80"};
-    system.message = "The system cannot find the path specified.";
-    EXPECT_EQ(run(args, system), c.status);
-    EXPECT_EQ(system.out, c.out);
-    EXPECT_EQ(system.err, c.err);
-    EXPECT_EQ(system.calls, c.calls);
-    EXPECT_EQ(system.start_folder, c.start_folder);
-    if (c.args[0] == "wt" && c.status == 0) {
-      EXPECT_NE(to_wtf8(system.command_line).find(" --startingDirectory C:\\work\\src cmd.exe "),
-                std::string::npos);
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    Fakes system;
+    system.paths.folders = {"C:\\work", "C:\\work\\src", deep + "x", deep + "x\\",
+                            deep + "\xF0\x9F\x98\x80"};
+    system.messages.message = "The system cannot find the path specified.";
+    EXPECT_EQ(run_on(system, with(c.args, {"-q"})), c.err.empty() ? 0 : 1);
+    EXPECT_EQ(system.console.both, c.err);
+    if (!c.err.empty()) {
+      EXPECT_TRUE(started_nothing(system));
+      continue;
     }
+    ASSERT_EQ(system.processes.starts.size(), 1u);
+    EXPECT_EQ(system.processes.starts[0].folder, c.started_in);
+    if (!c.line_of.empty()) {
+      EXPECT_EQ(system.processes.starts[0].line(), composed_line(c.line_of));
+    }
+    EXPECT_TRUE(system.processes.open.empty());
   }
 }
 
 // wt.exe replaces %NAME% and unpaired surrogates in the relay's own path:
 // its short name passes, or nothing starts.
 TEST(Run, TheRelaysPathReachesWtUnchanged) {
-  const std::string relay = " --vornalt-relay - --keep cmd.exe /c ";
   const std::string refused = "), and the path has no short name that it would\n";
   const struct {
-    std::string target, program, short_name;
-    std::string relay_program;  // as on the line; empty: refused
+    std::string target = "wt";
+    std::string program, short_name = "";
+    std::string relay = "";  // as on the line; empty: refused
     std::string err = "";
     Result lookup = {};  // of the variables in the path
   } cases[] = {
-      {"wt", "C:\\%USERNAME%\\vornalt.exe", "C:\\USERNA~1\\vornalt.exe",
-       "C:\\USERNA~1\\vornalt.exe"},
-      {"wt", "C:\\%USERNAME%\\vornalt.exe", "", "",
-       "Error: wt.exe would not pass on the path of vornalt.exe, 'C:\\%USERNAME%\\vornalt.exe', "
-       "as it is (%USERNAME% is a variable that it would replace" +
-           refused},
-      {"wt", "C:\\x\xED\xA0\x80\\vornalt.exe", "C:\\X~1\\vornalt.exe", "C:\\X~1\\vornalt.exe"},
-      {"wt", "C:\\x\xED\xA0\x80\\vornalt.exe", "C:\\x\xED\xA0\x80\\v.exe", "",
-       "Error: wt.exe would not pass on the path of vornalt.exe, 'C:\\x\xED\xA0\x80\\vornalt.exe', "
-       "as it is (it holds an unpaired surrogate" +
-           refused},
+      {.program = "C:\\%USERNAME%\\vornalt.exe",
+       .short_name = "C:\\USERNA~1\\vornalt.exe",
+       .relay = "C:\\USERNA~1\\vornalt.exe"},
+      {.program = "C:\\%USERNAME%\\vornalt.exe",
+       .err = "Error: wt.exe would not pass on the path of vornalt.exe, "
+              "'C:\\%USERNAME%\\vornalt.exe', as it is (%USERNAME% is a variable that it would "
+              "replace" +
+              refused},
+      {.program = "C:\\x\xED\xA0\x80\\vornalt.exe",
+       .short_name = "C:\\X~1\\vornalt.exe",
+       .relay = "C:\\X~1\\vornalt.exe"},
+      {.program = "C:\\x\xED\xA0\x80\\vornalt.exe",
+       .short_name = "C:\\x\xED\xA0\x80\\v.exe",
+       .err = "Error: wt.exe would not pass on the path of vornalt.exe, "
+              "'C:\\x\xED\xA0\x80\\vornalt.exe', as it is (it holds an unpaired surrogate" +
+              refused},
       // What wt.exe leaves as it is stays: an undefined name, a lone %. The
       // search goes on after an undefined name's second %.
-      {"wt", "C:\\%NOT_SET%\\100%\\%%\\v.exe", "", "C:\\%NOT_SET%\\100%\\%%\\v.exe"},
-      {"wt", "C:\\%UNSET%USERNAME%\\v.exe", "C:\\UNSET~1\\v.exe", "C:\\%UNSET%USERNAME%\\v.exe"},
+      {.program = "C:\\%NOT_SET%\\100%\\%%\\v.exe", .relay = "C:\\%NOT_SET%\\100%\\%%\\v.exe"},
+      {.program = "C:\\%UNSET%USERNAME%\\v.exe",
+       .short_name = "C:\\UNSET~1\\v.exe",
+       .relay = "C:\\%UNSET%USERNAME%\\v.exe"},
       // A name that cannot be looked up may be replaced.
-      {"wt", "C:\\%X%\\v.exe", "C:\\X~1\\v.exe", "C:\\X~1\\v.exe", "", error_from_win32(5)},
+      {.program = "C:\\%X%\\v.exe",
+       .short_name = "C:\\X~1\\v.exe",
+       .relay = "C:\\X~1\\v.exe",
+       .lookup = error_from_win32(5)},
       // conhost.exe hands every unit on.
-      {"conhost", "C:\\%USERNAME%\\v.exe", "", "C:\\%USERNAME%\\v.exe"},
+      {.target = "conhost", .program = "C:\\%USERNAME%\\v.exe", .relay = "C:\\%USERNAME%\\v.exe"},
   };
   for (const auto& c : cases) {
-    testing::FakeSystem system;
-    system.program_file = c.program;
-    system.short_name = c.short_name;
-    system.environment.push_back("username=me");
-    system.environment_result = c.lookup;
-    const std::vector<std::string> args = {"vornalt.exe", c.target, "-q", "-k", "x"};
-    EXPECT_EQ(run(args, system), c.relay_program.empty() ? 1 : 0) << c.program;
-    EXPECT_EQ(system.err, c.err) << c.program;
-    const std::string line = to_wtf8(system.command_line);
-    if (c.relay_program.empty()) {
-      EXPECT_EQ(line, "") << c.program;
-    } else {
-      EXPECT_NE(line.find(" " + c.relay_program + relay), std::string::npos) << line;
+    SCOPED_TRACE(c.program);
+    Fakes system;
+    system.paths.program_file = c.program;
+    system.paths.short_name = c.short_name;
+    system.environment.strings.push_back("username=me");
+    system.environment.lookup_result = c.lookup;
+    EXPECT_EQ(run_on(system, {c.target, "-q", "-k", "x"}), c.relay.empty() ? 1 : 0);
+    EXPECT_EQ(system.console.err, c.err);
+    if (c.relay.empty()) {
+      EXPECT_TRUE(started_nothing(system));
+      continue;
     }
+    // The table's line, with this relay's path in place of the fakes' one.
+    const std::string own = "C:\\tools\\vornalt.exe";
+    std::string line = composed_line({c.target, "-k", "x"});
+    line.replace(line.find(own), own.size(), c.relay);
+    ASSERT_EQ(system.processes.starts.size(), 1u);
+    EXPECT_EQ(system.processes.starts[0].line(), line);
   }
 }
-
-TEST(Run, DryRunPrintsWhatARunWouldAndTheHostAndStartsNothing) {
-  const std::vector<std::vector<std::string>> requests = {
-      {"wt", "-t", "T", "-s", "pwsh", "echo", "a b"},
-      {"conhost", "-d", "C:\\work", "-e", "cmd", "/c", "echo", "&"},
-      {"wt", "--window", "a b", "-e", "x"},
-  };
-  for (const auto& args : requests) {
-    RunResult real = run_with(args);
-    std::vector<std::string> dry = args;
-    dry.insert(dry.begin() + 1, "-n");
-    RunResult r = run_with(dry);
-    EXPECT_EQ(r.status, 0);
-    const std::string host = "Host:      C:\\Windows\\System32\\" + args[0] + ".exe\n";
-    const std::string out = real.system.out.substr(0, real.system.out.find("Launched '"));
-    EXPECT_EQ(r.system.out, out + host);
-    EXPECT_EQ(r.system.err, "");
-    // The search for the host, and nothing else.
-    ASSERT_FALSE(r.system.probed.empty());
-    EXPECT_EQ(r.system.probed.front(), "C:\\tools\\" + args[0] + ".exe");
-    EXPECT_EQ(r.system.calls, std::vector<std::string>{});
-    dry.insert(dry.begin() + 1, "-q");
-    r = run_with(dry);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.system.both, "");
-  }
-  // It checks what a run would check, and fails as a run would.
-  RunResult r = run_with({"conhost", "-n", "-q", "-d", "nowhere", "x"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.system.err.find("Failed to use folder 'C:\\work\\nowhere': "), std::string::npos);
-  r = run_with({"wt", "-n", "x", "\n"});
-  EXPECT_EQ(r.status, 1);
-  for (const char* quiet : {"-q", "-w"}) {
-    std::vector<std::string> args = {"vornalt.exe", "wt", quiet, "x"};
-    testing::FakeSystem real;
-    real.files = {};
-    EXPECT_EQ(run(args, real), 1);
-    args.insert(args.begin() + 2, "-n");
-    testing::FakeSystem dry;
-    dry.files = {};
-    EXPECT_EQ(run(args, dry), 1);
-    EXPECT_EQ(dry.both, real.both);
-    EXPECT_NE(dry.err.find("Looked for wt.exe in "), std::string::npos);
-  }
-}
-
-// The relay's words as the fake system makes them, and wt's line before them.
-const std::string RELAY = "C:\\tools\\vornalt.exe --vornalt-relay ";
-const std::string ID = "0123456789abcdeffedcba9876543210 ";
-const std::string WT = "wt.exe --window vornalt --title \"\" --startingDirectory . ";
 
 TEST(Run, TheRelayWatchesTheCommandForExitCodeAndForWtsWait) {
-  const std::string relay = RELAY + ID;
-  const std::string& wt = WT;
   const struct {
-    std::vector<std::string> args;
-    std::vector<std::string> reads;  // the relay's report
-    int status;
-    std::string line;  // as started
-    std::string err;
+    Args args;
+    Args reads;  // the relay's report
+    int status = 0;
+    std::string err = "";
   } cases[] = {
-      {{"conhost", "-e", "x"},
-       {"pid 5678\nstatus 7\n"},
-       7,
-       "conhost.exe " + relay + "cmd.exe /c title && x"},
-      {{"wt", "-e", "x"},
-       {"pid 5678\nstatus 3221225786\n"},
-       static_cast<int>(0xC000013A),
-       wt + relay + "cmd.exe /c x"},
-      {{"wt", "-e", "x"},
-       {"pid 5678\n"},
-       1,
-       wt + relay + "cmd.exe /c x",
-       "Error: The new console ended before it reported the command's exit status\n"},
+      {.args = {"conhost", "-e", "x"}, .reads = {"pid 5678\nstatus 7\n"}, .status = 7},
+      {.args = {"wt", "-e", "x"},
+       .reads = {"pid 5678\nstatus 3221225786\n"},
+       .status = static_cast<int>(0xC000013A)},
+      {.args = {"wt", "-e", "x"},
+       .reads = {"pid 5678\n"},
+       .status = 1,
+       .err = "Error: The new console ended before it reported the command's exit status\n"},
       // wt -w waits for the command through the relay; its status stays 0.
-      {{"wt", "-w", "x"}, {"pid 5678\nstatus 7\n"}, 0, wt + relay + "cmd.exe /c x"},
-      {{"wt", "-w", "x"},
-       {"pid 5678\n"},
-       0,
-       wt + relay + "cmd.exe /c x",
-       "Warning: The new console ended before it reported the command's exit status\n"},
+      {.args = {"wt", "-w", "x"}, .reads = {"pid 5678\nstatus 7\n"}},
+      {.args = {"wt", "-w", "x"},
+       .reads = {"pid 5678\n"},
+       .err = "Warning: The new console ended before it reported the command's exit status\n"},
       // A shell that never started ran nothing: status 1, whatever was asked.
-      {{"wt", "-w", "x"},
-       {"failed 2147942402\n"},
-       1,
-       wt + relay + "cmd.exe /c x",
-       "Error: Failed to start 'cmd.exe' in the new console: Error { code: HRESULT(0x80070002), "
-       "message: \"The system cannot find the file specified.\" }\n"},
-      // Otherwise the lines are as ever.
-      {{"conhost", "-w", "x"}, {}, 0, "conhost.exe cmd.exe /c title && x"},
-      {{"wt", "x"}, {}, 0, wt + "cmd.exe /c x"},
+      {.args = {"wt", "-w", "x"},
+       .reads = {"failed 2147942402\n"},
+       .status = 1,
+       .err = "Error: Failed to start 'cmd.exe' in the new console: Error { code: "
+              "HRESULT(0x80070002), message: \"The system cannot find the file specified.\" }\n"},
+      // Otherwise there is no relay's pipe.
+      {.args = {"conhost", "-w", "x"}},
+      {.args = {"wt", "x"}},
   };
   for (const auto& c : cases) {
-    const testing::FakeSystem system = run_quietly(c.args, c.reads, c.status, c.line);
-    EXPECT_EQ(system.err, c.err) << c.line;
-    EXPECT_EQ(system.pipe_name.empty(), c.reads.empty()) << c.line;
+    SCOPED_TRACE(::testing::PrintToString(c.args) + c.err);
+    Fakes system;
+    system.pipes.reads = c.reads;
+    EXPECT_EQ(run_on(system, with(c.args, {"-q"})), c.status);
+    EXPECT_EQ(system.console.err, c.err);
+    ASSERT_EQ(system.processes.starts.size(), 1u);
+    EXPECT_EQ(system.processes.starts[0].line(), composed_line(c.args));
+    EXPECT_EQ(system.pipes.made.empty(), c.reads.empty());
   }
-  // Without the random id nothing starts.
-  testing::FakeSystem system;
-  system.random_result = error_from_win32(5);
-  system.message = "Access is denied.";
-  EXPECT_EQ(run(std::vector<std::string>{"vornalt.exe", "conhost", "-e", "x"}, system), 1);
-  EXPECT_EQ(system.err,
-            "Failed to launch 'conhost': Error { code: HRESULT(0x80070005), message: \"Access is "
-            "denied.\" }\n");
-  EXPECT_EQ(system.out, "");
-  EXPECT_EQ(system.calls, (std::vector<std::string>{"FormatMessageW(HRESULT(0x80070005))"}));
 }
 
 // An environment block of these strings.
@@ -352,219 +394,156 @@ std::u16string block(std::initializer_list<std::u16string_view> strings) {
   return out + u'\0';
 }
 
-// The names, never the values, in the summary; the values reach the command
-// through conhost.exe's environment, or over the relay's pipe past wt.exe,
-// never on a command line.
+// The values reach the command through conhost.exe's environment, or over
+// the relay's pipe past wt.exe, never on a command line (the table's lines
+// hold none).
 TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
-  const std::string& relay = RELAY;
-  const std::string& id = ID;
-  const std::string& wt = WT;
   const struct {
-    std::vector<std::string> args;
-    std::vector<std::string> reads;  // the relay's report
-    int status;
-    std::string line;            // as started
-    std::u16string environment;  // as started
-    std::string written, err;    // to the relay, and on standard error
+    Args args;
+    Args reads = {};  // the relay's report
+    int status = 0;
+    std::u16string environment = u"";  // conhost.exe's
+    std::string written = "";          // to the relay
+    std::string err = "";
   } cases[] = {
-      {{"conhost", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"},
-       {},
-       0,
-       "conhost.exe cmd.exe /c title && x",
-       block({u"=C:=C:\\work", u"SECRET=s3 cr3t"})},
-      {{"wt", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"},
-       {"pid 5678\n"},
-       0,
-       wt + relay + id + "--variables cmd.exe /c x",
-       u"",
-       "vars 2\nset 14\nSECRET=s3 cr3t\nunset 4\nPath\n"},
+      {.args = {"conhost", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"},
+       .environment = block({u"=C:=C:\\work", u"SECRET=s3 cr3t"})},
+      {.args = {"wt", "-v", "SECRET=s3 cr3t", "-v", "Path=", "x"},
+       .reads = {"pid 5678\n"},
+       .written = "vars 2\nset 14\nSECRET=s3 cr3t\nunset 4\nPath\n"},
       // The command does not run without them.
-      {{"wt", "-v", "SECRET=s3 cr3t", "x"},
-       {},
-       1,
-       wt + relay + id + "--variables cmd.exe /c x",
-       u"",
-       "vars 1\nset 14\nSECRET=s3 cr3t\n",
-       "Error: The new console ended before it reported the command's exit status\n"},
-      // The relay reads its options in this order.
-      {{"wt", "-k", "-v", "A=1", "x"},
-       {"pid 5678\n"},
-       0,
-       wt + relay + id + "--keep --variables cmd.exe /c x",
-       u"",
-       "vars 1\nset 3\nA=1\n"},
+      {.args = {"wt", "-v", "A=1", "x"},
+       .status = 1,
+       .written = "vars 1\nset 3\nA=1\n",
+       .err = "Error: The new console ended before it reported the command's exit status\n"},
+      {.args = {"wt", "-k", "-v", "A=1", "x"},
+       .reads = {"pid 5678\n"},
+       .written = "vars 1\nset 3\nA=1\n"},
       // -k alone: the relay with no pipe.
-      {{"wt", "-k", "x"}, {}, 0, wt + relay + "- --keep cmd.exe /c x", u""},
-      {{"conhost", "-k", "-e", "-v", "A=1", "x"},
-       {"pid 5678\nstatus 7\n"},
-       7,
-       "conhost.exe " + relay + id + "--keep cmd.exe /c title && x",
-       block({u"=C:=C:\\work", u"A=1", u"Path=C:\\Windows"}),
-       "vars 0\n"},
+      {.args = {"wt", "-k", "x"}},
+      {.args = {"conhost", "-k", "-e", "-v", "A=1", "x"},
+       .reads = {"pid 5678\nstatus 7\n"},
+       .status = 7,
+       .environment = block({u"=C:=C:\\work", u"A=1", u"Path=C:\\Windows"}),
+       .written = "vars 0\n"},
   };
   for (const auto& c : cases) {
-    const testing::FakeSystem system = run_quietly(c.args, c.reads, c.status, c.line);
-    EXPECT_EQ(system.start_environment, c.environment) << c.line;
-    EXPECT_EQ(system.pipe_written, c.written) << c.line;
-    EXPECT_EQ(system.err, c.err) << c.line;
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    Fakes system;
+    system.pipes.reads = c.reads;
+    EXPECT_EQ(run_on(system, with(c.args, {"-q"})), c.status);
+    ASSERT_EQ(system.processes.starts.size(), 1u);
+    EXPECT_EQ(system.processes.starts[0].line(), composed_line(c.args));
+    EXPECT_EQ(system.processes.starts[0].environment, c.environment);
+    EXPECT_EQ(system.pipes.written, c.written);
+    EXPECT_EQ(system.console.err, c.err);
   }
   // Without vornalt's own environment there is none to change: nothing
   // starts.
-  testing::FakeSystem system;
-  system.environment_strings_result = error_from_win32(8);
-  EXPECT_EQ(run(std::vector<std::string>{"vornalt.exe", "conhost", "-q", "-v", "A=1", "x"}, system),
-            1);
-  EXPECT_EQ(system.err,
+  Fakes system;
+  system.environment.strings_result = error_from_win32(8);
+  EXPECT_EQ(run_on(system, {"conhost", "-q", "-v", "A=1", "x"}), 1);
+  EXPECT_EQ(system.console.err,
             "Failed to launch 'conhost': Error { code: HRESULT(0x80070008), message: \"The system "
             "cannot find the file specified.\" }\n");
-  EXPECT_EQ(std::count(system.calls.begin(), system.calls.end(), "CreateProcessW"), 0);
-  for (const char* dry : {"-w", "-n"}) {
-    RunResult r = run_with({"conhost", dry, "-v", "B=1", "-v", "a=", "-v", "b=2", "x"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.system.out.substr(0, r.system.out.find("cmdline:")),
-              "Target:    conhost\nShell:     cmd\nTitle:     \nVariables: b, a\nArguments: x\n");
-  }
+  EXPECT_TRUE(system.processes.starts.empty());
 }
 
 // The window as asked: conhost.exe's STARTUPINFO and the relay for its
 // size, wt.exe's own options for a new window and its STARTUPINFO; the
-// summary says what was asked, and the dry run what the STARTUPINFO says and
-// when Terminal's options apply.
+// summary says what was asked.
 TEST(Run, TheWindowOpensAsAsked) {
-  const std::string relay = "C:\\tools\\vornalt.exe --vornalt-relay - --size 100,30 ";
-  const std::string wt = "wt.exe --window new";
-  const std::string rest = " --title \"\" --startingDirectory . cmd.exe /c x";
   const struct {
-    std::vector<std::string> args;
+    Args args;
     std::string window;  // the summary's line
-    std::string line;
-    StartupWindow startup;
+    StartupWindow startup = {};
   } cases[] = {
-      {{"conhost", "--min", "--pos", "-1200,80", "x"},
-       "minimized, at -1200,80",
-       "conhost.exe cmd.exe /c title && x",
-       {.show = ShowCommand::show_min_no_activate, .position = Pixels{-1200, 80}}},
-      {{"conhost", "--max", "x"},
-       "maximized",
-       "conhost.exe cmd.exe /c title && x",
-       {.show = ShowCommand::show_maximized}},
-      {{"conhost", "--no-focus", "--size", "100,30", "x"},
-       "100x30 cells, no focus",
-       "conhost.exe " + relay + "cmd.exe /c title && x",
-       {.show = ShowCommand::show_no_activate}},
-      {{"wt", "--max", "--size", "100,30", "x"},
-       "maximized, 100x30 cells",
-       wt + " --maximized --size 100,30" + rest,
-       {}},
-      {{"wt", "--fullscreen", "--pos", "0,-5", "x"},
-       "full screen, at 0,-5",
-       wt + " --fullscreen --pos 0,-5" + rest,
-       {}},
-      {{"wt", "--min", "--no-focus", "x"},
-       "minimized, no focus",
-       wt + rest,
-       {.show = ShowCommand::show_min_no_activate}},
-      {{"wt", "--window", "Dev", "--no-focus", "x"},
-       "no focus",
-       "wt.exe --window Dev" + rest,
-       {.show = ShowCommand::show_no_activate}},
+      {.args = {"conhost", "--min", "--pos", "-1200,80", "x"},
+       .window = "minimized, at -1200,80",
+       .startup = {.show = ShowCommand::show_min_no_activate, .position = Pixels{-1200, 80}}},
+      {.args = {"conhost", "--max", "x"},
+       .window = "maximized",
+       .startup = {.show = ShowCommand::show_maximized}},
+      {.args = {"conhost", "--no-focus", "--size", "100,30", "x"},
+       .window = "100x30 cells, no focus",
+       .startup = {.show = ShowCommand::show_no_activate}},
+      {.args = {"wt", "--max", "--size", "100,30", "x"}, .window = "maximized, 100x30 cells"},
+      {.args = {"wt", "--fullscreen", "--pos", "0,-5", "x"}, .window = "full screen, at 0,-5"},
+      {.args = {"wt", "--min", "--no-focus", "x"},
+       .window = "minimized, no focus",
+       .startup = {.show = ShowCommand::show_min_no_activate}},
+      {.args = {"wt", "--window", "Dev", "--no-focus", "x"},
+       .window = "no focus",
+       .startup = {.show = ShowCommand::show_no_activate}},
   };
   for (const auto& c : cases) {
-    RunResult r = run_with(c.args);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.system.out.find("\nTitle:     \nWindow:    " + c.window + "\nArguments: x\n"),
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    Fakes system;
+    EXPECT_EQ(run_on(system, c.args), 0);
+    EXPECT_NE(system.console.out.find("\nTitle:     \nWindow:    " + c.window + "\nArguments: x\n"),
               std::string::npos)
-        << r.system.out;
-    EXPECT_EQ(to_wtf8(r.system.command_line), c.line + std::string(1, '\0'));
-    EXPECT_EQ(r.system.start_window, c.startup) << c.line;
+        << system.console.out;
+    ASSERT_EQ(system.processes.starts.size(), 1u);
+    EXPECT_EQ(system.processes.starts[0].line(), composed_line(c.args));
+    EXPECT_EQ(system.processes.starts[0].window, c.startup);
   }
-  RunResult dry = run_with({"conhost", "-n", "--max", "--pos", "1,2", "x"});
-  EXPECT_NE(dry.system.out.find("\nHost:      C:\\Windows\\System32\\conhost.exe\n"
-                                "Startup:   dwFlags STARTF_USESHOWWINDOW | STARTF_USEPOSITION, "
-                                "wShowWindow SW_SHOWMAXIMIZED (3), dwX 1, dwY 2\n"),
-            std::string::npos)
-      << dry.system.out;
-  dry = run_with({"wt", "-n", "--window", "Dev", "--size", "100,30", "x"});
-  EXPECT_TRUE(dry.system.out.ends_with(
-      "\nHost:      C:\\Windows\\System32\\wt.exe\n"
-      "Note:      Windows Terminal applies the window options only if the window 'Dev' is new\n"))
-      << dry.system.out;
-  dry = run_with({"wt", "-n", "x"});
-  EXPECT_TRUE(dry.system.out.ends_with("\nHost:      C:\\Windows\\System32\\wt.exe\n"));
 }
 
-TEST(Run, SummaryThenLaunch) {
-  RunResult r = run_with({"WT", "-t", "My Title", "cmd", "/c", "echo", "a b"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.system.out,
-            "Target:    wt\n"
-            "Shell:     cmd\n"
-            "Title:     My Title\n"
-            "Arguments: cmd /c echo \"a b\"\n"
-            "cmdline:   wt.exe --window vornalt --title \"My Title\" --startingDirectory . cmd.exe "
-            "/c cmd /c echo \"a b\"\n"
-            "Launched 'wt' with PID: 4120\n");
-  EXPECT_EQ(r.system.err, "");
-}
-
-TEST(Run, TitleShownAsTypedAndEmptyTitleLine) {
-  RunResult r = run_with({"conhost", "-t", "A & B", "x"});
-  EXPECT_NE(r.system.out.find("Title:     A & B\n"), std::string::npos);
-  EXPECT_NE(r.system.out.find("title A ^& B && x\n"), std::string::npos);
-  r = run_with({"conhost", "x"});
-  EXPECT_NE(r.system.out.find("\nTitle:     \nArguments: x\n"), std::string::npos);
+// The dry run says what the host's STARTUPINFO would say of its window, and
+// when Terminal applies its window options only to a new window.
+TEST(Run, TheDryRunShowsTheHostsWindow) {
+  const struct {
+    Args args;
+    std::string shown;  // after the host
+  } cases[] = {
+      {{"conhost", "--max", "--pos", "1,2", "x"},
+       "Startup:   dwFlags STARTF_USESHOWWINDOW | STARTF_USEPOSITION, wShowWindow "
+       "SW_SHOWMAXIMIZED (3), dwX 1, dwY 2\n"},
+      {{"conhost", "--pos", "3,4", "x"}, "Startup:   dwFlags STARTF_USEPOSITION, dwX 3, dwY 4\n"},
+      {{"wt", "--window", "Dev", "--size", "100,30", "x"},
+       "Note:      Windows Terminal applies the window options only if the window 'Dev' is new\n"},
+      {{"wt", "x"}, ""},
+  };
+  for (const auto& c : cases) {
+    Fakes system;
+    EXPECT_EQ(run_on(system, with(c.args, {"-n"})), 0);
+    EXPECT_TRUE(system.console.out.ends_with("\nHost:      C:\\Windows\\System32\\" + c.args[0] +
+                                             ".exe\n" + c.shown))
+        << system.console.out;
+  }
 }
 
 // advapi32 and bcrypt are loaded only for what needs them: the question
 // whether this process is elevated only for -a, a random id only for a
 // pipe; a plain launch neither asks nor draws, and cannot fail for them.
+// Without the random id nothing starts.
 TEST(Run, APlainLaunchNeitherAsksForElevationNorDrawsAnId) {
   const struct {
-    std::vector<std::string> args;
-    int asked, drawn;
+    Args args;
+    int asked = 0, drawn = 0;
   } cases[] = {
-      {{"conhost", "x"}, 0, 0},
-      {{"wt", "-t", "T", "-d", "C:\\work", "x"}, 0, 0},
-      {{"conhost", "-w", "-v", "A=1", "-k", "x"}, 0, 0},
-      {{"wt", "-n", "-k", "x"}, 0, 0},
-      {{"conhost", "-e", "x"}, 0, 1},
-      {{"wt", "-a", "x"}, 1, 1},
+      {.args = {"conhost", "x"}},
+      {.args = {"wt", "-t", "T", "-d", "C:\\work", "x"}},
+      {.args = {"conhost", "-w", "-v", "A=1", "-k", "x"}},
+      {.args = {"wt", "-n", "-k", "x"}},
+      {.args = {"conhost", "-e", "x"}, .drawn = 1},
+      {.args = {"wt", "-a", "x"}, .asked = 1, .drawn = 1},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = c.args;
-    args.insert(args.begin(), "vornalt.exe");
-    testing::FakeSystem system;
-    system.random_result = error_from_win32(5);
-    system.pipe_reads = {"pid 5678\nstatus 0\n"};
-    EXPECT_EQ(run(args, system), c.drawn) << args[1];
-    EXPECT_EQ(system.elevation_asked, c.asked) << args[1];
-    EXPECT_EQ(system.random_drawn, c.drawn) << args[1];
-  }
-}
-
-TEST(Run, QuietLaunchWritesNothing) {
-  RunResult r = run_with({"conhost", "-q", "-w", "x"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.system.both, "");
-}
-
-TEST(Run, FailedLaunchEndsWithStatusOne) {
-  for (bool quiet : {false, true}) {
-    std::vector<std::string> args = {"wt", "x"};
-    if (quiet) args.insert(args.begin() + 1, "-q");
-    args.insert(args.begin(), "vornalt.exe");
-    testing::FakeSystem system;
-    system.create_result = error_from_win32(2);
-    EXPECT_EQ(run(args, system), 1);
-    const std::string failure =
-        "Failed to launch 'wt': Error { code: HRESULT(0x80070002), message: \"The system cannot "
-        "find the file specified.\" }\n";
-    EXPECT_EQ(system.err, failure);
-    EXPECT_EQ(system.both, quiet ? failure
-                                 : "Target:    wt\nShell:     cmd\nTitle:     \nArguments: x\n"
-                                   "cmdline:   wt.exe --window vornalt --title \"\" "
-                                   "--startingDirectory . cmd.exe /c x\n" +
-                                       failure);
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    Fakes system;
+    system.pipes.random_result = error_from_win32(5);
+    system.messages.message = "Access is denied.";
+    system.pipes.reads = {"pid 5678\nstatus 0\n"};
+    EXPECT_EQ(run_on(system, c.args), c.drawn);
+    EXPECT_EQ(system.elevation.asked, c.asked);
+    EXPECT_EQ(system.pipes.random_drawn, c.drawn);
+    if (c.drawn == 0) continue;
+    EXPECT_EQ(system.console.both, "Failed to launch '" + c.args[0] +
+                                       "': Error { code: HRESULT(0x80070005), message: \"Access "
+                                       "is denied.\" }\n");
+    EXPECT_EQ(system.console.out, "");
+    EXPECT_TRUE(started_nothing(system));
   }
 }
 
