@@ -8,8 +8,10 @@ namespace {
 // The elevated start's line comes back whole, as Windows hands the
 // elevated vornalt.exe the file and its words.
 TEST(ElevatedMessage, ComesBackAsItWasWritten) {
-  const std::string folders[] = {"C:\\work",   "C:\\a b",    "C:\\a b\\",        "C:\\",
-                                 "C:\\x\"y z", "D:\\日本 😀", "\\\\s\\sh are\\\\"};
+  const std::string folders[] = {"C:\\work", "C:\\a b", "C:\\a b\\", "C:\\", "C:\\x\"y z",
+                                 "D:\\日本 😀", "\\\\s\\sh are\\\\",
+                                 // No folder of a run, but the words must not take it.
+                                 "--pos", "--show"};
   const std::string hosts[] = {"C:\\Windows\\System32\\conhost.exe",
                                "C:\\Program Files\\WindowsApps\\wt.exe"};
   const std::string lines[] = {"conhost.exe cmd.exe /c title && x",

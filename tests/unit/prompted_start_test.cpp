@@ -17,31 +17,14 @@ using testing::FAKE_ID;
 const std::string HOST = "pid 4321\n";
 const std::string SHELL = "pid 5678\nstatus 7\n";
 
-// One fake of each seam, as testing::FakeSystem holds them: the old
-// all-in-one fake (fake_system.h) still defines a class of that name, and
-// one binary must not hold two classes of one name.
-struct Fakes {
-  testing::FakeConsole console;
-  testing::FakeMessages messages;
-  testing::FakeProcesses processes;
-  testing::FakePipes pipes;
-  testing::FakePaths paths;
-  testing::FakeEnvironment environment;
-  testing::FakeElevation elevation{processes};
-
-  operator System() {  // NOLINT(google-explicit-constructor)
-    return {console, messages, processes, pipes, paths, environment, elevation};
-  }
-};
-
 // Runs vornalt.exe with `args` on the fakes of `system`; its exit status.
-int run_on(Fakes& system, Args args) {
+int run_on(testing::FakeSystem& system, Args args) {
   args.insert(args.begin(), "vornalt.exe");
   return run(args, system);
 }
 
 // Nothing was started, nor made or asked for a start.
-bool started_nothing(const Fakes& system) {
+bool started_nothing(const testing::FakeSystem& system) {
   return system.processes.starts.empty() && system.pipes.made.empty() && !system.elevation.program;
 }
 
@@ -85,7 +68,7 @@ TEST(Elevation, KeepsTheWholeRequest) {
     Args args = c.args;
     args.insert(args.begin() + 1, {"-q", "-a"});
     SCOPED_TRACE(::testing::PrintToString(args));
-    Fakes system;
+    testing::FakeSystem system;
     system.paths.folders.push_back("C:\\a b");
     // The elevated start's client comes, then the relay's.
     system.pipes.client_waits = {ClientWait::connected, ClientWait::connected};
@@ -115,7 +98,7 @@ TEST(Elevation, KeepsTheWholeRequest) {
 
 TEST(Elevation, AnElevatedProcessStartsAsWithoutIt) {
   for (const std::string target : {"conhost", "wt"}) {
-    Fakes system;
+    testing::FakeSystem system;
     system.elevation.elevated = true;
     system.pipes.reads = {"pid 5678\nstatus 3\n"};
     EXPECT_EQ(run_on(system, {target, "-q", "-a", "-e", "x"}), 3);
@@ -155,7 +138,7 @@ TEST(Elevation, TheSummaryTheDryRunAndTheLaunchLine) {
       SCOPED_TRACE(c.summary + ::testing::PrintToString(flags));
       Args args = {"conhost", "-a", "-t", "Build", "echo", "Hello"};
       args.insert(args.begin() + 1, flags.begin(), flags.end());
-      Fakes system;
+      testing::FakeSystem system;
       system.elevation.elevated = c.elevated;
       system.pipes.reads = {HOST};
       EXPECT_EQ(run_on(system, args), 0);
@@ -200,7 +183,7 @@ TEST(Elevation, AFailedElevatedStartIsAFailedLaunch) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.err);
-    Fakes system;
+    testing::FakeSystem system;
     system.elevation.start_result = c.elevate;
     system.pipes.client_waits = c.waits;
     system.pipes.client_is_vornalt = c.client_is_vornalt;

@@ -14,25 +14,8 @@ namespace {
 using Args = std::vector<std::string>;
 using testing::composed_line;
 
-// One fake of each seam, as testing::FakeSystem holds them: the old
-// all-in-one fake (fake_system.h) still defines a class of that name, and
-// one binary must not hold two classes of one name.
-struct Fakes {
-  testing::FakeConsole console;
-  testing::FakeMessages messages;
-  testing::FakeProcesses processes;
-  testing::FakePipes pipes;
-  testing::FakePaths paths;
-  testing::FakeEnvironment environment;
-  testing::FakeElevation elevation{processes};
-
-  operator System() {  // NOLINT(google-explicit-constructor)
-    return {console, messages, processes, pipes, paths, environment, elevation};
-  }
-};
-
 // Runs vornalt.exe with `args` on the fakes of `system`; its exit status.
-int run_on(Fakes& system, Args args) {
+int run_on(testing::FakeSystem& system, Args args) {
   args.insert(args.begin(), "vornalt.exe");
   return run(args, system);
 }
@@ -44,7 +27,7 @@ Args with(Args args, const Args& flags) {
 }
 
 // Nothing was started, nor made or asked for a start.
-bool started_nothing(const Fakes& system) {
+bool started_nothing(const testing::FakeSystem& system) {
   return system.processes.starts.empty() && system.pipes.made.empty() && !system.elevation.program;
 }
 
@@ -93,7 +76,7 @@ TEST(Run, HelpVersionAndUsageErrorsStartNothing) {
       {.args = {"/version", "wt", "x"}, .out = "vornalt Console Launcher, v1.0.0\n"},
   };
   for (const auto& c : cases) {
-    Fakes system;
+    testing::FakeSystem system;
     EXPECT_EQ(run_on(system, c.args), c.status);
     EXPECT_EQ(system.console.err, c.err);
     EXPECT_EQ(system.console.both, c.err + c.out);
@@ -120,7 +103,7 @@ TEST(Run, CmdCommandsThatCmdCannotCarryAreRefusedBeforeAnythingStarts) {
       {{"conhost", "-t", "a\nb", "x"}, ""},
   };
   for (const auto& c : cases) {
-    Fakes system;
+    testing::FakeSystem system;
     EXPECT_EQ(run_on(system, c.args), c.err.empty() ? 0 : 1);
     EXPECT_EQ(system.console.err, c.err);
     EXPECT_EQ(system.console.out.empty(), !c.err.empty());  // no summary when refused
@@ -169,7 +152,7 @@ TEST(Run, PrintsTheSummaryTheLineAndTheStart) {
       const bool quiet = std::ranges::count(flags, "-q") == 1;
       const bool dry = std::ranges::count(flags, "-n") == 1;
       SCOPED_TRACE(::testing::PrintToString(with(c.args, flags)));
-      Fakes system;
+      testing::FakeSystem system;
       system.processes.create_result = c.create;
       system.pipes.reads = {"pid 5678\nstatus 0\n"};
       const bool fails = !dry && !c.create.ok();
@@ -216,7 +199,7 @@ TEST(Run, AHostThatCannotBeFoundStartsNothing) {
   for (const auto& c : cases) {
     for (const Args& flags : {Args{}, Args{"-q"}, Args{"-n"}, Args{"-n", "-q"}}) {
       SCOPED_TRACE(c.code + " " + ::testing::PrintToString(flags));
-      Fakes system;
+      testing::FakeSystem system;
       system.paths.files = c.files;
       system.paths.folder_result = c.folders;
       system.environment.lookup_result = c.lookup;
@@ -263,7 +246,7 @@ TEST(Run, TheStartingFolder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
-    Fakes system;
+    testing::FakeSystem system;
     system.paths.folders = {"C:\\work", "C:\\work\\src", deep + "x", deep + "x\\",
                             deep + "\xF0\x9F\x98\x80"};
     system.messages.message = "The system cannot find the path specified.";
@@ -325,7 +308,7 @@ TEST(Run, TheRelaysPathReachesWtUnchanged) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.program);
-    Fakes system;
+    testing::FakeSystem system;
     system.paths.program_file = c.program;
     system.paths.short_name = c.short_name;
     system.environment.strings.push_back("username=me");
@@ -377,7 +360,7 @@ TEST(Run, TheRelayWatchesTheCommandForExitCodeAndForWtsWait) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args) + c.err);
-    Fakes system;
+    testing::FakeSystem system;
     system.pipes.reads = c.reads;
     EXPECT_EQ(run_on(system, with(c.args, {"-q"})), c.status);
     EXPECT_EQ(system.console.err, c.err);
@@ -429,7 +412,7 @@ TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
-    Fakes system;
+    testing::FakeSystem system;
     system.pipes.reads = c.reads;
     EXPECT_EQ(run_on(system, with(c.args, {"-q"})), c.status);
     ASSERT_EQ(system.processes.starts.size(), 1u);
@@ -440,7 +423,7 @@ TEST(Run, TheVariablesReachTheCommandOffTheCommandLine) {
   }
   // Without vornalt's own environment there is none to change: nothing
   // starts.
-  Fakes system;
+  testing::FakeSystem system;
   system.environment.strings_result = error_from_win32(8);
   EXPECT_EQ(run_on(system, {"conhost", "-q", "-v", "A=1", "x"}), 1);
   EXPECT_EQ(system.console.err,
@@ -478,7 +461,7 @@ TEST(Run, TheWindowOpensAsAsked) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
-    Fakes system;
+    testing::FakeSystem system;
     EXPECT_EQ(run_on(system, c.args), 0);
     EXPECT_NE(system.console.out.find("\nTitle:     \nWindow:    " + c.window + "\nArguments: x\n"),
               std::string::npos)
@@ -505,7 +488,7 @@ TEST(Run, TheDryRunShowsTheHostsWindow) {
       {{"wt", "x"}, ""},
   };
   for (const auto& c : cases) {
-    Fakes system;
+    testing::FakeSystem system;
     EXPECT_EQ(run_on(system, with(c.args, {"-n"})), 0);
     EXPECT_TRUE(system.console.out.ends_with("\nHost:      C:\\Windows\\System32\\" + c.args[0] +
                                              ".exe\n" + c.shown))
@@ -531,7 +514,7 @@ TEST(Run, APlainLaunchNeitherAsksForElevationNorDrawsAnId) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
-    Fakes system;
+    testing::FakeSystem system;
     system.pipes.random_result = error_from_win32(5);
     system.messages.message = "Access is denied.";
     system.pipes.reads = {"pid 5678\nstatus 0\n"};

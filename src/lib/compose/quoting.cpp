@@ -146,8 +146,8 @@ std::string quote_for_powershell(std::string_view word) {
   return out;
 }
 
-void append_quoted_for_argv(std::string& out, std::string_view word) {
-  const bool wrap = word.empty() || holds_blank(word);
+void append_quoted_for_argv(std::string& out, std::string_view word, bool wrap_always) {
+  const bool wrap = wrap_always || word.empty() || holds_blank(word);
   if (wrap) out += '"';
   // Copy up to each quote, doubling the backslashes right before it and
   // escaping it; other backslashes are literal.

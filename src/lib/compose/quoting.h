@@ -52,7 +52,9 @@ std::string quote_for_powershell(std::string_view word);
 /// - a run of backslashes doubled only where a `"` follows it (an escaped
 ///   one, or the closing one).
 std::string quote_for_argv(std::string_view word);
-void append_quoted_for_argv(std::string& out, std::string_view word);
+/// The same, appended to `out`; with `wrap_always`, in `"…"` whatever it
+/// holds.
+void append_quoted_for_argv(std::string& out, std::string_view word, bool wrap_always = false);
 
 /// The words as cmd.exe must read them to hand them on to a program, one
 /// piece per word: each quoted by quote_for_argv; then, reading the pieces

@@ -49,7 +49,9 @@ std::string elevated_parameters(const ElevatedMessage& message) {
     out += std::string(SHOW) + " " + std::to_string(static_cast<int>(*window.show)) + " ";
   }
   if (window.position) out += std::string(POSITION) + " " + to_string(*window.position) + " ";
-  append_quoted_for_argv(out, message.folder);
+  // A folder that looks like an option is read as the folder only in
+  // quotes; a real one is absolute, and never does.
+  append_quoted_for_argv(out, message.folder, message.folder.starts_with('-'));
   out += ' ';
   append_quoted_for_argv(out, message.host);
   out += ' ';
