@@ -241,6 +241,90 @@ HANDLE WINAPI refuse_a_second_first_instance(LPCWSTR name, DWORD open_mode, DWOR
                                                           out_size, in_size, timeout, security);
 }
 
+// What the pipes' ends ask of the system, which Wine does not enforce and so
+// no run here could show: the maker's pipe refuses clients from the network,
+// is the first and only instance of its name, and one client may open it;
+// the client lets the maker only identify it, never act as it.
+struct PipeCalls {
+  DWORD open_mode = 0, pipe_mode = 0, instances = 0, client_flags = 0;
+  ImportSwap* maker = nullptr;
+  ImportSwap* client = nullptr;
+} g_pipe_calls;
+
+HANDLE WINAPI record_pipe_maker(LPCWSTR name, DWORD open_mode, DWORD pipe_mode, DWORD instances,
+                                DWORD out_size, DWORD in_size, DWORD timeout,
+                                LPSECURITY_ATTRIBUTES security) {
+  g_pipe_calls.open_mode = open_mode;
+  g_pipe_calls.pipe_mode = pipe_mode;
+  g_pipe_calls.instances = instances;
+  return g_pipe_calls.maker->real<decltype(CreateNamedPipeW)>()(
+      name, open_mode, pipe_mode, instances, out_size, in_size, timeout, security);
+}
+
+HANDLE WINAPI record_pipe_client(LPCWSTR name, DWORD access, DWORD share,
+                                 LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                 HANDLE model) {
+  g_pipe_calls.client_flags = flags;
+  return g_pipe_calls.client->real<decltype(CreateFileW)>()(name, access, share, security,
+                                                            disposition, flags, model);
+}
+
+TEST(Win32System, ThePipesAskForWhatKeepsOthersOut) {
+  const std::string name =
+      "\\\\.\\pipe\\vornalt-test-flags-" + std::to_string(GetCurrentProcessId());
+  Win32System system;
+  ImportSwap maker("CreateNamedPipeW", reinterpret_cast<void*>(record_pipe_maker));
+  ImportSwap client("CreateFileW", reinterpret_cast<void*>(record_pipe_client));
+  ASSERT_TRUE(maker.swapped() && client.swapped());
+  g_pipe_calls = {.maker = &maker, .client = &client};
+  const Expected<std::unique_ptr<PipeServer>> made = system.pipes.create_pipe(name);
+  ASSERT_TRUE(made.ok());
+  const Expected<std::unique_ptr<Pipe>> opened = system.pipes.open_pipe(name);
+  ASSERT_TRUE(opened.ok());
+  EXPECT_EQ(g_pipe_calls.pipe_mode & PIPE_REJECT_REMOTE_CLIENTS, DWORD{PIPE_REJECT_REMOTE_CLIENTS});
+  EXPECT_EQ(g_pipe_calls.open_mode & FILE_FLAG_FIRST_PIPE_INSTANCE,
+            DWORD{FILE_FLAG_FIRST_PIPE_INSTANCE});
+  EXPECT_EQ(g_pipe_calls.instances, 1u);
+  EXPECT_EQ(g_pipe_calls.client_flags & (SECURITY_SQOS_PRESENT | SECURITY_CONTEXT_TRACKING |
+                                         SECURITY_EFFECTIVE_ONLY | SECURITY_VALID_SQOS_FLAGS),
+            DWORD{SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION});
+}
+
+// The environment block that GetEnvironmentStringsW gives is freed after
+// every read of it, also of a large one: a relay or a launch reads it once,
+// but nothing may be left behind.
+int g_blocks_given = 0;
+int g_blocks_freed = 0;
+ImportSwap* g_block_giver = nullptr;
+ImportSwap* g_block_freer = nullptr;
+
+LPWCH WINAPI count_block_given() {
+  ++g_blocks_given;
+  return g_block_giver->real<decltype(GetEnvironmentStringsW)>()();
+}
+
+BOOL WINAPI count_block_freed(LPWCH block) {
+  ++g_blocks_freed;
+  return g_block_freer->real<decltype(FreeEnvironmentStringsW)>()(block);
+}
+
+TEST(Win32System, TheEnvironmentBlockIsFreed) {
+  Win32System system;
+  ImportSwap giver("GetEnvironmentStringsW", reinterpret_cast<void*>(count_block_given));
+  ImportSwap freer("FreeEnvironmentStringsW", reinterpret_cast<void*>(count_block_freed));
+  ASSERT_TRUE(giver.swapped() && freer.swapped());
+  g_block_giver = &giver;
+  g_block_freer = &freer;
+  SetEnvironmentVariableW(L"VORNALT_TEST_LARGE", std::wstring(30000, L'x').c_str());
+  for (int i = 0; i < 3; ++i) {
+    const Expected<std::vector<std::string>> strings = system.environment.environment_strings();
+    ASSERT_TRUE(strings.ok());
+  }
+  SetEnvironmentVariableW(L"VORNALT_TEST_LARGE", nullptr);
+  EXPECT_EQ(g_blocks_given, 3);
+  EXPECT_EQ(g_blocks_freed, 3);
+}
+
 // The relay's pipe as both vornalts use it: made first and once, both ways,
 // believed only when the other end runs this same program.
 TEST(Win32System, TheRelaysPipe) {
