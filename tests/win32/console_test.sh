@@ -21,7 +21,8 @@ screen() {
     tmux -L "$server" capture-pane -p -J -t "$name" | grep -q '^VORNALT-EXIT=' && break
     sleep 0.1
   done
-  tmux -L "$server" capture-pane -p -J -S 0 -t "$name" | sed 's/ *$//'
+  # From the start of the history: a long screen scrolls past the pane.
+  tmux -L "$server" capture-pane -p -J -S - -t "$name" | sed 's/ *$//'
   tmux -L "$server" kill-session -t "$name"
 }
 

@@ -37,10 +37,10 @@ std::vector<std::string> command_line_to_argv(const std::u16string& line) {
 }
 
 bool is_record(const std::wstring& name) {
-  for (const wchar_t* end :
-       {L".cmdline", L".started", L".status", L".title", L".window", L".subcommands", L".argv",
-        L".cwd", L".parent", L".env", L".pid", L".console", L".done", L".startup", L".options",
-        L"out.txt", L"err.txt"}) {
+  for (const wchar_t* end : {L".cmdline",     L".started", L".status", L".title",   L".window",
+                             L".subcommands", L".argv",    L".cwd",    L".parent",  L".env",
+                             L".pid",         L".console", L".done",   L".startup", L".options",
+                             L".subcommand",  L".profile", L".color",  L"out.txt",  L"err.txt"}) {
     if (name.ends_with(end)) return true;
   }
   return false;
