@@ -60,9 +60,9 @@ std::string elevated_parameters(const ElevatedMessage& message) {
 }
 
 std::optional<ElevatedMessage> read_elevated_line(std::string_view line) {
-  std::string program;
-  std::size_t pos = split_program_name(line, program);
-  if (next_plain_word(line, pos) != MARKER) return std::nullopt;
+  const std::optional<std::size_t> start = after_marker(line, MARKER);
+  if (!start) return std::nullopt;
+  std::size_t pos = *start;
   ElevatedMessage message;
   message.pipe_id = next_plain_word(line, pos);
   if (!read_window(line, pos, message.window)) return std::nullopt;

@@ -37,9 +37,9 @@ std::string relay_line(std::string_view program, const RelayMessage& message) {
 }
 
 std::optional<RelayMessage> read_relay_line(std::string_view line) {
-  std::string program;
-  std::size_t pos = split_program_name(line, program);
-  if (next_plain_word(line, pos) != MARKER) return std::nullopt;
+  const std::optional<std::size_t> start = after_marker(line, MARKER);
+  if (!start) return std::nullopt;
+  std::size_t pos = *start;
   RelayMessage message;
   const std::string_view id = next_plain_word(line, pos);
   if (id != NO_PIPE) message.pipe_id = id;

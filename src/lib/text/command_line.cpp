@@ -48,6 +48,13 @@ std::size_t split_argument(std::string_view line, std::size_t pos, std::string& 
   return pos;
 }
 
+std::optional<std::size_t> after_marker(std::string_view line, std::string_view marker) {
+  std::string program;
+  std::size_t pos = split_program_name(line, program);
+  if (next_plain_word(line, pos) != marker) return std::nullopt;
+  return pos;
+}
+
 std::size_t skip_blanks(std::string_view line, std::size_t pos) {
   while (pos < line.size() && is_blank(line[pos])) ++pos;
   return pos;

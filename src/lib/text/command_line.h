@@ -1,6 +1,7 @@
 // Splitting of the process command line into the argument list.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,11 @@ std::size_t split_program_name(std::string_view line, std::string& name);
 /// The argument that starts at `pos` (not a blank), appended to `arg` by
 /// the rules above; returns the position after it.
 std::size_t split_argument(std::string_view line, std::size_t pos, std::string& arg);
+
+/// The position after the second word of `line` when that word is exactly
+/// `marker`, the first being the program's name by its rule; nothing
+/// otherwise.
+std::optional<std::size_t> after_marker(std::string_view line, std::string_view marker);
 
 /// The position of the first character at or after `pos` that is no blank
 /// or tab.
