@@ -13,12 +13,6 @@ so that the interval is a function of the ratios alone). The gate
 One median of a few dozen noisy pairs cannot tell 1.02 from 1.11; the
 interval says how far the data can be trusted.
 
-Usage: launch_overhead.py [--bare-median-to FILE] <wine>
-           <folder with vornalt.exe, bare_launch.exe, unelevated.exe, wt.exe, conhost.exe>
-       launch_overhead.py --self-test
---bare-median-to writes the median bare launch (the second side of the
-"launch" gate), in milliseconds, to FILE: report.py weighs the whole request
-against it. --self-test checks the decision on made-up ratios, timing nothing.
 Exits 1 when a gate fails."""
 import argparse
 import math
@@ -318,11 +312,19 @@ def self_test():
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bare-median-to")
-    parser.add_argument("--self-test", action="store_true")
-    parser.add_argument("wine", nargs="?")
-    parser.add_argument("folder", nargs="?")
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--bare-median-to", metavar="FILE",
+                        help='write the median bare launch (the second side of the "launch" '
+                             "gate), in milliseconds, to FILE: report.py weighs the whole "
+                             "request against it")
+    parser.add_argument("--self-test", action="store_true",
+                        help="check the decision on made-up ratios, timing nothing")
+    parser.add_argument("wine", nargs="?", metavar="WINE", help="the Wine program (wine64)")
+    parser.add_argument("folder", nargs="?", metavar="FOLDER",
+                        help="the folder the runs start in, with vornalt.exe, bare_launch.exe, "
+                             "unelevated.exe, the stand-ins wt.exe and conhost.exe, and "
+                             "console_input.exe (scripts/bench.sh copies them there)")
     arguments = parser.parse_args()
     if arguments.self_test:
         sys.exit(0 if self_test() else 1)
