@@ -5,6 +5,11 @@
 #   rather than building, measuring or failing; the help shows every line of
 #   what the script says of itself (a Python script's docstring, a shell
 #   script's leading comment), and a help text for each argument;
+# - cmake/wine-run.sh, the tests' Wine, runs in the build's prefix whatever
+#   WINEPREFIX says, or in the one that scripts/wine-env.sh made ready for
+#   the run; two tests that start at once in a new prefix make it once, both
+#   run only once it is made, and no Wine process keeps the lock (a stand-in
+#   Wine and wineserver record what they were asked);
 # - run.sh refuses -k with --stand-in, with the reason and status 2, however
 #   vornalt.exe would read it, before it installs or builds anything.
 #
@@ -57,6 +62,38 @@ for script in "$root"/scripts/*.sh "$root"/scripts/*.py "$root"/tests/*/*.py; do
   [ -z "$gaps" ] || fail "$name --help: $gaps"
 done
 
+fake=$(mktemp -d)
+trap 'rm -rf "$fake"' EXIT
+cat >"$fake/wine" <<'EOF'
+#!/bin/sh
+case "$*" in
+  "wineboot -i") echo made >>"$WINEPREFIX/../log"; sleep 1; : >"$WINEPREFIX/system.reg" ;;
+  wineboot) [ ! -e /proc/$$/fd/9 ] || echo "services hold the lock" >>"$WINEPREFIX/../log" ;;
+  reg*) ;;
+  *) echo "ran $* in ${WINEPREFIX##*/}$([ -f "$WINEPREFIX/system.reg" ] || echo ', unmade')" \
+    >>"$WINEPREFIX/../log" ;;
+esac
+EOF
+# Status 2: a server runs already, as after the first start.
+printf '#!/bin/sh\ncase "$1" in -p*) mkdir "$WINEPREFIX.server" 2>/dev/null || exit 2 ;; esac\n' \
+  >"$fake/wineserver"
+chmod +x "$fake/wine" "$fake/wineserver"
+wine_run() {  # wine_run PROGRAM [VARIABLE=VALUE...]: the build's prefix is "build"
+  env -u VORNALT_WINE_READY WINE="$fake/wine" WINESERVER="$fake/wineserver" \
+    VORNALT_WINEPREFIX="$fake/build" WINEPREFIX="$fake/users" "${@:2}" "$root/cmake/wine-run.sh" "$1"
+}
+wine_run one &
+wine_run two &
+wait
+mkdir "$fake/run" && : >"$fake/run/system.reg"
+wine_run three VORNALT_WINE_READY="$fake/run" WINEPREFIX="$fake/run"
+expected="made
+ran one in build
+ran three in run
+ran two in build"
+[ "$(sort "$fake/log")" = "$expected" ] ||
+  fail "cmake/wine-run.sh, two at once in a new prefix and one in the run's: $(cat "$fake/log")"
+
 # vornalt.exe's arguments after --stand-in that ask for -k.
 refused=(
   "conhost -k cmd /c exit 3"
@@ -78,5 +115,5 @@ for arguments in "${refused[@]}"; do
 done
 
 [ "$failures" -eq 0 ] &&
-  echo "ok: every script's --help, whole, and run.sh's refusal of -k"
+  echo "ok: every script's --help, whole, the tests' Wine prefix, and run.sh's refusal of -k"
 exit "$((failures > 0))"
