@@ -3,10 +3,6 @@
 README.md, CONTRIBUTING.md and docs/*.md) names a file of the repository and,
 with a #fragment, a heading of that file, as GitHub makes its anchors. Links
 to other sites are listed, not fetched. Exits 1 when a link is broken.
-
-Usage: check-links.py [--root FOLDER] [FILE.md ...]
---root names the folder that the links must stay in (default: the repository's);
-the release's test checks the pages of the unpacked archive with it.
 """
 import argparse
 import pathlib
@@ -47,7 +43,8 @@ def anchors(path):
 
 def main():
     global root
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\nUsage:")[0])
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--root", type=pathlib.Path, metavar="FOLDER",
                         help="the folder that the links must stay in (default: the "
                              "repository's); the release's test gives the unpacked archive")

@@ -8,8 +8,6 @@
 (No function has more than 60 lines: clang-tidy's readability-function-size
 checks that, scripts/tidy.sh.)
 Prints each fault and exits 1 when there is one.
-
-  python3 scripts/check-sources.py [--root FOLDER]
 """
 import argparse
 import pathlib
@@ -60,10 +58,12 @@ def circles(graph):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0],
-                                     epilog="Checks what the docstring of this script says.")
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--root", default=pathlib.Path(__file__).resolve().parent.parent,
-                        type=pathlib.Path, help="the repository (default: this script's)")
+                        type=pathlib.Path, metavar="FOLDER",
+                        help="the repository whose src/ is checked (default: the one that "
+                             "holds this script)")
     root = parser.parse_args().root
     src = root / "src"
     faults = []

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for the given time (default 60 s each) from the
-# committed seed corpus, and stops at the first crash or broken property.
-# What the fuzzers find goes to a scratch folder (tests/fuzz/run_fuzzer.sh),
-# never into tests/fuzz/corpus/.
+# committed seed corpus and what earlier runs found, and stops at the first
+# crash or broken property. What the fuzzers find, the new inputs and each
+# one that failed, is kept in build/fuzz-finds/<target>/
+# (tests/fuzz/run_fuzzer.sh), never in tests/fuzz/corpus/; CONTRIBUTING.md
+# says how to make a find a seed, and what an input is to each target.
 #
 # Usage: fuzz.sh [SECONDS]
 set -euo pipefail

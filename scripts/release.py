@@ -2,8 +2,8 @@
 """Makes the release from an installed tree: the ZIP, SHA256SUMS beside it, the
 Scoop manifest vornalt.json and the winget manifests under winget/.
 
-Usage: release.py --info BUILD/release-info.json --stage INSTALLED --out DIST
-with SOURCE_DATE_EPOCH set (scripts/package.sh sets it).
+SOURCE_DATE_EPOCH must be set: it is the time of every entry of the ZIP
+(scripts/package.sh sets it to the last commit's time).
 
 The ZIP is written here rather than by CPack or `cmake -E tar`: libarchive puts
 each file's access and change times and its owner's ids into extra fields, so
@@ -167,10 +167,18 @@ def winget_manifests(info, zip_name, sha256):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--info", required=True, type=pathlib.Path)
-    parser.add_argument("--stage", required=True, type=pathlib.Path)
-    parser.add_argument("--out", required=True, type=pathlib.Path)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--info", required=True, type=pathlib.Path, metavar="FILE",
+                        help="the build's release-info.json: the name, version, summary, "
+                             "publisher, licence, homepage, winget id and the program's path "
+                             "in the archive")
+    parser.add_argument("--stage", required=True, type=pathlib.Path, metavar="FOLDER",
+                        help="the installed tree that goes into the ZIP (cmake --install "
+                             "--prefix FOLDER)")
+    parser.add_argument("--out", required=True, type=pathlib.Path, metavar="FOLDER",
+                        help="where the ZIP, SHA256SUMS, vornalt.json and winget/ are written "
+                             "(made if missing)")
     args = parser.parse_args()
     epoch = os.environ.get("SOURCE_DATE_EPOCH")
     if not epoch or not epoch.isdigit():

@@ -1,7 +1,8 @@
-# Sourced by the scripts: a Wine prefix of this run's own, warmed once, and a
-# persistent wineserver so that each start of a Windows program is fast.
-# wine_env_start PREFIX uses and keeps the prefix PREFIX instead (scripts/run.sh
-# does); WINE_PERSIST=N ends the wineserver N seconds after the last Windows
+# Sourced by the scripts, and by cmake/wine-run.sh: a Wine prefix of this
+# run's own, warmed once, and a persistent wineserver so that each start of a
+# Windows program is fast. wine_env_start PREFIX uses and keeps the prefix
+# PREFIX instead (scripts/run.sh does, and the tests of each build, in its
+# own); WINE_PERSIST=N ends the wineserver N seconds after the last Windows
 # program has ended, rather than with wine_env_stop or never.
 export WINEDEBUG=-all
 export WINE=${WINE:-/usr/lib/wine/wine64}
@@ -9,12 +10,24 @@ WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 
 wine_env_start() {  # wine_env_start [PREFIX]
   if [ -n "${1:-}" ]; then
-    export WINEPREFIX=$1
+    export WINEPREFIX="$1"
   else
-    export WINEPREFIX=$(mktemp -d /tmp/vornalt-wine.XXXXXX)
+    export WINEPREFIX="$(mktemp -d /tmp/vornalt-wine.XXXXXX)"
     trap 'wine_env_stop' EXIT
   fi
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  # Tests side by side (ctest -j) start in one prefix at once: the first
+  # makes it and starts its server while the others wait. Wine's processes
+  # outlive this call, so they must not inherit the lock's descriptor.
+  { flock 9 && wine_env_prepare 9>&-; } 9>"$WINEPREFIX/.vornalt-lock"
+  # cmake/wine-run.sh runs the tests in this prefix rather than the build's.
+  export VORNALT_WINE_READY="$WINEPREFIX"
+}
+
+wine_env_prepare() {
+  # Only a prefix that was made to the end says so: one whose making was
+  # cut short is made again.
+  if [ ! -f "$WINEPREFIX/.vornalt-ready" ]; then
     # A new prefix reports its creation: do it here, out of the way of the
     # tests' own output.
     "$WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
@@ -25,11 +38,15 @@ wine_env_start() {  # wine_env_start [PREFIX]
     # console). Start again with the null driver.
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
+    : >"$WINEPREFIX/.vornalt-ready"
   fi
-  "$WINESERVER" -p"${WINE_PERSIST:-}" >/dev/null 2>&1 || true
-  # Wine's services and desktop start with the first program and outlive it:
-  # start them here, so that they never hold a test's output pipes open.
-  "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
+  # A server that runs already (status 2) has started Wine's services and
+  # desktop. A new one has not: they start with the first program and
+  # outlive it, so start them here, where they cannot hold a test's output
+  # pipes open.
+  if "$WINESERVER" -p"${WINE_PERSIST:-}" >/dev/null 2>&1; then
+    "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
+  fi
 }
 
 wine_env_stop() {

@@ -13,12 +13,6 @@ so that the interval is a function of the ratios alone). The gate
 One median of a few dozen noisy pairs cannot tell 1.02 from 1.11; the
 interval says how far the data can be trusted.
 
-Usage: launch_overhead.py [--bare-median-to FILE] <wine>
-           <folder with vornalt.exe, bare_launch.exe, unelevated.exe, wt.exe, conhost.exe>
-       launch_overhead.py --self-test
---bare-median-to writes the median bare launch (the second side of the
-"launch" gate), in milliseconds, to FILE: report.py weighs the whole request
-against it. --self-test checks the decision on made-up ratios, timing nothing.
 Exits 1 when a gate fails."""
 import argparse
 import math
@@ -39,12 +33,19 @@ class Gate(NamedTuple):
     statuses: tuple  # the exit statuses the first and the second must end with
     limit: float  # the most that the median ratio first / second may be
     keeps_window: bool = False  # the first leaves a window waiting for a key (-k)
+    # The second gives the stand-in conhost.exe the shell line that vornalt.exe
+    # gives it after the relay's words: checked once before the timing.
+    same_shell_line: bool = False
 
 
 def conhost_run(*options):
     """vornalt.exe starting `cmd /c exit 3` through the stand-in conhost."""
     return ["vornalt.exe", "conhost", *options, "-q", "cmd", "/c", "exit", "3"]
 
+
+# The shell line that vornalt.exe composes for conhost_run's command (the
+# title first, empty).
+SHELL_LINE = ["cmd.exe", "/c", "title", "&&", "cmd", "/c", "exit", "3"]
 
 GATES = [
     # vornalt.exe's whole run (start, parse, compose, the search for the
@@ -54,6 +55,16 @@ GATES = [
     # Waiting for the command's status through the relay against waiting for
     # the host: one more process start, the relay's, and the pipe.
     Gate("relay", conhost_run("-e"), conhost_run("-w"), (3, 0), 1.50),
+    # The relay against the least that any program in its place must do: a
+    # pass-through that starts the same shell line in the console, waits and
+    # ends with its status, started by the same stand-in conhost.exe in a new
+    # console. Both sides wait for conhost.exe, which ends after the relay or
+    # the pass-through: -e alone would stop the clock as the relay closes its
+    # pipe, before the ends of the relay and conhost.exe that the other side
+    # waits for.
+    Gate("floor", conhost_run("-e", "-w"),
+         ["new_console.exe", "conhost.exe", "passthrough.exe", *SHELL_LINE], (3, 3), 1.10,
+         same_shell_line=True),
     # -k and -v cost nothing beside the relay: -e returns once the command
     # has ended, before the window waits for its key (pressed after the
     # timing), and conhost.exe carries the variables in its environment.
@@ -212,7 +223,29 @@ def measure(wine, folder):
                             + (f": {said}" if said else ""))
         return elapsed
 
-    return lambda gate: pair_of(gate, timed)
+    def shell_line(args, status):
+        """The line that the stand-in conhost.exe started after the relay's
+        words (its program, its marker and the pipe's id) or the
+        pass-through's name."""
+        timed(args, status)
+        with open(os.path.join(folder, "conhost.started"), "rb") as record:
+            line = record.read().decode("utf-16-le")
+        after_relay = line.split(" --vornalt-relay ", 1)
+        return after_relay[1].split(" ", 1)[1] if len(after_relay) == 2 else line.split(" ", 1)[1]
+
+    def measure_pairs(gate):
+        if gate.same_shell_line:
+            try:
+                lines = [shell_line(args, status) for args, status in
+                         zip((gate.first, gate.second), gate.statuses)]
+            except SpoiltRun as spoilt:
+                sys.exit(f"{gate.name}: {spoilt}")
+            if lines[0] != lines[1]:
+                sys.exit(f"{gate.name}: the two sides gave conhost.exe different shell lines, "
+                         f"{lines[0]!r} and {lines[1]!r}")
+        return pair_of(gate, timed)
+
+    return measure_pairs
 
 
 def self_test():
@@ -318,11 +351,20 @@ def self_test():
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bare-median-to")
-    parser.add_argument("--self-test", action="store_true")
-    parser.add_argument("wine", nargs="?")
-    parser.add_argument("folder", nargs="?")
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--bare-median-to", metavar="FILE",
+                        help='write the median bare launch (the second side of the "launch" '
+                             "gate), in milliseconds, to FILE: report.py weighs the whole "
+                             "request against it")
+    parser.add_argument("--self-test", action="store_true",
+                        help="check the decision on made-up ratios, timing nothing")
+    parser.add_argument("wine", nargs="?", metavar="WINE", help="the Wine program (wine64)")
+    parser.add_argument("folder", nargs="?", metavar="FOLDER",
+                        help="the folder the runs start in, with vornalt.exe, bare_launch.exe, "
+                             "unelevated.exe, new_console.exe, passthrough.exe, the stand-ins "
+                             "wt.exe and conhost.exe, and console_input.exe (scripts/bench.sh "
+                             "copies them there)")
     arguments = parser.parse_args()
     if arguments.self_test:
         sys.exit(0 if self_test() else 1)

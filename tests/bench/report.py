@@ -2,8 +2,6 @@
 """Turns Google Benchmark's JSON into the table scripts/bench.sh prints, and
 checks the growth and the whole-request budget.
 
-Usage: report.py <benchmark.json> <bare launch median, ms>
-       report.py --self-test
 Exits 1 when a limit is broken. The bare launch is the median bare
 CreateProcessW under Wine that launch_overhead.py measured in the same run:
 absolute times on a shared machine swing by 2x between runs, a ratio of two
@@ -114,11 +112,16 @@ def self_test():
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\nUsage:")[0])
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--self-test", action="store_true",
                         help="check the growth decision on made-up times")
-    parser.add_argument("json", nargs="?", help="Google Benchmark's JSON output")
-    parser.add_argument("launch_ms", nargs="?", help="the median bare launch, in milliseconds")
+    parser.add_argument("json", nargs="?", metavar="BENCHMARK.json",
+                        help="Google Benchmark's JSON output (--benchmark_out)")
+    parser.add_argument("launch_ms", nargs="?", metavar="LAUNCH_MS",
+                        help="the median bare launch, in milliseconds (launch_overhead.py "
+                             "--bare-median-to); without it the whole request cannot be "
+                             "weighed, and the report fails")
     arguments = parser.parse_args()
     if arguments.self_test:
         sys.exit(0 if self_test() else 1)

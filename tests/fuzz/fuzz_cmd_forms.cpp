@@ -1,7 +1,7 @@
 // Any words through the `cmd` forms of both hosts: composed, read by the
 // models of conhost.exe or wt.exe, of cmd.exe and of the program, they come
 // back exactly. Input: a byte choosing the host, then the title and the
-// words, each ended by a NUL.
+// words, separated by NULs.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // Any request composes; the encoded script decodes back to the script, and
 // wt.exe reads back the title. Input: a byte choosing the host and the
-// shell, then the title and the words, each ended by a NUL.
+// shell, then the title, then each word after a NUL.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vornalt::LaunchRequest request;
   request.target = (data[0] & 1) ? vornalt::Target::wt : vornalt::Target::conhost;
   request.shell = SHELLS[(data[0] >> 1) % 3];
-  // The title, then the words, each ended by a NUL.
+  // The title, then each word after a NUL.
   const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
   std::size_t split = rest.find('\0');
   request.title = rest.substr(0, split);

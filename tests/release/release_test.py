@@ -8,8 +8,7 @@ also that the Scoop bucket's manifest differs from the new one only in the
 release it names (its version, address and hash: it names the latest
 published release, see scripts/package.sh), and that it has no hash only
 while it names the release to come, before the first is published.
-
-Usage: release_test.py DIST [--bucket bucket/vornalt.json]
+Exits 1 when a check fails.
 """
 
 import argparse
@@ -255,9 +254,13 @@ def check_bucket(bucket, scoop):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("dist", type=pathlib.Path)
-    parser.add_argument("--bucket", type=pathlib.Path)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("dist", type=pathlib.Path, metavar="DIST",
+                        help="the folder that scripts/package.sh wrote (dist/)")
+    parser.add_argument("--bucket", type=pathlib.Path, metavar="MANIFEST",
+                        help="the Scoop bucket's manifest to check against the new one "
+                             "(bucket/vornalt.json)")
     args = parser.parse_args()
     release = check_release(args.dist)
     if release:

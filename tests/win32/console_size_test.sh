@@ -15,6 +15,9 @@ server=vornalt-console-size-test-$$
 failures=0
 trap 'tmux -L "$server" kill-server 2>/dev/null; rm -rf "$folder"' EXIT
 cp "$3" "$folder/probe.exe"
+# Wine's prefix made ready here, where it may take half a minute the first
+# time, rather than inside a pane that waits only so long.
+"$wine_run" || exit 1
 probe="Z:$(tr / '\\' <<<"$folder")\\probe.exe"
 
 # window SIZE-OPTION...: the window that the command found, as probe.exe

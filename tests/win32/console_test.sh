@@ -9,6 +9,9 @@ exe=$2
 server=vornalt-console-test-$$
 failures=0
 trap 'tmux -L "$server" kill-server 2>/dev/null' EXIT
+# Wine's prefix made ready here, where it may take half a minute the first
+# time, rather than inside a pane that waits only so long.
+"$wine_run" || exit 1
 
 # screen WIDTH ARGS...: the pane's rows, joined where tmux wrapped them.
 screen() {

@@ -4,11 +4,11 @@
 # itself with its elevated start's words, and no value of -v is on them.
 # (Wine has no elevation prompt; the end-to-end test of -a runs vornalt
 # unelevated, through the test's linked token.)
-# Usage: elevation_trace_test.sh <e2e_test.exe> <vornalt.exe> <folder of the stand-ins>
+# Usage: elevation_trace_test.sh <wine-run.sh> <e2e_test.exe> <vornalt.exe> <folder of the stand-ins>
 set -uo pipefail
 trace=$(mktemp)
 trap 'rm -f "$trace"' EXIT
-WINEDEBUG=trace+exec "${WINE:-/usr/lib/wine/wine64}" "$1" "$2" "$3" \
+WINEDEBUG=trace+exec "$1" "$2" "$3" "$4" \
   --gtest_filter=EndToEnd.AdminKeepsTheWholeRequest >/dev/null 2>"$trace"
 status=$?
 failures=0

@@ -1,6 +1,7 @@
 // The console: this program's output, the window's width, and, for the
 // relay, Ctrl+C and the key press that closes the window.
 #include <algorithm>
+#include <optional>
 
 #include "win32_system.h"
 #include "win32_text.h"
@@ -79,28 +80,32 @@ bool is_key_press(const INPUT_RECORD& record) {
 }
 
 // Where this program's text goes: a console, through its wide-character
-// interface, or a file or pipe, as UTF-8.
+// interface, or a file or pipe, as UTF-8. Which of them is asked at the
+// first write, not before: under Wine the question waits until the server
+// of a new console has started, and the relay, which seldom writes, would
+// only then start the shell.
 struct Output {
   HANDLE handle = nullptr;
-  bool console = false;
+  std::optional<bool> console;
 };
 
 Output open_output(DWORD std_handle) {
-  Output output;
   HANDLE handle = GetStdHandle(std_handle);
-  if (!is_usable(handle)) return output;
+  return {is_usable(handle) ? handle : nullptr, std::nullopt};
+}
+
+bool is_console(Output& output) {
   DWORD mode = 0;
-  output.handle = handle;
-  output.console = GetConsoleMode(handle, &mode) != 0;
-  return output;
+  if (!output.console) output.console = GetConsoleMode(output.handle, &mode) != 0;
+  return *output.console;
 }
 
 class Win32Console final : public Console {
  public:
   void write(Stream stream, std::string_view text) override {
-    const Output& output = stream == Stream::out ? out_ : err_;
+    Output& output = stream == Stream::out ? out_ : err_;
     if (output.handle == nullptr) return;
-    if (output.console) {
+    if (is_console(output)) {
       write_console(output.handle, to_utf16(text));
     } else {
       write_file(output.handle, to_utf8_lossy(text));
