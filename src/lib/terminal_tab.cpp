@@ -49,7 +49,8 @@ std::optional<int> parse_percent(std::string_view text) {
 }
 
 std::string pane_share(int percent) {
-  std::string share = percent < 10 ? "0.0" + std::to_string(percent) : "0." + std::to_string(percent);
+  std::string share =
+      percent < 10 ? "0.0" + std::to_string(percent) : "0." + std::to_string(percent);
   // 30 is 0.3: no zero at the end.
   if (share.back() == '0') share.pop_back();
   return share;

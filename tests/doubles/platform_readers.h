@@ -29,7 +29,7 @@ std::string conhost_reading(std::string_view line);
 /// could stand, before the command's first word, and an option that the
 /// subcommand does not know is an error.
 struct WtReading {
-  std::size_t subcommands = 0;                    // tabs or panes it would open
+  std::size_t subcommands = 0;  // tabs or panes it would open
   /// An option that it does not know, or a value that it refuses (-s out of
   /// 0.01..0.99, -H with -V): wt.exe shows the error and opens nothing.
   bool error = false;

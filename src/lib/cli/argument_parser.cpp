@@ -51,8 +51,7 @@ std::optional<UsageError> take_size(const std::string& value, LaunchRequest& req
 std::optional<UsageError> take_position(const std::string& value, LaunchRequest& request) {
   request.window_layout.position = parse_pixels(value);
   if (request.window_layout.position) return std::nullopt;
-  return UsageError{"Invalid position '" + value +
-                    "' (expected X,Y, each from -32768 to 32767)"};
+  return UsageError{"Invalid position '" + value + "' (expected X,Y, each from -32768 to 32767)"};
 }
 
 // Windows Terminal's own: conhost opens a window of its own, with no tabs.
@@ -211,8 +210,7 @@ std::optional<std::string> glued_option(const std::string& word) {
   if (option == nullptr) return std::nullopt;
   const std::string said = "Warning: '" + word + "' starts the command; ";
   if (!takes_value(option->kind)) return said + "the option " + name + " takes no value";
-  return said + "an option's value is the next word (" + name + " " + word.substr(equals + 1) +
-         ")";
+  return said + "an option's value is the next word (" + name + " " + word.substr(equals + 1) + ")";
 }
 
 }  // namespace

@@ -25,7 +25,6 @@ static_assert(hints_match_values());
 
 const std::span<const Option> OPTIONS = TABLE;
 
-
 const Option* find_option(std::string_view text) {
   for (const Option& option : OPTIONS) {
     for (std::string_view form : option.forms) {
