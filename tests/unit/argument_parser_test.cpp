@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "cli/options.h"
+
 namespace vornalt {
 namespace {
 
@@ -213,55 +217,64 @@ struct LaunchCase {
   std::vector<std::string> warnings = {};
 };
 
+// Every form of every option, as listed or upper-cased, means what its first
+// form means, and means something.
+TEST(ParseArguments, EveryFormOfAnOptionMeansTheSame) {
+  for (const Option& option : OPTIONS) {
+    const auto parse_with = [&](std::string form) {
+      std::vector<std::string> args = {"wt", form};
+      // A value that it takes.
+      static const std::map<OptionKind, std::string> VALUES = {
+          {OptionKind::shell, "pwsh"},     {OptionKind::size, "1,2"},
+          {OptionKind::position, "3,4"},   {OptionKind::variable, "A=1"},
+          {OptionKind::tab_color, "#fff"}, {OptionKind::split, "down"},
+          {OptionKind::split_size, "30"}};
+      if (takes_value(option.kind))
+        args.push_back(VALUES.contains(option.kind) ? VALUES.at(option.kind) : "v");
+      // The share of a pane needs a pane.
+      if (option.kind == OptionKind::split_size)
+        args.insert(args.begin() + 1, {"--split", "right"});
+      args.push_back("x");
+      return parse(args);
+    };
+    const ParseOutcome meant = parse_with(std::string(option.forms[0]));
+    ASSERT_TRUE(std::holds_alternative<Launch>(meant)) << option.forms[0];
+    EXPECT_NE(meant, parse_with("--")) << option.forms[0];
+    for (std::string_view form : option.forms) {
+      if (form.empty()) continue;
+      std::string upper(form);
+      for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+      EXPECT_EQ(parse_with(std::string(form)), meant) << form;
+      EXPECT_EQ(parse_with(upper), meant) << upper;
+    }
+  }
+}
+
 TEST(ParseArguments, BuildsTheRequest) {
   const LaunchCase cases[] = {
       {{"wt", "x"}, {.target = WT, .words = X}},
       {{"WT", "x"}, {.target = WT, .words = X}},
       {{"CONHOST", "x"}, {.target = CONHOST, .words = X}},
       {{"Conhost", "x"}, {.target = CONHOST, .words = X}},
-      // Every form of every option, in any case.
+      // What each option sets (every form of it: below).
       {{"wt", "-s", "pwsh", "x"}, {.target = WT, .shell = Shell::pwsh, .words = X}},
-      {{"wt", "--shell", "pwsh", "x"}, {.target = WT, .shell = Shell::pwsh, .words = X}},
-      {{"wt", "/s", "pwsh", "x"}, {.target = WT, .shell = Shell::pwsh, .words = X}},
-      {{"wt", "/SHELL", "pwsh", "x"}, {.target = WT, .shell = Shell::pwsh, .words = X}},
       {{"wt", "-S", "PowerShell", "x"}, {.target = WT, .shell = Shell::powershell, .words = X}},
       {{"wt", "-t", "T", "x"}, {.target = WT, .title = "T", .words = X}},
       {{"wt", "--TITLE", "My Title", "x"}, {.target = WT, .title = "My Title", .words = X}},
-      {{"wt", "/t", "T", "x"}, {.target = WT, .title = "T", .words = X}},
-      {{"wt", "/Title", "T", "x"}, {.target = WT, .title = "T", .words = X}},
       {{"wt", "-w", "x"}, {.target = WT, .words = X, .wait = true}},
-      {{"wt", "--wait", "x"}, {.target = WT, .words = X, .wait = true}},
-      {{"wt", "/W", "x"}, {.target = WT, .words = X, .wait = true}},
-      {{"wt", "/wait", "x"}, {.target = WT, .words = X, .wait = true}},
       {{"wt", "-q", "x"}, {.target = WT, .words = X, .quiet = true}},
-      {{"wt", "--Quiet", "x"}, {.target = WT, .words = X, .quiet = true}},
-      {{"wt", "/q", "x"}, {.target = WT, .words = X, .quiet = true}},
-      {{"wt", "/quiet", "x"}, {.target = WT, .words = X, .quiet = true}},
       {{"conhost", "-d", "C:\\a b", "x"}, {.target = CONHOST, .words = X, .folder = "C:\\a b"}},
       {{"wt", "--Dir", "", "x"}, {.target = WT, .words = X, .folder = ""}},
       {{"wt", "/d", "..", "-d", "D", "x"}, {.target = WT, .words = X, .folder = "D"}},
       {{"wt", "/dir", "-q", "x"}, {.target = WT, .words = X, .folder = "-q"}},
       {{"wt", "--window", "Dev", "x"}, {.target = WT, .words = X, .window = "Dev"}},
-      {{"wt", "/WINDOW", "new", "x"}, {.target = WT, .words = X, .window = "new"}},
       {{"WT", "--Window", "a b;\"\\", "-w", "/window", "0", "x"},
        {.target = WT, .words = X, .wait = true, .window = "0"}},
       {{"wt", "--window", "-q", "x"}, {.target = WT, .words = X, .window = "-q"}},
       {{"wt", "-a", "x"}, {.target = WT, .words = X, .admin = true}},
-      {{"conhost", "--ADMIN", "x"}, {.target = CONHOST, .words = X, .admin = true}},
-      {{"wt", "/a", "-a", "x"}, {.target = WT, .words = X, .admin = true}},
-      {{"wt", "/admin", "x"}, {.target = WT, .words = X, .admin = true}},
       {{"wt", "-e", "x"}, {.target = WT, .words = X, .exit_code = true}},
-      {{"wt", "--EXIT-CODE", "x"}, {.target = WT, .words = X, .exit_code = true}},
-      {{"wt", "/e", "x"}, {.target = WT, .words = X, .exit_code = true}},
-      {{"wt", "/exit-code", "x"}, {.target = WT, .words = X, .exit_code = true}},
       {{"wt", "-n", "x"}, {.target = WT, .words = X, .dry_run = true}},
-      {{"wt", "--DRY-RUN", "x"}, {.target = WT, .words = X, .dry_run = true}},
-      {{"wt", "/n", "x"}, {.target = WT, .words = X, .dry_run = true}},
-      {{"wt", "/dry-run", "x"}, {.target = WT, .words = X, .dry_run = true}},
       {{"wt", "-k", "x"}, {.target = WT, .words = X, .keep = true}},
-      {{"wt", "--KEEP", "x"}, {.target = WT, .words = X, .keep = true}},
-      {{"wt", "/k", "x"}, {.target = WT, .words = X, .keep = true}},
-      {{"wt", "/keep", "-k", "x"}, {.target = WT, .words = X, .keep = true}},
       {{"wt", "-v", "A=1", "x"}, {.target = WT, .words = X, .variables = {{"A", "1"}}}},
       {{"wt", "--Var", "A=", "x"}, {.target = WT, .words = X, .variables = {{"A", std::nullopt}}}},
       {{"wt", "/v", "A==", "x"}, {.target = WT, .words = X, .variables = {{"A", "="}}}},
@@ -272,11 +285,7 @@ TEST(ParseArguments, BuildsTheRequest) {
        {.target = CONHOST, .words = X, .window_layout = {.show = WindowShow::minimized}}},
       {{"conhost", "--Max", "x"},
        {.target = CONHOST, .words = X, .window_layout = {.show = WindowShow::maximized}}},
-      {{"wt", "/max", "x"},
-       {.target = WT, .words = X, .window_layout = {.show = WindowShow::maximized}}},
       {{"wt", "--FULLSCREEN", "x"},
-       {.target = WT, .words = X, .window_layout = {.show = WindowShow::fullscreen}}},
-      {{"wt", "/fullscreen", "x"},
        {.target = WT, .words = X, .window_layout = {.show = WindowShow::fullscreen}}},
       {{"conhost", "--no-focus", "x"},
        {.target = CONHOST, .words = X, .window_layout = {.no_focus = true}}},
@@ -307,7 +316,7 @@ TEST(ParseArguments, BuildsTheRequest) {
         .window = "build",
         .window_layout = {.no_focus = true, .position = Pixels{5, -5}}}},
       {{"wt", "x", "--max"}, {.target = WT, .words = {"x", "--max"}}},
-      // Windows Terminal's tab and pane, every form in any case.
+      // Windows Terminal's tab and pane.
       {{"wt", "-p", "Dev", "x"}, {.target = WT, .words = X, .tab = {.profile = "Dev"}}},
       {{"wt", "--PROFILE", "{2c4de342-38b7-51cf-b940-2309a097f518}", "x"},
        {.target = WT, .words = X, .tab = {.profile = "{2c4de342-38b7-51cf-b940-2309a097f518}"}}},
@@ -315,11 +324,8 @@ TEST(ParseArguments, BuildsTheRequest) {
        {.target = WT, .words = X, .tab = {.profile = "My Profile; \"dev\""}}},
       {{"wt", "--tab-color", "#3a7BD5", "x"},
        {.target = WT, .words = X, .tab = {.color = "#3a7BD5"}}},
-      {{"wt", "/TAB-COLOR", "#F0a", "x"}, {.target = WT, .words = X, .tab = {.color = "#F0a"}}},
       {{"wt", "--split", "RIGHT", "x"},
        {.target = WT, .words = X, .tab = {.split = SplitDirection::right}}},
-      {{"wt", "/split", "down", "x"},
-       {.target = WT, .words = X, .tab = {.split = SplitDirection::down}}},
       {{"wt", "--Split", "Auto", "x"},
        {.target = WT, .words = X, .tab = {.split = SplitDirection::automatic}}},
       {{"wt", "--split-size", "30", "--split", "right", "x"},

@@ -18,16 +18,10 @@ std::vector<std::string> lines_of(std::string_view text) {
   return lines;
 }
 
+// What the literal screen below cannot show: no carriage return, no tab,
+// and a line feed at the end of every line.
 TEST(HelpText, ShapeAndBytes) {
   EXPECT_EQ(BANNER, "vornalt Console Launcher, v1.0.0\n\n");
-  EXPECT_EQ(help_text().size(), 3311u);
-  std::vector<std::size_t> lengths;
-  for (const auto& line : lines_of(help_text())) lengths.push_back(line.size());
-  const std::vector<std::size_t> expected = {
-      466, 0,  6,  64, 0,  6,  71, 65, 0,  8,  38, 71, 41, 36, 31, 68, 27, 79, 33, 71, 36, 44, 30,
-      72,  38, 65, 13, 60, 13, 29, 27, 41, 23, 53, 28, 59, 20, 76, 25, 61, 33, 54, 23, 77, 23, 75,
-      25,  70, 35, 70, 29, 69, 4,  60, 0,  10, 27, 0,  13, 21, 0,  74, 72, 67, 55, 47, 63, 73, 79};
-  EXPECT_EQ(lengths, expected);
   EXPECT_EQ(help_text().back(), '\n');
   EXPECT_EQ(help_text().find_first_of("\r\t"), std::string_view::npos);
 }
@@ -75,22 +69,8 @@ TEST(WrapText, EdgeCases) {
 }
 
 TEST(WrapText, HelpTextAtEightyHundredTwentyAndForty) {
-  const std::vector<std::string> at80 = lines_of(wrap_text(help_text(), 80));
-  ASSERT_EQ(at80.size(), 74u);
-  const std::vector<std::string> first80(at80.begin(), at80.begin() + 6);
-  EXPECT_EQ(first80,
-            (std::vector<std::string>{
-                "This tool launches a new console window of the specified type with the ",
-                "specified shell and command. The console window is either created using "
-                "Windows ",
-                "Console Host (conhost.exe) or Windows Terminal (wt.exe). The shell is one of ",
-                "Command Prompt (cmd.exe, by default), PowerShell Core (pwsh.exe, assuming "
-                "this ",
-                "is installed), or Windows PowerShell (powershell.exe). The title of the "
-                "console ",
-                "window can be specified, and the command is executed in the new console "
-                "window.",
-            }));
+  // At 80 columns only the first paragraph is wrapped (the whole screen:
+  // PrintHelp below).
   EXPECT_EQ(wrap_text(help_text().substr(467), 80), help_text().substr(467));
 
   const std::vector<std::string> at120 = lines_of(wrap_text(help_text(), 120));
