@@ -53,7 +53,7 @@ struct ComposeCase {
 // The whole requests of the shared table, with the fakes' vornalt.exe and
 // pipe id found before the start.
 TEST(ComposeCommandLine, TheTableOfWholeRequests) {
-  for (const testing::ComposedLine& composed : testing::COMPOSED_LINES) {
+  for (const testing::ComposedLine& composed : testing::composed_lines()) {
     std::vector<std::string> args = composed.args;
     args.insert(args.begin(), "vornalt.exe");
     const ParseOutcome outcome = parse_arguments(args);
