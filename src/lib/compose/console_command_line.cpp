@@ -51,14 +51,12 @@ bool needs_cmd_s(std::span<const std::string> pieces) {
   return !pieces.empty() && pieces.front().starts_with('"');
 }
 
-// The relay's line, before the shell's: its program written as the host
-// must be given it (conhost.exe rebuilds the words in the quoting of
-// quote_for_argv), its message, and the shell's line.
-std::string relay_line_for_host(const LaunchPlan& plan, bool conhost, std::string shell_line) {
-  RelayMessage message = *plan.relay;
-  message.shell_line = std::move(shell_line);
-  return relay_line(conhost ? quote_for_argv(plan.relay_program) : word_for_wt(plan.relay_program),
-                    message);
+// The relay's words, before the shell's line: its program written as the
+// host must be given it (conhost.exe rebuilds the words in the quoting of
+// quote_for_argv), and its message, which leaves the shell's line to follow.
+void append_relay_words(std::string& line, const LaunchPlan& plan, bool conhost) {
+  line += relay_line(conhost ? quote_for_argv(plan.relay_program) : word_for_wt(plan.relay_program),
+                     *plan.relay);
 }
 
 // wt.exe's options for a window that it creates: its root options, which it
@@ -90,23 +88,31 @@ void append_tab_options(std::string& line, const TerminalTab& tab) {
 // The shell's line as wt.exe is to hand it on: the pieces as words of
 // their own, and with /s the two quotes around them, as words of their own
 // too, so that wt.exe hands on exactly those.
-std::string cmd_for_wt(const LaunchRequest& request) {
+void append_cmd_for_wt(std::string& line, const LaunchRequest& request) {
   const std::vector<std::string> pieces = quote_words_for_cmd(request.words);
   if (needs_cmd_s(pieces)) {
-    return "cmd.exe /s /c \\\" " + escape_arguments_for_wt(pieces) + " \\\"";
+    line += "cmd.exe /s /c \\\" ";
+    line += escape_arguments_for_wt(pieces);
+    line += " \\\"";
+  } else {
+    line += "cmd.exe /c ";
+    line += escape_arguments_for_wt(pieces);
   }
-  return "cmd.exe /c " + escape_arguments_for_wt(pieces);
 }
 
 // The shell's line, as the host is to hand it on.
-std::string shell_line(const LaunchRequest& request) {
+void append_shell_line(std::string& line, const LaunchRequest& request) {
   if (request.shell != Shell::cmd) {
-    return program_name(request.shell) + " -EncodedCommand " +
-           encode_powershell_command(powershell_script(
-               request.target, request.title, quote_arguments(request.words, request.shell)));
+    line += program_name(request.shell);
+    line += " -EncodedCommand ";
+    line += encode_powershell_command(powershell_script(
+        request.target, request.title, quote_arguments(request.words, request.shell)));
+  } else if (request.target == Target::conhost) {
+    line += "cmd.exe /c ";
+    line += conhost_cmd_text(request);
+  } else {
+    append_cmd_for_wt(line, request);
   }
-  if (request.target == Target::conhost) return "cmd.exe /c " + conhost_cmd_text(request);
-  return cmd_for_wt(request);
 }
 
 }  // namespace
@@ -187,8 +193,8 @@ std::string compose_command_line(const LaunchRequest& request, const LaunchPlan&
     line += plan.folder.empty() ? "." : word_for_wt(plan.folder);
     line += ' ';
   }
-  std::string shell = shell_line(request);
-  line += plan.relay ? relay_line_for_host(plan, conhost, std::move(shell)) : shell;
+  if (plan.relay) append_relay_words(line, plan, conhost);
+  append_shell_line(line, request);
   return line;
 }
 
