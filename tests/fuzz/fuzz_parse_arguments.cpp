@@ -32,16 +32,6 @@ std::string option_lower(std::string_view text) {
   return lower;
 }
 
-// The option of the option table that `word` (lower-cased) is a form of.
-const vornalt::Option* option_of(std::string_view word) {
-  for (const vornalt::Option& option : vornalt::OPTIONS) {
-    for (const std::string_view form : option.forms) {
-      if (!form.empty() && word == form) return &option;
-    }
-  }
-  return nullptr;
-}
-
 // Where the command starts: after the target and the options of the table,
 // each that takes a value with the word that follows it, and after a "--"
 // that ends them.
@@ -49,7 +39,7 @@ std::size_t command_start(const std::vector<std::string>& args) {
   std::size_t k = 2;
   while (k < args.size()) {
     const std::string word = option_lower(args[k]);
-    const vornalt::Option* option = option_of(word);
+    const vornalt::Option* option = vornalt::find_option(word);
     if (option == nullptr) return word == "--" ? k + 1 : k;
     k += vornalt::takes_value(option->kind) ? 2 : 1;
   }

@@ -26,10 +26,8 @@ std::optional<UsageError> take_shell(const std::string& value, LaunchRequest& re
   return std::nullopt;
 }
 
-// conhost opens a window of its own every time. An empty name would make
-// wt.exe take the next word for it.
+// An empty name would make wt.exe take the next word for it.
 std::optional<UsageError> take_window(const std::string& value, LaunchRequest& request) {
-  if (request.target != Target::wt) return UsageError{"The window option needs the target 'wt'"};
   if (value.empty()) return UsageError{"Invalid window ''"};
   request.window = value;
   return std::nullopt;
@@ -54,7 +52,8 @@ std::optional<UsageError> take_position(const std::string& value, LaunchRequest&
   return UsageError{"Invalid position '" + value + "' (expected X,Y, each from -32768 to 32767)"};
 }
 
-// Windows Terminal's own: conhost opens a window of its own, with no tabs.
+// Windows Terminal's own: conhost opens a window of its own every time,
+// with no tabs.
 std::optional<UsageError> needs_wt(const Option& option, const LaunchRequest& request) {
   if (request.target == Target::wt) return std::nullopt;
   return UsageError{"The " + std::string(option.name) + " option needs the target 'wt'"};
@@ -111,8 +110,8 @@ std::optional<UsageError> check_split(const LaunchRequest& request) {
 
 using TakeValue = std::optional<UsageError> (*)(const std::string&, LaunchRequest&);
 
-std::optional<UsageError> take_tab_option(const Option& option, const std::string& value,
-                                          LaunchRequest& request, TakeValue take_value) {
+std::optional<UsageError> take_wt_option(const Option& option, const std::string& value,
+                                         LaunchRequest& request, TakeValue take_value) {
   if (std::optional<UsageError> error = needs_wt(option, request)) return error;
   return take_value(value, request);
 }
@@ -160,7 +159,7 @@ std::optional<UsageError> take(const Option& option, const std::string& value,
       request.folder = value;
       return std::nullopt;
     case OptionKind::window:
-      return take_window(value, request);
+      return take_wt_option(option, value, request, take_window);
     case OptionKind::size:
       return take_size(value, request);
     case OptionKind::position:
@@ -168,13 +167,13 @@ std::optional<UsageError> take(const Option& option, const std::string& value,
     case OptionKind::variable:
       return take_variable(value, request);
     case OptionKind::profile:
-      return take_tab_option(option, value, request, take_profile);
+      return take_wt_option(option, value, request, take_profile);
     case OptionKind::tab_color:
-      return take_tab_option(option, value, request, take_tab_color);
+      return take_wt_option(option, value, request, take_tab_color);
     case OptionKind::split:
-      return take_tab_option(option, value, request, take_split);
+      return take_wt_option(option, value, request, take_split);
     case OptionKind::split_size:
-      return take_tab_option(option, value, request, take_split_size);
+      return take_wt_option(option, value, request, take_split_size);
     case OptionKind::minimized:
       return take_show(WindowShow::minimized, request);
     case OptionKind::maximized:
