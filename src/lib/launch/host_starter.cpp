@@ -6,7 +6,7 @@ namespace vornalt {
 
 Checked<std::unique_ptr<PipeServer>> make_pipe(std::string_view name, Target target, Pipes& pipes) {
   Expected<std::unique_ptr<PipeServer>> made = pipes.create_pipe(name);
-  if (!made.ok()) return Failure{launch_failure(target), made.error()};
+  if (!made.ok()) return launch_failed(target, made.error());
   return std::move(*made);
 }
 

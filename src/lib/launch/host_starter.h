@@ -34,6 +34,12 @@ class HostStarter {
   virtual Checked<StartedHost> start(std::string_view host, std::string_view command_line) = 0;
 };
 
+/// "Failed to launch 'wt': Error { … }": why the host of `target` did not
+/// start, when a Windows call failed.
+inline Failure launch_failed(Target target, const Error& error) {
+  return Failure{launch_failure(target), error};
+}
+
 /// The pipe `name` for a run that starts `target`'s host, made.
 Checked<std::unique_ptr<PipeServer>> make_pipe(std::string_view name, Target target, Pipes& pipes);
 

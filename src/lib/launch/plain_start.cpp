@@ -27,7 +27,7 @@ Checked<StartedHost> PlainStart::start(std::string_view host, std::string_view c
                                                            .variables = plan_.host_variables,
                                                            .window = plan_.startup_window},
                                                           processes_, environment_);
-  if (!process.ok()) return Failure{launch_failure(plan_.target), process.error()};
+  if (!process.ok()) return launch_failed(plan_.target, process.error());
   return StartedHost{.process = std::move(*process), .relay_pipe = std::move(*relay_pipe)};
 }
 

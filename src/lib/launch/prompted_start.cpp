@@ -20,9 +20,9 @@ Checked<ElevatedCommand> elevated_command(std::string_view host, std::string_vie
   const Expected<std::string> folder = plan.host_folder().empty()
                                            ? paths.full_path(".")
                                            : Expected<std::string>(std::string(plan.host_folder()));
-  if (!folder.ok()) return Failure{launch_failure(plan.target), folder.error()};
+  if (!folder.ok()) return launch_failed(plan.target, folder.error());
   Expected<std::string> program = paths.program_path();
-  if (!program.ok()) return Failure{launch_failure(plan.target), program.error()};
+  if (!program.ok()) return launch_failed(plan.target, program.error());
   const ElevatedMessage message{.pipe_id = plan.pipe_id,
                                 .window = plan.startup_window,
                                 .folder = *folder,
@@ -44,7 +44,7 @@ Checked<std::uint32_t> PromptedStart::read_host_id(PipeServer& pipe) {
     return report.state() == ReportReader::State::awaiting_pid;
   });
   if (report.state() == ReportReader::State::failed) {
-    return Failure{launch_failure(plan_.target), report.failure()};
+    return launch_failed(plan_.target, report.failure());
   }
   if (!report.pid()) {
     return failure("the elevated vornalt.exe did not say whether it started " +
@@ -57,7 +57,7 @@ Checked<std::uint32_t> PromptedStart::read_host_id(PipeServer& pipe) {
 // variables, and reads its report.
 Checked<std::uint32_t> PromptedStart::host_reported(PipeServer& pipe, Handle elevated) {
   const Expected<ClientWait> waited = pipe.wait_for_client(elevated, INFINITE_TIMEOUT);
-  if (!waited.ok()) return Failure{launch_failure(plan_.target), waited.error()};
+  if (!waited.ok()) return launch_failed(plan_.target, waited.error());
   if (*waited != ClientWait::connected) {
     const Expected<std::uint32_t> status = processes_.exit_code(elevated);
     return failure("the elevated vornalt.exe ended with exit status " +
@@ -69,7 +69,7 @@ Checked<std::uint32_t> PromptedStart::host_reported(PipeServer& pipe, Handle ele
     return failure("a program other than vornalt.exe opened the pipe of the elevated start");
   }
   const Result sent = pipe.write(variables_message(plan_.host_variables));
-  if (!sent.ok()) return Failure{launch_failure(plan_.target), sent.error()};
+  if (!sent.ok()) return launch_failed(plan_.target, sent.error());
   return read_host_id(pipe);
 }
 

@@ -1,5 +1,7 @@
 #include "launch/relay_setup.h"
 
+#include "launch/host_starter.h"
+
 #include "pipe/protocol.h"
 #include "text/wtf8.h"
 
@@ -44,15 +46,14 @@ std::optional<std::string> wt_change(std::string_view word, Environment& environ
 
 std::optional<Failure> name_relay_and_pipes(LaunchPlan& plan, Paths& paths, Pipes& pipes,
                                             Environment& environment) {
-  const std::string what = launch_failure(plan.target);
   if (plan.relay) {
     Expected<std::string> program = paths.program_path();
-    if (!program.ok()) return Failure{what, program.error()};
+    if (!program.ok()) return launch_failed(plan.target, program.error());
     plan.relay_program = std::move(*program);
   }
   if (plan.needs_pipe_id()) {
     const Expected<std::array<std::uint8_t, 16>> random = pipes.random_bytes();
-    if (!random.ok()) return Failure{what, random.error()};
+    if (!random.ok()) return launch_failed(plan.target, random.error());
     plan.pipe_id = pipe_id_from(*random);
     if (plan.has_relay_pipe()) plan.relay->pipe_id = plan.pipe_id;
   }
