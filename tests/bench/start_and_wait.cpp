@@ -1,6 +1,9 @@
-// The least that any program between conhost.exe and the shell must do, to
-// weigh the relay against: start the rest of its command line in this same
-// console, wait for it, and end with its status.
+// Starts its command line (after its own name), waits for it, and ends with
+// its status: the two programs of the relay's floor, built from this one
+// file. As passthrough.exe (START_FLAGS 0) it is the least that any program
+// between conhost.exe and the shell must do, in the relay's place: the same
+// console. As new_console.exe (START_FLAGS CREATE_NEW_CONSOLE) it starts the
+// host as vornalt.exe does, on the side that has no vornalt.exe.
 #include <string>
 
 #include "windows_support.h"
@@ -12,8 +15,8 @@ int main() {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, START_FLAGS, nullptr, nullptr,
+                      &startup, &process)) {
     return 255;
   }
   WaitForSingleObject(process.hProcess, INFINITE);
